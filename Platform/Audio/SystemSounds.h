@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Platform/Foundation/URL.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+using SystemSoundID = std::uint32_t;
+using OSStatus = std::int32_t;
+
+// The vibration: playing this id triggers the haptic hook instead of a sound.
+inline constexpr SystemSoundID kSystemSoundID_Vibrate = 0xFFF;
+
+inline constexpr OSStatus kAudioServicesNoError = 0;
+inline constexpr OSStatus kAudioServicesBadPropertySizeError = -50;       // null out-pointer
+inline constexpr OSStatus kAudioServicesUnsupportedPropertyError = 1970170480;  // 'unop'
+inline constexpr OSStatus kAudioServicesSystemSoundUnspecifiedError = -1500;
+inline constexpr OSStatus kAudioServicesBadSpecifierSizeError = 561211770;  // '!siz'
+
+// Registers a short sound file given by its file URL (or a URL without a scheme,
+// read as a path). The file is decoded once, into memory, now. On success the
+// new id (never 0, never the vibration id) is written to *outSoundID; on
+// failure nothing is written and a non-zero status is returned.
+OSStatus AudioServicesCreateSystemSoundID(const URL& fileURL, SystemSoundID* outSoundID);
+// Starts the sound and returns at once; plays of one or several sounds overlap
+// and mix. Unknown ids are ignored. The vibration id calls the haptic hook.
+void AudioServicesPlaySystemSound(SystemSoundID soundID);
+// Frees the sound, stopping it where it still plays. Unknown ids give an error status.
+OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID);
+
+// The haptic hook the window host shows (a short shake). Called on the caller's thread.
+void setVibrationHandler(std::function<void()> handler);
+// How many vibrations have been triggered in this process (headless tests count them).
+std::uint64_t vibrationCount();
+// How many plays of real sounds have been started in this process.
+std::uint64_t playCount();
+
+}  // namespace platform

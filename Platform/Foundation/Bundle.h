@@ -1,0 +1,49 @@
+#pragma once
+
+#include "PropertyList.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A resource folder standing in for the application bundle.
+class Bundle {
+public:
+    // None when `folder` is not a directory.
+    static std::shared_ptr<Bundle> bundleWithPath(const std::filesystem::path& folder);
+
+    // The main bundle, found in this order: the folder given to setMainBundlePath
+    // (the command line's --bundle DIR), $SOUNDBOARD_BUNDLE, the installed share
+    // folder next to the executable (../share/soundboard/Resources), the source
+    // tree's Resources/. None when none of them exists.
+    static std::shared_ptr<Bundle> mainBundle();
+    static void setMainBundlePath(std::filesystem::path folder);
+    // Forgets the chosen main bundle; the next mainBundle() looks again. For tests.
+    static void resetMainBundle();
+
+    const std::filesystem::path& bundlePath() const { return m_path; }
+
+    // Full path of "<name>.<type>" (or "<name>" for an empty type) when that file
+    // exists in the folder. A name or type holding "/" or "..", or a NUL, gives none:
+    // a lookup never reaches outside the folder.
+    std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
+
+    // Info.plist of the folder; empty when missing or unreadable.
+    const PlistDictionary& infoDictionary() const { return m_info; }
+    std::optional<std::string> stringForInfoKey(std::string_view key) const;
+    // CFBundleIdentifier, else "org.soundboard.Soundboard".
+    std::string bundleIdentifier() const;
+    // NSMainNibFile, else "MainWindow".
+    std::string mainLayoutName() const;
+
+private:
+    explicit Bundle(std::filesystem::path folder);
+    std::filesystem::path m_path;
+    PlistDictionary m_info;
+};
+
+}  // namespace platform

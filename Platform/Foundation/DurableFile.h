@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace platform {
+
+// Replaces `target` with `contents` so that a crash at any instant leaves either
+// the old file or the new one, whole: write a temporary file in the same folder,
+// fsync it, rename it over the target, fsync the folder. The folder must exist.
+// Returns false (and leaves the old file untouched) when any step fails.
+bool writeFileDurably(const std::filesystem::path& target, std::string_view contents);
+
+}  // namespace platform

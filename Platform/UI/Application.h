@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ApplicationDelegate.h"
+#include "Object.h"
+#include "Platform/Foundation/URL.h"
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+
+class NavigationController;
+class Window;
+
+// The shared application object: its delegate, its key window, opening URLs
+// outside the application, and the delivery of lifecycle events.
+class Application : public Object {
+public:
+    static Application& sharedApplication();
+    // Drops the delegate, window, opener and termination state. For tests.
+    static void resetSharedApplication();
+
+    // The delegate is held (shared ownership) for the application's life.
+    void setDelegate(std::shared_ptr<ApplicationDelegate> delegate);
+    ApplicationDelegate* delegate() const { return m_delegate.get(); }
+    const std::shared_ptr<ApplicationDelegate>& delegatePointer() const { return m_delegate; }
+
+    Window* keyWindow() const { return m_keyWindow.lock().get(); }
+    std::shared_ptr<Window> keyWindowPointer() const { return m_keyWindow.lock(); }
+    void setKeyWindow(const std::shared_ptr<Window>& window) { m_keyWindow = window; }
+
+    // Hands `url` to the desktop's handler and reports whether it was handed over.
+    // The default opener spawns `xdg-open URL` with an argument vector (never a
+    // shell) and answers whether the handler started. Tests and the window host
+    // replace it.
+    using URLOpener = std::function<bool(const URL&)>;
+    bool openURL(const URL& url);
+    void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
+    static bool openWithXdgOpen(const URL& url);
+
+    // Lifecycle events, as the host (or signals, headless) delivers them.
+    void didBecomeActive();
+    void willResignActive();
+    void didEnterBackground();
+    void willEnterForeground();
+    // Tells the delegate, then every page of the key window's navigation stacks.
+    void didReceiveMemoryWarning();
+    // Tells the delegate (once) and ends the main run loop with `status`.
+    void terminate(int status = 0);
+    bool isTerminating() const { return m_terminating; }
+
+private:
+    std::shared_ptr<ApplicationDelegate> m_delegate;
+    std::weak_ptr<Window> m_keyWindow;
+    URLOpener m_opener;
+    bool m_terminating = false;
+};
+
+}  // namespace platform

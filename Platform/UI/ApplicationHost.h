@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Application;
+
+// What the command line asked of the application shell.
+struct LaunchArguments {
+    std::string programName;
+    std::string bundlePath;      // --bundle DIR
+    bool headless = false;       // --headless
+    std::string screenshotDir;   // --screenshot DIR
+    std::vector<std::string> rest;
+    static LaunchArguments parse(int argc, char** argv);
+};
+
+// Something that runs the launched application until it ends: the headless run
+// loop or a window. Returns the exit status.
+class ApplicationHost {
+public:
+    virtual ~ApplicationHost() = default;
+    virtual int run(Application& application, const LaunchArguments& arguments) = 0;
+};
+
+// The host to use when not --headless. Without one, the application runs headless.
+using ApplicationHostFactory = std::function<std::unique_ptr<ApplicationHost>()>;
+void setWindowHostFactory(ApplicationHostFactory factory);
+
+// Serves the main run loop until the application terminates; SIGTERM and SIGINT
+// deliver will-terminate and end the loop cleanly with status 0.
+class HeadlessHost final : public ApplicationHost {
+public:
+    int run(Application& application, const LaunchArguments& arguments) override;
+};
+
+// Reads Info.plist of the main bundle, loads the main window layout (which
+// creates and connects the delegate, window, navigation controller and root
+// page), calls the delegate's launch callback, runs the host until the
+// application ends, and returns the exit status. Principal and delegate class
+// names, when given, name registered classes; normally both are null.
+int UIApplicationMain(int argc, char** argv, const char* principalClassName,
+                      const char* delegateClassName);
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Action.h"
+#include "Platform/Graphics/Image.h"
+#include "View.h"
+
+namespace platform {
+
+// A push button: a title or an image; a tap inside it runs its action.
+class Button : public View {
+public:
+    using View::View;
+    std::string_view typeName() const override { return "Button"; }
+
+    const std::string& title() const { return m_title; }
+    void setTitle(std::string title) { m_title = std::move(title); }
+    const std::shared_ptr<Image>& image() const { return m_image; }
+    void setImage(std::shared_ptr<Image> image) { m_image = std::move(image); }
+    // "rounded" (default), "info" (the round info glyph) or "custom" (image only).
+    const std::string& style() const { return m_style; }
+    void setStyle(std::string style) { m_style = std::move(style); }
+
+    void setAction(Action action) { m_action = std::move(action); }
+    const Action& action() const { return m_action; }
+    // A tap: runs the action when the button is enabled.
+    void sendActions() { if (m_enabled) m_action(); }
+    void tapAt(Point) override { sendActions(); }
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+
+private:
+    std::string m_title;
+    std::shared_ptr<Image> m_image;
+    std::string m_style = "rounded";
+    Action m_action;
+    bool m_enabled = true;
+};
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "ScrollView.h"
+#include "TableViewCell.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class TableView;
+
+struct IndexPath {
+    int section = 0;
+    int row = 0;
+    static IndexPath indexPathForRowInSection(int row, int section) { return {section, row}; }
+    bool operator==(const IndexPath&) const = default;
+    auto operator<=>(const IndexPath&) const = default;
+};
+
+// What a table asks of its data source. Empty defaults.
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSectionsInTableView(TableView&) { return 1; }
+    virtual int tableViewNumberOfRowsInSection(TableView&, int /*section*/) { return 0; }
+    // Null gives an empty row.
+    virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath) {
+        return nullptr;
+    }
+};
+
+// What a table reports to its delegate. Empty defaults.
+class TableViewDelegate {
+public:
+    virtual ~TableViewDelegate() = default;
+    virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
+};
+
+enum TableViewStyle : int { kTableViewStylePlain = 0, kTableViewStyleGrouped = 1 };
+
+// A scrolling list of sections and rows. Cells exist only for the rows inside
+// the visible area (frame height at the content offset); they are asked of the
+// data source on reloadData and whenever scrolling or resizing shows new rows.
+// Cells that scroll out go to a reuse pool keyed by their reuse identifier.
+class TableView : public ScrollView {
+public:
+    using ScrollView::ScrollView;
+    std::string_view typeName() const override { return "TableView"; }
+
+    // Non-owning; a data source or delegate that has gone is treated as absent.
+    void setDataSource(std::weak_ptr<TableViewDataSource> dataSource);
+    void setDelegate(std::weak_ptr<TableViewDelegate> delegate);
+
+    int style() const { return m_style; }
+    void setStyle(int style);
+    double rowHeight() const { return m_rowHeight; }
+    void setRowHeight(double height);
+    // Gap between sections (grouped style: 10 points, plain: 0).
+    double sectionSpacing() const;
+    const Color& separatorColor() const { return m_separatorColor; }
+    void setSeparatorColor(Color color) { m_separatorColor = color; }
+
+    // Asks the data source again for sections and rows, drops every visible cell
+    // into the reuse pool, clears the selection, and asks for the visible cells.
+    void reloadData();
+    // A cell no longer shown that was made with `identifier`, or nullptr.
+    std::shared_ptr<TableViewCell> dequeueReusableCellWithIdentifier(std::string_view identifier);
+
+    int numberOfSections() const { return static_cast<int>(m_rowCounts.size()); }
+    // 0 for a section out of range.
+    int numberOfRowsInSection(int section) const;
+    Rect rectForRowAtIndexPath(IndexPath indexPath) const;
+    std::optional<IndexPath> indexPathForRowAtPoint(Point contentPoint) const;
+    // The cells now shown, in index-path order.
+    std::vector<std::pair<IndexPath, std::shared_ptr<TableViewCell>>> visibleCells() const;
+    std::shared_ptr<TableViewCell> cellForRowAtIndexPath(IndexPath indexPath) const;
+
+    std::optional<IndexPath> indexPathForSelectedRow() const { return m_selected; }
+    void selectRowAtIndexPath(IndexPath indexPath);
+    void deselectRowAtIndexPath(IndexPath indexPath, bool animated);
+    // A user's tap on a row: selects it and reports it to the delegate.
+    // Rows out of range are ignored.
+    void tapRowAtIndexPath(IndexPath indexPath);
+    void tapAt(Point point) override;
+    // Scrolls the least amount that shows the row whole.
+    void scrollToRowAtIndexPath(IndexPath indexPath);
+
+    void setFrame(Rect frame);
+    void setContentOffset(Point offset) override;
+
+private:
+    void layoutVisibleCells();
+    void updateContentSize();
+    std::weak_ptr<TableViewDataSource> m_dataSource;
+    std::weak_ptr<TableViewDelegate> m_delegate;
+    int m_style = kTableViewStylePlain;
+    double m_rowHeight = 44.0;
+    Color m_separatorColor{0.878f, 0.878f, 0.878f, 1.0f};
+    std::vector<int> m_rowCounts;
+    std::map<IndexPath, std::shared_ptr<TableViewCell>> m_visible;
+    std::multimap<std::string, std::shared_ptr<TableViewCell>, std::less<>> m_reusePool;
+    std::optional<IndexPath> m_selected;
+};
+
+}  // namespace platform

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Object.h"
+#include "Platform/Graphics/Color.h"
+#include "Platform/Graphics/Geometry.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Animation curves of an animation block.
+enum AnimationCurve : int {
+    kAnimationCurveEaseInOut = 0,
+    kAnimationCurveEaseIn = 1,
+    kAnimationCurveEaseOut = 2,
+    kAnimationCurveLinear = 3,
+};
+
+// A node of the retained UI model. Owns its subviews (in order, back to front);
+// the superview link does not own and is cleared when the superview goes.
+//
+// Frame and alpha have a model value (what was last set) and a presentation
+// value (what the screen shows at this instant). Outside an animation block both
+// change at once. Inside a block, a change sets the model value at once and the
+// presentation value moves from what it shows now to the new value over the
+// block's duration, on the main run loop's clock.
+class View : public Object {
+public:
+    View();
+    explicit View(Rect frame);
+    ~View() override;
+
+    // The layout type name ("View", "Label", ...), used by the host and in logs.
+    virtual std::string_view typeName() const { return "View"; }
+
+    Rect frame() const { return m_frame; }
+    void setFrame(Rect frame);
+    Rect bounds() const { return {0, 0, m_frame.width, m_frame.height}; }
+    double alpha() const { return m_alpha; }
+    void setAlpha(double alpha);
+    Rect presentationFrame() const;
+    double presentationAlpha() const;
+    // True while a frame or alpha animation of this view has not reached its end.
+    bool isAnimating() const;
+
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden) { m_hidden = hidden; }
+    const std::optional<Color>& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(std::optional<Color> color) { m_backgroundColor = color; }
+    bool clipsToBounds() const { return m_clipsToBounds; }
+    void setClipsToBounds(bool clips) { m_clipsToBounds = clips; }
+    bool isUserInteractionEnabled() const { return m_userInteractionEnabled; }
+    void setUserInteractionEnabled(bool enabled) { m_userInteractionEnabled = enabled; }
+
+    // A name for assistive technology and for tests ("Play", "Vibrate").
+    const std::string& accessibilityName() const { return m_accessibilityName; }
+    void setAccessibilityName(std::string name) { m_accessibilityName = std::move(name); }
+    // The id a layout gave the view; empty when made by code.
+    const std::string& layoutId() const { return m_layoutId; }
+    void setLayoutId(std::string id) { m_layoutId = std::move(id); }
+
+    const std::vector<std::shared_ptr<View>>& subviews() const { return m_subviews; }
+    View* superview() const { return m_superview; }
+    // Removes `view` from its old superview first. Adding an ancestor is ignored.
+    void addSubview(std::shared_ptr<View> view);
+    void removeFromSuperview();
+    // Depth-first search by layoutId or accessibilityName, this view included.
+    std::shared_ptr<View> findView(std::string_view idOrName);
+
+    // The deepest visible, interactive view under `point` (in this view's
+    // coordinates, presentation geometry), or nullptr.
+    View* hitTest(Point point);
+    // Converts a point in this view's coordinates to the coordinates of `ancestor`
+    // (nullptr: the root of the tree).
+    Point convertPointToAncestor(Point point, const View* ancestor) const;
+
+    // A tap at `point` (this view's coordinates) delivered by the host or a test.
+    // Controls override it; a plain view ignores it.
+    virtual void tapAt(Point point);
+
+    // Animation blocks. Blocks may nest; the outermost commit starts the changes.
+    static void beginAnimations(std::string name, void* context);
+    static void setAnimationCurve(int curve);
+    static void setAnimationDuration(double seconds);
+    static void commitAnimations();
+    // The instant (main run loop clock) when the last committed animation ends;
+    // the host keeps drawing frames until then.
+    static double animationsEndTime();
+
+private:
+    struct Animation;
+    Rect m_frame{};
+    double m_alpha = 1.0;
+    std::unique_ptr<Animation> m_frameAnimation;
+    std::unique_ptr<Animation> m_alphaAnimation;
+    bool m_hidden = false;
+    bool m_clipsToBounds = false;
+    bool m_userInteractionEnabled = true;
+    std::optional<Color> m_backgroundColor;
+    std::string m_accessibilityName;
+    std::string m_layoutId;
+    std::vector<std::shared_ptr<View>> m_subviews;
+    View* m_superview = nullptr;  // cleared by the superview's destructor and removal
+};
+
+}  // namespace platform

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "LayoutRegistry.h"
+#include "NavigationItem.h"
+#include "Object.h"
+#include "View.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class Bundle;
+class NavigationController;
+
+// A page: a view tree made from the layout of a name, and the lifecycle calls
+// around it. Always held by shared_ptr (make it with initWithNibName).
+//
+// The view loads on first need (`view()`), then viewDidLoad runs. viewWillAppear
+// runs before every appearance. Under memory pressure didReceiveMemoryWarning
+// runs; the base releases a loaded view that is not on screen and then calls
+// viewDidUnload, so the next view() loads the layout again.
+class ViewController : public Object {
+public:
+    ViewController();
+    ~ViewController() override;
+
+    // A new page of class T from the layout `nibName` of `bundle` (null: the
+    // main bundle). None when the layout is missing or malformed, names an
+    // unknown view type, or an outlet or action T does not declare; one log
+    // line then names the file and the problem. The layout is checked and its
+    // view tree built here; viewDidLoad waits for the first view() call.
+    template <class T>
+    static std::shared_ptr<T> initWithNibName(std::string_view nibName,
+                                              const std::shared_ptr<Bundle>& bundle = nullptr) {
+        auto page = std::make_shared<T>();
+        if (!page->loadLayout(nibName, bundle, LayoutRegistry::infoFor<T>())) return nullptr;
+        return page;
+    }
+
+    // Declares no outlets or actions; classes that have some declare their own.
+    template <class T>
+    static void describeLayout(LayoutClass<T>&) {}
+
+    // Loads the view when needed (running viewDidLoad once per load).
+    const std::shared_ptr<View>& view();
+    bool isViewLoaded() const { return m_viewLoaded; }
+    // For layouts and code-made pages: sets the view without loading a layout.
+    void setView(std::shared_ptr<View> view);
+
+    virtual void viewDidLoad() {}
+    virtual void viewWillAppear(bool /*animated*/) {}
+    virtual void viewDidUnload() {}
+    virtual void didReceiveMemoryWarning();
+
+    NavigationItem& navigationItem() { return m_navigationItem; }
+    const NavigationItem& navigationItem() const { return m_navigationItem; }
+    // The stack this page is on; null when it is on none. Non-owning.
+    NavigationController* navigationController() const { return m_navigationController; }
+    const std::string& title() const { return m_title; }
+    // Sets the page title and the navigation item's title.
+    void setTitle(std::string title);
+    const std::string& nibName() const { return m_nibName; }
+
+    // Builds the view tree of layout `nibName` and connects it to this page as
+    // `info` declares. False (with one log line) on any failure.
+    bool loadLayout(std::string_view nibName, const std::shared_ptr<Bundle>& bundle,
+                    const LayoutClassInfo& info);
+
+private:
+    friend class NavigationController;
+    std::shared_ptr<View> m_view;
+    bool m_viewLoaded = false;
+    std::string m_nibName;
+    std::shared_ptr<Bundle> m_bundle;
+    const LayoutClassInfo* m_layoutInfo = nullptr;
+    NavigationItem m_navigationItem;
+    NavigationController* m_navigationController = nullptr;  // set while on a stack
+    std::string m_title;
+};
+
+}  // namespace platform

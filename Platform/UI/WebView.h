@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Platform/Foundation/URLRequest.h"
+#include "View.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class WebView;
+
+enum WebViewNavigationType : int {
+    kWebViewNavigationTypeLinkClicked = 0,
+    kWebViewNavigationTypeFormSubmitted = 1,
+    kWebViewNavigationTypeBackForward = 2,
+    kWebViewNavigationTypeReload = 3,
+    kWebViewNavigationTypeFormResubmitted = 4,
+    kWebViewNavigationTypeOther = 5,
+};
+
+class WebViewDelegate {
+public:
+    virtual ~WebViewDelegate() = default;
+    // Asked before every load; false leaves the current page as it is.
+    virtual bool webViewShouldStartLoadWithRequest(WebView&, const URLRequest&,
+                                                   int /*navigationType*/) {
+        return true;
+    }
+    virtual void webViewDidFinishLoad(WebView&) {}
+};
+
+// A link of the loaded page, as the model knows it.
+struct WebLink {
+    std::string href;  // as written in the page
+    std::string text;  // the link's text, tags stripped
+    URL url;           // href resolved against the page's URL
+};
+
+// A web view over local HTML. A file URL, or a URL without a scheme (a path),
+// loads that file's HTML; any other URL becomes the current request with no
+// local content (the host shows its address). Keeps back/forward history.
+class WebView : public View {
+public:
+    using View::View;
+    std::string_view typeName() const override { return "WebView"; }
+
+    void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    // Asks the delegate (navigation type 5, other), then loads.
+    void loadRequest(const URLRequest& request);
+    // The general entry point: asks the delegate with `navigationType`; loads
+    // when it answers YES. Returns whether the load happened.
+    bool navigate(const URLRequest& request, int navigationType);
+
+    // A user's tap on link `index` of the page (navigation type 0). False when out of range.
+    bool tapLink(std::size_t index);
+    // A form of the page submitted to `request` (navigation type 1).
+    bool submitForm(const URLRequest& request);
+    bool canGoBack() const;
+    bool canGoForward() const;
+    void goBack();     // navigation type 2
+    void goForward();  // navigation type 2
+    void reload();     // navigation type 3
+
+    const std::optional<URLRequest>& request() const { return m_request; }
+    // The loaded page's HTML; empty for a non-local or unreadable page.
+    const std::string& html() const { return m_html; }
+    // The folder of the loaded local file, against which relative links and images resolve.
+    const std::optional<std::filesystem::path>& baseDirectory() const { return m_baseDirectory; }
+    const std::vector<WebLink>& links() const { return m_links; }
+    // How many loads have happened (each accepted navigation counts once).
+    int loadCount() const { return m_loadCount; }
+
+private:
+    void load(const URLRequest& request);
+    std::weak_ptr<WebViewDelegate> m_delegate;
+    std::optional<URLRequest> m_request;
+    std::string m_html;
+    std::optional<std::filesystem::path> m_baseDirectory;
+    std::vector<WebLink> m_links;
+    std::vector<URLRequest> m_backList;
+    std::vector<URLRequest> m_forwardList;
+    int m_loadCount = 0;
+};
+
+}  // namespace platform
