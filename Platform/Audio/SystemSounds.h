@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/URL.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -14,15 +15,16 @@ using OSStatus = std::int32_t;
 inline constexpr SystemSoundID kSystemSoundID_Vibrate = 0xFFF;
 
 inline constexpr OSStatus kAudioServicesNoError = 0;
-inline constexpr OSStatus kAudioServicesBadPropertySizeError = -50;       // null out-pointer
+inline constexpr OSStatus kAudioServicesBadPropertySizeError = -50;             // null out-pointer
 inline constexpr OSStatus kAudioServicesUnsupportedPropertyError = 1970170480;  // 'unop'
 inline constexpr OSStatus kAudioServicesSystemSoundUnspecifiedError = -1500;
 inline constexpr OSStatus kAudioServicesBadSpecifierSizeError = 561211770;  // '!siz'
 
 // Registers a short sound file given by its file URL (or a URL without a scheme,
-// read as a path). The file is decoded once, into memory, now. On success the
-// new id (never 0, never the vibration id) is written to *outSoundID; on
-// failure nothing is written and a non-zero status is returned.
+// read as a path). The file is decoded once, into memory, now; the first
+// registration opens the audio output (without a device: a silent one, and one
+// log line). On success the new id (never 0, never the vibration id) is written
+// to *outSoundID; on failure nothing is written and a non-zero status is returned.
 OSStatus AudioServicesCreateSystemSoundID(const URL& fileURL, SystemSoundID* outSoundID);
 // Starts the sound and returns at once; plays of one or several sounds overlap
 // and mix. Unknown ids are ignored. The vibration id calls the haptic hook.
@@ -36,5 +38,10 @@ void setVibrationHandler(std::function<void()> handler);
 std::uint64_t vibrationCount();
 // How many plays of real sounds have been started in this process.
 std::uint64_t playCount();
+// How many plays are sounding right now, of all sounds or of one. At most one
+// per mixer channel: when all channels are busy a new play takes over the one
+// that started longest ago.
+std::size_t playingSoundCount();
+std::size_t playingSoundCount(SystemSoundID soundID);
 
 }  // namespace platform

@@ -12,7 +12,14 @@ namespace platform {
 
 // A resource folder standing in for the application bundle.
 class Bundle {
-public:
+    // Lets bundleWithPath use make_shared while construction stays private.
+    struct ConstructionKey {
+        explicit ConstructionKey() = default;
+    };
+
+  public:
+    Bundle(ConstructionKey, std::filesystem::path folder);
+
     // None when `folder` is not a directory.
     static std::shared_ptr<Bundle> bundleWithPath(const std::filesystem::path& folder);
 
@@ -28,8 +35,12 @@ public:
     const std::filesystem::path& bundlePath() const { return m_path; }
 
     // Full path of "<name>.<type>" (or "<name>" for an empty type) when that file
-    // exists in the folder. A name or type holding "/" or "..", or a NUL, gives none:
-    // a lookup never reaches outside the folder.
+    // exists in the folder as a regular file (or a link to one). A name or type
+    // holding "/" or a NUL, or being "..", gives none: a lookup never reaches
+    // outside the folder.
+    // Both empty is a special case: the bundle folder followed by "/", so that a
+    // caller that deletes the last path component and appends "/<file>" gets
+    // "<bundle>/<file>".
     std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
 
     // Info.plist of the folder; empty when missing or unreadable.
@@ -40,7 +51,7 @@ public:
     // NSMainNibFile, else "MainWindow".
     std::string mainLayoutName() const;
 
-private:
+  private:
     explicit Bundle(std::filesystem::path folder);
     std::filesystem::path m_path;
     PlistDictionary m_info;

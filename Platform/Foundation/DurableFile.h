@@ -8,7 +8,11 @@ namespace platform {
 // Replaces `target` with `contents` so that a crash at any instant leaves either
 // the old file or the new one, whole: write a temporary file in the same folder,
 // fsync it, rename it over the target, fsync the folder. The folder must exist.
-// Returns false (and leaves the old file untouched) when any step fails.
+// Returns false (and leaves the old file untouched) when any step fails. The
+// one exception is the final folder fsync: if that fails the new file is
+// already in place, and false only says its durability is not assured.
+// The replacement keeps the old file's permissions; a new file gets 0666 less
+// the umask. A crash before the rename may leave a hidden ".<name>.XXXXXX".
 bool writeFileDurably(const std::filesystem::path& target, std::string_view contents);
 
 }  // namespace platform

@@ -17,7 +17,7 @@ std::string formatLogLine(std::string_view message);
 // Records the messages (without the prefix) logged while it is alive, for tests
 // and for the window host. Lines still go to stderr. Captures nest.
 class LogCapture {
-public:
+  public:
     LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
@@ -27,7 +27,7 @@ public:
     bool contains(std::string_view message) const;
     std::size_t count(std::string_view message) const;
 
-private:
+  private:
     std::size_t m_id;
 };
 

@@ -24,7 +24,7 @@ struct PlistDate {
 
 // One property-list value: string, integer, real, boolean, date, data, array or dictionary.
 class PlistValue {
-public:
+  public:
     using Storage = std::variant<std::string, std::int64_t, double, bool, PlistDate, PlistData,
                                  PlistArray, PlistDictionary>;
 
@@ -41,17 +41,23 @@ public:
     PlistValue(PlistDictionary v) : m_value(std::move(v)) {}
 
     template <class T>
-    bool is() const { return std::holds_alternative<T>(m_value); }
+    bool is() const {
+        return std::holds_alternative<T>(m_value);
+    }
     // Pointer to the held value when it is a T, else nullptr.
     template <class T>
-    const T* get() const { return std::get_if<T>(&m_value); }
+    const T* get() const {
+        return std::get_if<T>(&m_value);
+    }
     template <class T>
-    T* get() { return std::get_if<T>(&m_value); }
+    T* get() {
+        return std::get_if<T>(&m_value);
+    }
 
     const Storage& storage() const { return m_value; }
     bool operator==(const PlistValue& other) const { return m_value == other.m_value; }
 
-private:
+  private:
     Storage m_value;
 };
 
@@ -61,7 +67,15 @@ enum class PlistFormat { XML, Binary };
 struct PropertyList {
     // Parses XML or binary property-list bytes; none when malformed.
     static std::optional<PlistValue> fromBytes(std::string_view bytes);
+    // Text goes through libplist as C strings, so a NUL ends a string or key
+    // early. XML keeps any other bytes as they are; the binary form re-encodes
+    // non-ASCII text as UTF-16 and so cannot carry invalid UTF-8. Dates keep
+    // whole seconds in XML and are limited to about 1933 to 2069 (libplist's
+    // 32-bit seconds); integers above INT64_MAX read back as reals.
     static std::string toBytes(const PlistValue& value, PlistFormat format = PlistFormat::XML);
+    // The same for a dictionary root, without copying it into a PlistValue.
+    static std::string toBytes(const PlistDictionary& dictionary,
+                               PlistFormat format = PlistFormat::XML);
 
     // None when the file is missing, unreadable or malformed.
     static std::optional<PlistValue> readFile(const std::filesystem::path& path);

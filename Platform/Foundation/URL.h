@@ -8,17 +8,21 @@ namespace platform {
 
 // A parsed URI reference (RFC 3986) on uriparser. Immutable value type.
 class URL {
-public:
+  public:
     // None for text that is not a URI reference. A bare absolute path such as
     // "/usr/share/x.html" parses as a URL with no scheme and that path.
     static std::optional<URL> URLWithString(std::string_view text);
     // "file://" plus the path, percent-escaped where a URI path may not carry
     // a character (blank as %20, "%" as %25, non-ASCII as %XX of its UTF-8 bytes).
+    // Every byte but the unreserved ones and "/" is escaped. A relative path is
+    // taken from the current folder, as a host-less file URL needs a full path.
     static URL fileURLWithPath(std::string_view path);
 
     // The scheme exactly as written (case kept); none when absent.
     const std::optional<std::string>& scheme() const { return m_scheme; }
+    // None when there is no authority or its host is empty ("file:///x").
     std::optional<std::string> host() const;
+    // The text after "?" up to any "#", still escaped; none without a "?".
     std::optional<std::string> query() const;
     // The path, percent-decoded. Empty when the URL has none.
     std::string path() const;
@@ -32,7 +36,7 @@ public:
 
     bool operator==(const URL& other) const { return m_text == other.m_text; }
 
-private:
+  private:
     URL() = default;
     std::string m_text;
     std::optional<std::string> m_scheme;

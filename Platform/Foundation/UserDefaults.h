@@ -20,14 +20,23 @@ namespace platform {
 // file, re-reads the file, applies only the keys this instance changed since
 // its last synchronize, writes durably, and adopts what the others wrote.
 // A file that cannot be read is kept aside as "<file>.corrupt-<timestamp>",
-// logged once, and the store starts empty.
+// logged once, and the store starts empty. If the file turns unreadable later,
+// a synchronize keeps it aside the same way and writes out what this instance
+// holds, so the last good settings survive.
+//
+// Keys are exact text ("007" and "7" are different keys). A key holding a NUL
+// cannot be stored in a property-list file; writes under such a key are ignored.
+// Changes not synchronized before the instance goes away are lost.
 class UserDefaults {
-public:
+  public:
     explicit UserDefaults(std::filesystem::path file);
 
     // The application's store: $XDG_CONFIG_HOME/<application identifier>/
     // <application identifier>.plist, the identifier from the main bundle's Info.plist.
+    // Created on first use; safe to call from any thread.
     static UserDefaults& standardUserDefaults();
+    // An identifier that is empty, "." or "..", or holds "/" or a NUL, would name
+    // a folder elsewhere; the default identifier is used instead.
     static std::filesystem::path standardFilePath();
     // Drops the shared store so the next standardUserDefaults() opens afresh
     // (from the current HOME). For tests; no reference to the old one may be kept.
@@ -48,12 +57,19 @@ public:
     // False when the file could not be written (the changes stay pending).
     bool synchronize();
 
-private:
+  private:
     void load();
+    bool synchronizeLocked();
+    void keepCorruptFileAside() const;
+    static bool acceptsKey(std::string_view key);
+
     std::filesystem::path m_file;
     mutable std::mutex m_mutex;
     PlistDictionary m_values;
     std::set<std::string, std::less<>> m_changedKeys;  // set or removed since the last synchronize
+    // The file's bytes as this instance last read or wrote them (none: no file).
+    // Equal bytes on disk mean nobody else has written since.
+    std::optional<std::string> m_lastDiskBytes;
 };
 
 }  // namespace platform

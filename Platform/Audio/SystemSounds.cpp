@@ -1,0 +1,70 @@
+#include "Platform/Audio/SystemSounds.h"
+
+#include "Platform/Audio/AudioDiagnostics.h"
+#include "SystemSoundService.h"
+
+namespace platform {
+
+OSStatus AudioServicesCreateSystemSoundID(const URL& fileURL, SystemSoundID* outSoundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->createSystemSoundID(fileURL, outSoundID)
+                              : kAudioServicesSystemSoundUnspecifiedError;
+}
+
+void AudioServicesPlaySystemSound(SystemSoundID soundID) {
+    if (SystemSoundService* service = SystemSoundService::shared()) {
+        service->play(soundID);
+    } else if (soundID == kSystemSoundID_Vibrate) {
+        SystemSoundService::countVibration();
+    }
+}
+
+OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    // At exit every sound has already been freed with the service.
+    return service != nullptr ? service->dispose(soundID) : kAudioServicesNoError;
+}
+
+void setVibrationHandler(std::function<void()> handler) {
+    if (SystemSoundService* service = SystemSoundService::shared()) {
+        service->setVibrationHandler(std::move(handler));
+    }
+}
+
+std::uint64_t vibrationCount() {
+    return SystemSoundService::vibrationCount();
+}
+
+std::uint64_t playCount() {
+    return SystemSoundService::playCount();
+}
+
+std::size_t playingSoundCount() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->playingSoundCount() : 0;
+}
+
+std::size_t playingSoundCount(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->playingSoundCount(soundID) : 0;
+}
+
+namespace audio_diagnostics {
+
+void setFirstMixObserver(std::function<void(SystemSoundID)> observer) {
+    if (SystemSoundService* service = SystemSoundService::shared()) {
+        service->setFirstMixObserver(std::move(observer));
+    }
+}
+
+std::optional<OutputFormat> outputFormat() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->outputFormat() : std::nullopt;
+}
+
+void resetForTesting() {
+    if (SystemSoundService* service = SystemSoundService::shared()) service->reset();
+}
+
+}  // namespace audio_diagnostics
+}  // namespace platform

@@ -1,0 +1,146 @@
+#include "Bundle.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kDefaultIdentifier = "org.soundboard.Soundboard";
+constexpr std::string_view kDefaultMainLayout = "MainWindow";
+
+struct MainBundleState {
+    std::mutex mutex;
+    std::optional<std::filesystem::path> chosenFolder;  // from setMainBundlePath
+    std::shared_ptr<Bundle> bundle;
+};
+
+MainBundleState& mainBundleState() {
+    static MainBundleState state;
+    return state;
+}
+
+bool isDirectory(const std::filesystem::path& folder) {
+    std::error_code failed;
+    return !folder.empty() && std::filesystem::is_directory(folder, failed);
+}
+
+// The installed layout puts the program in <prefix>/bin and the resources in
+// <prefix>/<install bundle dir>; finding them from the program's own location
+// keeps an installed tree relocatable.
+std::optional<std::filesystem::path> installedBundleFolder() {
+    std::error_code failed;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    if (failed || program.empty()) return std::nullopt;
+    return program.parent_path() / ".." / SOUNDBOARD_INSTALL_BUNDLE_DIR;
+}
+
+std::vector<std::filesystem::path> mainBundleCandidates(
+    const std::optional<std::filesystem::path>& chosenFolder) {
+    std::vector<std::filesystem::path> candidates;
+    if (chosenFolder) candidates.push_back(*chosenFolder);
+    if (const char* fromEnvironment = std::getenv("SOUNDBOARD_BUNDLE");
+        fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        candidates.emplace_back(fromEnvironment);
+    }
+    if (auto installed = installedBundleFolder()) candidates.push_back(*installed);
+    candidates.emplace_back(SOUNDBOARD_SOURCE_BUNDLE_DIR);
+    return candidates;
+}
+
+// A name part may not leave the folder or address a sub-folder: no separator,
+// no NUL, and not a parent reference.
+bool isPlainNamePart(std::string_view part) {
+    return part.find('/') == std::string_view::npos && part.find('\0') == std::string_view::npos &&
+           part != "..";
+}
+
+// Absolute and tidy, without a trailing separator, so that bundlePath() compares
+// equal however the folder was spelled. Symbolic links are kept as given.
+std::filesystem::path canonicalFolderPath(const std::filesystem::path& folder) {
+    std::error_code failed;
+    std::filesystem::path absolute = std::filesystem::absolute(folder, failed);
+    if (failed) absolute = folder;
+    absolute = absolute.lexically_normal();
+    if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+    return absolute;
+}
+
+}  // namespace
+
+Bundle::Bundle(ConstructionKey, std::filesystem::path folder) : Bundle(std::move(folder)) {}
+
+Bundle::Bundle(std::filesystem::path folder) : m_path(std::move(folder)) {
+    if (auto info = PropertyList::readDictionaryFile(m_path / "Info.plist"))
+        m_info = std::move(*info);
+}
+
+std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& folder) {
+    if (!isDirectory(folder)) return nullptr;
+    return std::make_shared<Bundle>(ConstructionKey{}, canonicalFolderPath(folder));
+}
+
+std::shared_ptr<Bundle> Bundle::mainBundle() {
+    auto& state = mainBundleState();
+    std::lock_guard lock(state.mutex);
+    if (state.bundle) return state.bundle;
+    for (const auto& candidate : mainBundleCandidates(state.chosenFolder)) {
+        if (auto bundle = bundleWithPath(candidate)) {
+            state.bundle = std::move(bundle);
+            break;
+        }
+    }
+    return state.bundle;
+}
+
+void Bundle::setMainBundlePath(std::filesystem::path folder) {
+    auto& state = mainBundleState();
+    std::lock_guard lock(state.mutex);
+    state.chosenFolder = std::move(folder);
+    state.bundle.reset();
+}
+
+void Bundle::resetMainBundle() {
+    auto& state = mainBundleState();
+    std::lock_guard lock(state.mutex);
+    state.chosenFolder.reset();
+    state.bundle.reset();
+}
+
+std::optional<std::string> Bundle::pathForResource(std::string_view name,
+                                                   std::string_view type) const {
+    if (name.empty() && type.empty()) return (m_path / "").string();
+    if (!isPlainNamePart(name) || !isPlainNamePart(type)) return std::nullopt;
+
+    std::string fileName(name);
+    if (!type.empty()) {
+        fileName += '.';
+        fileName += type;
+    }
+    if (fileName == "." || fileName == "..") return std::nullopt;
+
+    std::filesystem::path candidate = m_path / fileName;
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(candidate, failed)) return std::nullopt;
+    return candidate.string();
+}
+
+std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const {
+    auto found = m_info.find(std::string(key));
+    if (found == m_info.end()) return std::nullopt;
+    if (const auto* text = found->second.get<std::string>()) return *text;
+    return std::nullopt;
+}
+
+std::string Bundle::bundleIdentifier() const {
+    auto identifier = stringForInfoKey("CFBundleIdentifier");
+    return identifier && !identifier->empty() ? *identifier : std::string(kDefaultIdentifier);
+}
+
+std::string Bundle::mainLayoutName() const {
+    auto layout = stringForInfoKey("NSMainNibFile");
+    return layout && !layout->empty() ? *layout : std::string(kDefaultMainLayout);
+}
+
+}  // namespace platform

@@ -1,0 +1,261 @@
+#include "UserDefaults.h"
+
+#include "Bundle.h"
+#include "DurableFile.h"
+#include "FileContents.h"
+#include "FileLock.h"
+#include "Log.h"
+#include "XdgPaths.h"
+
+#include <array>
+#include <cstdio>
+#include <ctime>
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kDefaultIdentifier = "org.soundboard.Soundboard";
+
+// XML keeps the file readable for a person looking at their settings, and it
+// carries any key's bytes unchanged (the binary form re-encodes text as UTF-16,
+// which cannot hold invalid UTF-8).
+constexpr PlistFormat kFileFormat = PlistFormat::XML;
+
+struct StandardStore {
+    std::mutex mutex;
+    std::unique_ptr<UserDefaults> defaults;
+};
+
+StandardStore& standardStore() {
+    static StandardStore store;
+    return store;
+}
+
+bool isSafeFolderName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+std::optional<PlistDictionary> parseDictionary(const std::string& bytes) {
+    auto value = PropertyList::fromBytes(bytes);
+    if (!value) return std::nullopt;
+    auto* dictionary = value->get<PlistDictionary>();
+    if (dictionary == nullptr) return std::nullopt;
+    return std::move(*dictionary);
+}
+
+std::filesystem::path lockFileFor(const std::filesystem::path& file) {
+    return file.string() + ".lock";
+}
+
+std::string localTimestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::array<char, 32> text{};
+    std::size_t length = std::strftime(text.data(), text.size(), "%Y%m%dT%H%M%S", &local);
+    return std::string(text.data(), length);
+}
+
+bool pathIsTaken(const std::filesystem::path& path) {
+    std::error_code failed;
+    return std::filesystem::symlink_status(path, failed).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// Starting from `base` (what is on disk), replays this instance's changes:
+// keys present in `values` are set, the others were removed.
+void applyChanges(PlistDictionary& base, const PlistDictionary& values,
+                  const std::set<std::string, std::less<>>& changedKeys) {
+    for (const auto& key : changedKeys) {
+        auto found = values.find(key);
+        if (found != values.end()) {
+            base.insert_or_assign(key, found->second);
+        } else {
+            base.erase(key);
+        }
+    }
+}
+
+}  // namespace
+
+UserDefaults::UserDefaults(std::filesystem::path file) : m_file(std::move(file)) {
+    load();
+}
+
+std::filesystem::path UserDefaults::standardFilePath() {
+    std::string identifier(kDefaultIdentifier);
+    if (auto bundle = Bundle::mainBundle()) identifier = bundle->bundleIdentifier();
+    if (!isSafeFolderName(identifier)) identifier = kDefaultIdentifier;
+    return XdgPaths::configHome() / identifier / (identifier + ".plist");
+}
+
+UserDefaults& UserDefaults::standardUserDefaults() {
+    auto& store = standardStore();
+    std::lock_guard lock(store.mutex);
+    if (!store.defaults) store.defaults = std::make_unique<UserDefaults>(standardFilePath());
+    return *store.defaults;
+}
+
+void UserDefaults::resetStandardUserDefaults() {
+    auto& store = standardStore();
+    std::lock_guard lock(store.mutex);
+    store.defaults.reset();
+}
+
+bool UserDefaults::acceptsKey(std::string_view key) {
+    return key.find('\0') == std::string_view::npos;
+}
+
+// Called with the file lock held, so no other process replaces the file
+// between the check that found it unreadable and the rename.
+void UserDefaults::keepCorruptFileAside() const {
+    std::string stem = m_file.string() + ".corrupt-" + localTimestamp();
+    std::filesystem::path aside = stem;
+    for (int counter = 2; pathIsTaken(aside); ++counter) {
+        aside = stem + "-" + std::to_string(counter);
+    }
+    std::string message = "UserDefaults: settings file " + m_file.string() + " could not be read; ";
+    if (::rename(m_file.c_str(), aside.c_str()) == 0) {
+        message += "kept aside as " + aside.string();
+    } else {
+        message += "it could not be kept aside and will be replaced";
+    }
+    Log(message);
+}
+
+void UserDefaults::load() {
+    FileContents disk = readFileContents(m_file);
+    if (!disk.exists) return;
+    if (disk.bytes) {
+        if (auto values = parseDictionary(*disk.bytes)) {
+            m_values = std::move(*values);
+            m_lastDiskBytes = std::move(disk.bytes);
+            return;
+        }
+    }
+    // Look again under the lock: another process may be replacing the file.
+    FileLock lock(lockFileFor(m_file));
+    disk = readFileContents(m_file);
+    if (!disk.exists) return;
+    if (disk.bytes) {
+        if (auto values = parseDictionary(*disk.bytes)) {
+            m_values = std::move(*values);
+            m_lastDiskBytes = std::move(disk.bytes);
+            return;
+        }
+    }
+    keepCorruptFileAside();
+}
+
+bool UserDefaults::synchronize() {
+    std::lock_guard guard(m_mutex);
+    if (m_changedKeys.empty()) {
+        // Nothing to write: adopt what others wrote, without taking the lock
+        // (files are only ever replaced whole). Only a damaged file needs it.
+        FileContents disk = readFileContents(m_file);
+        if (disk.bytes == m_lastDiskBytes && (disk.bytes || !disk.exists)) return true;
+        if (!disk.exists) {
+            m_values.clear();
+            m_lastDiskBytes.reset();
+            return true;
+        }
+        if (disk.bytes) {
+            if (auto values = parseDictionary(*disk.bytes)) {
+                m_values = std::move(*values);
+                m_lastDiskBytes = std::move(disk.bytes);
+                return true;
+            }
+        }
+    }
+
+    std::error_code failed;
+    std::filesystem::create_directories(m_file.parent_path(), failed);
+    if (failed) return false;
+    FileLock lock(lockFileFor(m_file));
+    if (!lock.locked()) return false;
+    return synchronizeLocked();
+}
+
+bool UserDefaults::synchronizeLocked() {
+    FileContents disk = readFileContents(m_file);
+    bool mustWrite = !m_changedKeys.empty();
+    if (disk.bytes == m_lastDiskBytes && (disk.bytes || !disk.exists)) {
+        // Unchanged since this instance last looked: the cache already is the
+        // disk plus this instance's changes.
+    } else if (!disk.exists) {
+        PlistDictionary merged;
+        applyChanges(merged, m_values, m_changedKeys);
+        m_values = std::move(merged);
+    } else if (auto onDisk = disk.bytes ? parseDictionary(*disk.bytes) : std::nullopt) {
+        applyChanges(*onDisk, m_values, m_changedKeys);
+        m_values = std::move(*onDisk);
+    } else {
+        // Damaged since this instance last read it: keep it for inspection and
+        // write back the last good state this instance knows, with its changes.
+        keepCorruptFileAside();
+        disk = FileContents{};
+        mustWrite = true;
+    }
+
+    if (!mustWrite) {
+        m_lastDiskBytes = std::move(disk.bytes);
+        return true;
+    }
+
+    std::string bytes = PropertyList::toBytes(m_values, kFileFormat);
+    if (bytes.empty() || !writeFileDurably(m_file, bytes)) {
+        // The changes stay pending; the next synchronize merges them again.
+        m_lastDiskBytes = std::move(disk.bytes);
+        return false;
+    }
+    m_lastDiskBytes = std::move(bytes);
+    m_changedKeys.clear();
+    return true;
+}
+
+void UserDefaults::setBool(bool value, std::string_view key) {
+    setObject(PlistValue(value), key);
+}
+
+bool UserDefaults::boolForKey(std::string_view key) const {
+    std::lock_guard guard(m_mutex);
+    auto found = m_values.find(std::string(key));
+    if (found == m_values.end()) return false;
+    const PlistValue& value = found->second;
+    if (const bool* flag = value.get<bool>()) return *flag;
+    if (const std::int64_t* number = value.get<std::int64_t>()) return *number != 0;
+    if (const double* real = value.get<double>()) return *real != 0.0;
+    if (const std::string* text = value.get<std::string>()) {
+        return *text == "YES" || *text == "yes" || *text == "true" || *text == "1";
+    }
+    return false;
+}
+
+void UserDefaults::setObject(PlistValue value, std::string_view key) {
+    if (!acceptsKey(key)) return;
+    std::lock_guard guard(m_mutex);
+    m_values.insert_or_assign(std::string(key), std::move(value));
+    m_changedKeys.emplace(key);
+}
+
+std::optional<PlistValue> UserDefaults::objectForKey(std::string_view key) const {
+    std::lock_guard guard(m_mutex);
+    auto found = m_values.find(std::string(key));
+    if (found == m_values.end()) return std::nullopt;
+    return found->second;
+}
+
+void UserDefaults::removeObjectForKey(std::string_view key) {
+    if (!acceptsKey(key)) return;
+    std::lock_guard guard(m_mutex);
+    m_values.erase(std::string(key));
+    m_changedKeys.emplace(key);
+}
+
+PlistDictionary UserDefaults::dictionaryRepresentation() const {
+    std::lock_guard guard(m_mutex);
+    return m_values;
+}
+
+}  // namespace platform

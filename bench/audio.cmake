@@ -1,0 +1,7 @@
+# Tap to sound: from AudioServicesPlaySystemSound to the mixer's first mix of
+# that play, over the dummy audio driver.
+if(TARGET sb_audio)
+    sb_add_benchmark(audio SOURCES ${CMAKE_CURRENT_LIST_DIR}/TapToSoundBench.cpp LIBS sb_audio)
+    target_compile_definitions(bench_audio PRIVATE
+        SOUNDBOARD_SOURCE_BUNDLE_DIR="${PROJECT_SOURCE_DIR}/Resources")
+endif()
