@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -15,7 +17,7 @@ class Window;
 // The shared application object: its delegate, its key window, opening URLs
 // outside the application, and the delivery of lifecycle events.
 class Application : public Object {
-public:
+  public:
     static Application& sharedApplication();
     // Drops the delegate, window, opener and termination state. For tests.
     static void resetSharedApplication();
@@ -31,8 +33,10 @@ public:
 
     // Hands `url` to the desktop's handler and reports whether it was handed over.
     // The default opener spawns `xdg-open URL` with an argument vector (never a
-    // shell) and answers whether the handler started. Tests and the window host
-    // replace it.
+    // shell) and answers whether the handler started; the handler runs on its
+    // own and is reaped when it ends. A URL whose text is empty or starts with
+    // "-" (which the handler would read as an option) is refused. Tests and the
+    // window host replace the opener.
     using URLOpener = std::function<bool(const URL&)>;
     bool openURL(const URL& url);
     void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
@@ -48,12 +52,27 @@ public:
     // Tells the delegate (once) and ends the main run loop with `status`.
     void terminate(int status = 0);
     bool isTerminating() const { return m_terminating; }
+    // The status of the first terminate call.
+    int terminationStatus() const { return m_terminationStatus; }
 
-private:
+    // The objects the main window layout made (window, navigation stacks, the
+    // delegate), kept for the application's life like a nib's top-level objects.
+    void retainTopLevelObjects(std::vector<std::shared_ptr<Object>> objects);
+    const std::vector<std::shared_ptr<Object>>& topLevelObjects() const {
+        return m_topLevelObjects;
+    }
+
+    // The program the default opener spawns: $SOUNDBOARD_URL_HANDLER when set
+    // and not empty (for tests and unusual desktops), else "xdg-open".
+    static std::string urlHandlerProgram();
+
+  private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
     std::weak_ptr<Window> m_keyWindow;
     URLOpener m_opener;
+    std::vector<std::shared_ptr<Object>> m_topLevelObjects;
     bool m_terminating = false;
+    int m_terminationStatus = 0;
 };
 
 }  // namespace platform

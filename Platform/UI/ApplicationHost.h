@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,20 @@ class Application;
 // What the command line asked of the application shell.
 struct LaunchArguments {
     std::string programName;
-    std::string bundlePath;      // --bundle DIR
-    bool headless = false;       // --headless
-    std::string screenshotDir;   // --screenshot DIR
-    std::vector<std::string> rest;
+    std::string bundlePath;         // --bundle DIR
+    bool headless = false;          // --headless
+    std::string screenshotDir;      // --screenshot DIR
+    std::vector<std::string> rest;  // everything else, in order, for the host
+    // Set when the command line cannot be used (an option without its value).
+    std::optional<std::string> error;
+    // Options and values may be given as "--bundle DIR" or "--bundle=DIR".
     static LaunchArguments parse(int argc, char** argv);
 };
 
 // Something that runs the launched application until it ends: the headless run
 // loop or a window. Returns the exit status.
 class ApplicationHost {
-public:
+  public:
     virtual ~ApplicationHost() = default;
     virtual int run(Application& application, const LaunchArguments& arguments) = 0;
 };
@@ -32,9 +36,10 @@ using ApplicationHostFactory = std::function<std::unique_ptr<ApplicationHost>()>
 void setWindowHostFactory(ApplicationHostFactory factory);
 
 // Serves the main run loop until the application terminates; SIGTERM and SIGINT
-// deliver will-terminate and end the loop cleanly with status 0.
+// deliver will-terminate and end the loop cleanly with status 0. Once the loop
+// serves events (and the signals are caught), the application becomes active.
 class HeadlessHost final : public ApplicationHost {
-public:
+  public:
     int run(Application& application, const LaunchArguments& arguments) override;
 };
 
@@ -42,7 +47,11 @@ public:
 // creates and connects the delegate, window, navigation controller and root
 // page), calls the delegate's launch callback, runs the host until the
 // application ends, and returns the exit status. Principal and delegate class
-// names, when given, name registered classes; normally both are null.
+// names, when given, name registered classes; normally both are null. The only
+// principal class is the application object itself ("Application" or
+// "UIApplication"). A missing bundle, a broken main window layout or an unusable
+// command line logs one line and returns 1. Before returning, the shared
+// application lets go of its delegate and the layout's objects.
 int UIApplicationMain(int argc, char** argv, const char* principalClassName,
                       const char* delegateClassName);
 

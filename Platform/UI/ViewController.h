@@ -3,6 +3,7 @@
 #include "LayoutRegistry.h"
 #include "NavigationItem.h"
 #include "Object.h"
+#include "Platform/Graphics/Geometry.h"
 #include "View.h"
 
 #include <memory>
@@ -22,15 +23,16 @@ class NavigationController;
 // runs; the base releases a loaded view that is not on screen and then calls
 // viewDidUnload, so the next view() loads the layout again.
 class ViewController : public Object {
-public:
+  public:
     ViewController();
     ~ViewController() override;
 
     // A new page of class T from the layout `nibName` of `bundle` (null: the
     // main bundle). None when the layout is missing or malformed, names an
-    // unknown view type, or an outlet or action T does not declare; one log
+    // unknown view type or attribute, holds a value it cannot read, or an outlet
+    // or action T does not declare (or an outlet of the wrong type); one log
     // line then names the file and the problem. The layout is checked and its
-    // view tree built here; viewDidLoad waits for the first view() call.
+    // view tree built and connected here; viewDidLoad waits for the first view() call.
     template <class T>
     static std::shared_ptr<T> initWithNibName(std::string_view nibName,
                                               const std::shared_ptr<Bundle>& bundle = nullptr) {
@@ -43,15 +45,33 @@ public:
     template <class T>
     static void describeLayout(LayoutClass<T>&) {}
 
-    // Loads the view when needed (running viewDidLoad once per load).
+    // The frame of a view made without a layout: the whole 320 x 480 screen.
+    static constexpr Rect kDefaultViewFrame{0, 0, 320, 480};
+
+    // Loads the view when needed (running viewDidLoad once per load). The
+    // reference stays valid until the view is released or replaced; keep a
+    // copy of the pointer across calls that may do either.
     const std::shared_ptr<View>& view();
     bool isViewLoaded() const { return m_viewLoaded; }
     // For layouts and code-made pages: sets the view without loading a layout.
+    // The view counts as loaded at the next view() call, which runs viewDidLoad.
+    // Null releases the view (without viewDidUnload).
     void setView(std::shared_ptr<View> view);
+    // True when the loaded view is in the key window's view tree: the page is
+    // the top page of a stack that the key window shows (or a window's own root).
+    bool isViewOnScreen() const;
+
+    // Makes the view when view() needs one: the page's layout again, when it
+    // was made from one (a failed reload logs one line and leaves no view);
+    // pages may override it to build their view in code. Without a view after
+    // it, view() makes an empty one of kDefaultViewFrame.
+    virtual void loadView();
 
     virtual void viewDidLoad() {}
     virtual void viewWillAppear(bool /*animated*/) {}
     virtual void viewDidUnload() {}
+    // Base: releases the view when it is not on screen (see isViewOnScreen);
+    // after releasing a view that had loaded, calls viewDidUnload.
     virtual void didReceiveMemoryWarning();
 
     NavigationItem& navigationItem() { return m_navigationItem; }
@@ -68,7 +88,7 @@ public:
     bool loadLayout(std::string_view nibName, const std::shared_ptr<Bundle>& bundle,
                     const LayoutClassInfo& info);
 
-private:
+  private:
     friend class NavigationController;
     std::shared_ptr<View> m_view;
     bool m_viewLoaded = false;

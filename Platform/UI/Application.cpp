@@ -1,0 +1,93 @@
+#include "Application.h"
+
+#include "DetachedProcess.h"
+#include "NavigationController.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "Window.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+Application& Application::sharedApplication() {
+    static Application application;
+    return application;
+}
+
+void Application::resetSharedApplication() {
+    auto& application = sharedApplication();
+    // Take everything out first: destructors that run below may ask the
+    // application for its state, which must already read as reset. The
+    // delegate goes before the other top-level objects (declared later, destroyed first).
+    auto objects = std::move(application.m_topLevelObjects);
+    auto delegate = std::move(application.m_delegate);
+    application.m_topLevelObjects.clear();
+    application.m_delegate = nullptr;
+    application.m_keyWindow.reset();
+    application.m_opener = nullptr;
+    application.m_terminating = false;
+    application.m_terminationStatus = 0;
+}
+
+void Application::setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
+    m_delegate = std::move(delegate);
+}
+
+bool Application::openURL(const URL& url) {
+    // A copy, so an opener that replaces itself while running stays alive.
+    auto opener = m_opener;
+    return opener ? opener(url) : openWithXdgOpen(url);
+}
+
+std::string Application::urlHandlerProgram() {
+    const char* program = std::getenv("SOUNDBOARD_URL_HANDLER");
+    return program != nullptr && *program != '\0' ? std::string(program) : std::string("xdg-open");
+}
+
+bool Application::openWithXdgOpen(const URL& url) {
+    const std::string& text = url.absoluteString();
+    if (text.empty() || text.front() == '-') return false;
+    return DetachedProcess::spawn({urlHandlerProgram(), text});
+}
+
+// Each delivery holds the delegate, so a callback that replaces it finishes safely.
+void Application::didBecomeActive() {
+    if (auto delegate = m_delegate) delegate->applicationDidBecomeActive(*this);
+}
+
+void Application::willResignActive() {
+    if (auto delegate = m_delegate) delegate->applicationWillResignActive(*this);
+}
+
+void Application::didEnterBackground() {
+    if (auto delegate = m_delegate) delegate->applicationDidEnterBackground(*this);
+}
+
+void Application::willEnterForeground() {
+    if (auto delegate = m_delegate) delegate->applicationWillEnterForeground(*this);
+}
+
+void Application::didReceiveMemoryWarning() {
+    if (auto delegate = m_delegate) delegate->applicationDidReceiveMemoryWarning(*this);
+    // Outermost stacks only: a stack pushed onto another hears it from that one.
+    for (const auto& navigation : NavigationController::liveNavigationControllers()) {
+        if (navigation->navigationController() == nullptr && navigation->isViewOnScreen()) {
+            navigation->didReceiveMemoryWarning();
+        }
+    }
+}
+
+void Application::terminate(int status) {
+    if (!m_terminating) {
+        m_terminating = true;
+        m_terminationStatus = status;
+        if (auto delegate = m_delegate) delegate->applicationWillTerminate(*this);
+    }
+    RunLoop::main().stop(m_terminationStatus);
+}
+
+void Application::retainTopLevelObjects(std::vector<std::shared_ptr<Object>> objects) {
+    m_topLevelObjects = std::move(objects);
+}
+
+}  // namespace platform

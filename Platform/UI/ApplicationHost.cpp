@@ -1,0 +1,147 @@
+#include "ApplicationHost.h"
+
+#include "Application.h"
+#include "LayoutLoader.h"
+#include "NavigationController.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "TerminationSignals.h"
+#include "Window.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace platform {
+namespace {
+
+ApplicationHostFactory& windowHostFactory() {
+    static ApplicationHostFactory factory;
+    return factory;
+}
+
+// The value of option `name` at argv[index] ("--name=value" or "--name value"),
+// advancing `index` past a separate value. None when argv[index] is not the option.
+std::optional<std::string> optionValue(std::string_view name, int argc, char** argv, int& index,
+                                       std::optional<std::string>& error) {
+    std::string_view argument = argv[index];
+    if (argument.starts_with(name) && argument.size() > name.size() &&
+        argument[name.size()] == '=') {
+        std::string value(argument.substr(name.size() + 1));
+        if (value.empty()) error = std::string(name) + " needs a folder";
+        return value;
+    }
+    if (argument != name) return std::nullopt;
+    if (index + 1 >= argc || argv[index + 1] == nullptr) {
+        error = std::string(name) + " needs a folder";
+        return std::string();
+    }
+    return std::string(argv[++index]);
+}
+
+// The delegate named on the command of UIApplicationMain, or null after logging why not.
+std::shared_ptr<Object> delegateObject(const char* className) {
+    const auto* info = LayoutRegistry::find(className);
+    auto object = info && info->create ? info->create() : nullptr;
+    if (!std::dynamic_pointer_cast<ApplicationDelegate>(object)) {
+        Log("No application delegate class named " + std::string(className));
+        return nullptr;
+    }
+    return object;
+}
+
+int launch(const LaunchArguments& arguments, const char* principalClassName,
+           const char* delegateClassName) {
+    if (arguments.error) {
+        Log("Cannot start: " + *arguments.error);
+        return 1;
+    }
+    std::string_view principal = principalClassName != nullptr ? principalClassName : "";
+    if (!principal.empty() && principal != "Application" && principal != "UIApplication") {
+        Log("No application class named " + std::string(principalClassName));
+        return 1;
+    }
+    if (!arguments.bundlePath.empty()) {
+        std::error_code ignored;
+        if (!std::filesystem::is_directory(arguments.bundlePath, ignored)) {
+            Log("Application bundle not found: " + arguments.bundlePath);
+            return 1;
+        }
+        Bundle::setMainBundlePath(arguments.bundlePath);
+    }
+    auto bundle = Bundle::mainBundle();
+    if (!bundle) {
+        Log("Application bundle not found");
+        return 1;
+    }
+
+    auto& application = Application::sharedApplication();
+    std::vector<std::shared_ptr<Object>> keep;
+    if (delegateClassName != nullptr && *delegateClassName != '\0') {
+        auto object = delegateObject(delegateClassName);
+        if (!object) return 1;
+        application.setDelegate(std::dynamic_pointer_cast<ApplicationDelegate>(object));
+        keep.push_back(std::move(object));
+    }
+    // The layout logs its own line when it fails.
+    auto mainWindow = LayoutLoader::loadMainWindowLayout(bundle->mainLayoutName(), bundle);
+    if (!mainWindow) return 1;
+    if (mainWindow->applicationDelegate) application.setDelegate(mainWindow->applicationDelegate);
+    for (auto& [id, object] : mainWindow->objects) keep.push_back(object);
+    if (mainWindow->window) keep.push_back(mainWindow->window);
+    for (auto& navigation : mainWindow->navigationControllers) keep.push_back(navigation);
+    application.retainTopLevelObjects(std::move(keep));
+    mainWindow.reset();
+
+    if (auto delegate = application.delegatePointer()) {
+        delegate->applicationDidFinishLaunchingWithOptions(application, nullptr);
+    }
+
+    std::unique_ptr<ApplicationHost> host;
+    if (!arguments.headless && windowHostFactory()) host = windowHostFactory()();
+    if (!host) host = std::make_unique<HeadlessHost>();
+    return host->run(application, arguments);
+}
+
+}  // namespace
+
+LaunchArguments LaunchArguments::parse(int argc, char** argv) {
+    LaunchArguments arguments;
+    if (argv == nullptr) return arguments;
+    if (argc > 0 && argv[0] != nullptr) arguments.programName = argv[0];
+    for (int index = 1; index < argc; ++index) {
+        if (argv[index] == nullptr) break;
+        std::string_view argument = argv[index];
+        if (argument == "--headless") {
+            arguments.headless = true;
+        } else if (auto bundle = optionValue("--bundle", argc, argv, index, arguments.error)) {
+            arguments.bundlePath = *bundle;
+        } else if (auto shots = optionValue("--screenshot", argc, argv, index, arguments.error)) {
+            arguments.screenshotDir = *shots;
+        } else {
+            arguments.rest.emplace_back(argument);
+        }
+    }
+    return arguments;
+}
+
+void setWindowHostFactory(ApplicationHostFactory factory) {
+    windowHostFactory() = std::move(factory);
+}
+
+int HeadlessHost::run(Application& application, const LaunchArguments&) {
+    TerminationSignals signals([] { Application::sharedApplication().terminate(0); });
+    // A delegate may have ended the application while it launched.
+    if (application.isTerminating()) return application.terminationStatus();
+    RunLoop::main().post([&application] { application.didBecomeActive(); });
+    return RunLoop::main().run();
+}
+
+int UIApplicationMain(int argc, char** argv, const char* principalClassName,
+                      const char* delegateClassName) {
+    int status = launch(LaunchArguments::parse(argc, argv), principalClassName, delegateClassName);
+    Application::resetSharedApplication();
+    return status;
+}
+
+}  // namespace platform

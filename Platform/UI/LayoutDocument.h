@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+// One element of a layout file: its name, its attributes in document order and
+// its child elements. Layouts carry no text; blanks between elements are dropped.
+struct LayoutElement {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<LayoutElement> children;
+
+    const std::string* attribute(std::string_view attributeName) const;
+    // "<Label outlet="tlabel">": the element as a reader finds it in the file.
+    std::string describe() const;
+};
+
+// A layout file read into elements with the platform XML parser.
+class LayoutDocument {
+  public:
+    // The root element of the file at `path`. Throws LayoutError when the file
+    // cannot be read, is not well-formed XML, or holds text outside attributes.
+    static LayoutElement read(const std::filesystem::path& path);
+};
+
+}  // namespace platform

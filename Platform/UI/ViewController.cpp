@@ -1,0 +1,75 @@
+#include "ViewController.h"
+
+#include "Application.h"
+#include "LayoutLoader.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Window.h"
+
+namespace platform {
+
+ViewController::ViewController() = default;
+
+// A page leaves its stack only by being popped, which clears the link, or when
+// the stack itself goes, which clears it too; nothing to undo here.
+ViewController::~ViewController() = default;
+
+const std::shared_ptr<View>& ViewController::view() {
+    if (!m_viewLoaded) {
+        if (!m_view) loadView();
+        if (!m_view) m_view = std::make_shared<View>(kDefaultViewFrame);
+        // Set before the callback, so a view() call inside viewDidLoad does not load again.
+        m_viewLoaded = true;
+        viewDidLoad();
+    }
+    return m_view;
+}
+
+void ViewController::loadView() {
+    if (m_layoutInfo)
+        m_view = LayoutLoader::loadPageLayout(m_nibName, m_bundle, *this, *m_layoutInfo);
+}
+
+void ViewController::setView(std::shared_ptr<View> view) {
+    m_view = std::move(view);
+    m_viewLoaded = false;
+}
+
+bool ViewController::isViewOnScreen() const {
+    if (!m_viewLoaded || !m_view) return false;
+    auto window = Application::sharedApplication().keyWindowPointer();
+    if (!window) return false;
+    const View* root = m_view.get();
+    while (root->superview() != nullptr) root = root->superview();
+    return root == window.get();
+}
+
+void ViewController::didReceiveMemoryWarning() {
+    if (!m_view || isViewOnScreen()) return;
+    bool wasLoaded = m_viewLoaded;
+    // Keep the tree alive until it has left its superview and the flags are clear.
+    auto released = std::move(m_view);
+    m_view = nullptr;
+    m_viewLoaded = false;
+    released->removeFromSuperview();
+    released = nullptr;
+    if (wasLoaded) viewDidUnload();
+}
+
+void ViewController::setTitle(std::string title) {
+    m_navigationItem.setTitle(title);
+    m_title = std::move(title);
+}
+
+bool ViewController::loadLayout(std::string_view nibName, const std::shared_ptr<Bundle>& bundle,
+                                const LayoutClassInfo& info) {
+    auto view = LayoutLoader::loadPageLayout(nibName, bundle, *this, info);
+    if (!view) return false;
+    m_nibName = std::string(nibName);
+    m_bundle = bundle;
+    m_layoutInfo = &info;
+    m_view = std::move(view);
+    m_viewLoaded = false;
+    return true;
+}
+
+}  // namespace platform
