@@ -8,7 +8,7 @@ class RunLoop;
 
 // Time in seconds, on an arbitrary but fixed origin.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual double now() const = 0;
     // True when time moves only by `ManualClock::advance`; a run loop on such a
@@ -18,7 +18,7 @@ public:
 
 // Monotonic wall time (std::chrono::steady_clock). The application's clock.
 class SteadyClock final : public Clock {
-public:
+  public:
     double now() const override;
 };
 
@@ -26,15 +26,17 @@ public:
 // RunLoop::setClock; `advance` then fires, in due order, every timer of the
 // attached loops that falls due within the advance, including timers scheduled
 // by timers that fire during it. Each timer fires with now() equal to its due time.
+// Posted events are not run by `advance`; they wait for RunLoop::serviceDueWork.
+// A negative or NaN advance moves nothing. One thread drives a manual clock.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(double start = 0.0) : m_now(start) {}
     double now() const override { return m_now; }
     bool isManual() const override { return true; }
 
     void advance(double seconds);
 
-private:
+  private:
     friend class RunLoop;
     void attach(RunLoop* loop);
     void detach(RunLoop* loop);
