@@ -1,13 +1,9 @@
-// Process entry. Replaced by the application shell once the pages land.
-#include "Platform/Foundation/Bundle.h"
-#include "Platform/Foundation/Log.h"
+#include "Classes/ApplicationClasses.h"
+#include "Platform/Host/WindowHost.h"
+#include "Platform/UI/ApplicationHost.h"
 
-int main() {
-    auto bundle = platform::Bundle::mainBundle();
-    if (!bundle) {
-        platform::Log("No bundle found");
-        return 1;
-    }
-    platform::Log("Bundle: " + bundle->bundlePath().string());
-    return 0;
+int main(int argc, char** argv) {
+    registerApplicationClasses();
+    platform::installWindowHost();
+    return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

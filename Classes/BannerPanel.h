@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/UI/WebView.h"
+
+// The small web banner of the main, favourites and play pages: the bundle page
+// "ad.html", and the rule that hands links the user taps in it to the system.
+class BannerPanel {
+  public:
+    // Starts `banner` afresh on the bundle's ad.html. The URL is the path text
+    // itself (no scheme); a path that is no valid URI text (a blank in a folder
+    // name) falls back to a file URL. Without ad.html, or without a banner,
+    // nothing is loaded.
+    static void load(platform::WebView* banner);
+
+    // The link policy: a tapped (navigation type 0) link whose scheme is exactly
+    // "http" or "https" is handed to the system; when the system took it the
+    // banner does not load it (false), when it refused the banner loads it
+    // itself (true). Everything else loads (true).
+    static bool shouldStartLoadWithRequest(const platform::URLRequest& request, int navigationType);
+};

@@ -1,0 +1,79 @@
+#include "Classes/Catalogue.h"
+
+#include "Classes/SPLibrary/SPXML.h"
+#include "Platform/Foundation/Bundle.h"
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+// The whole file, or nothing when it cannot be read.
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int clampedCount(std::size_t count) {
+    return count > static_cast<std::size_t>(std::numeric_limits<int>::max())
+               ? std::numeric_limits<int>::max()
+               : static_cast<int>(count);
+}
+
+}  // namespace
+
+std::shared_ptr<SPXMLElement> Catalogue::loadDocument() {
+    auto bundle = platform::Bundle::mainBundle();
+    if (!bundle) return nullptr;
+    auto path = bundle->pathForResource("Data", "XML");
+    if (!path) return nullptr;
+    return parseDocument(readWholeFile(*path));
+}
+
+std::shared_ptr<SPXMLElement> Catalogue::parseDocument(std::string bytes) {
+    auto reader = SPXML::initWithData(std::move(bytes));
+    if (!reader) return nullptr;
+    reader->parse();
+    return reader->document();
+}
+
+bool Catalogue::isElement(const SPXMLElement& node) {
+    auto name = node.name();
+    return name.has_value() && !name->empty();
+}
+
+std::shared_ptr<SPXMLElement> Catalogue::categoryAt(const std::shared_ptr<SPXMLElement>& root,
+                                                    int section) {
+    if (!root || section < 0) return nullptr;
+    auto category = root->childAt(static_cast<std::size_t>(section));
+    if (!category || !isElement(*category)) return nullptr;
+    return category;
+}
+
+std::shared_ptr<SPXMLElement> Catalogue::soundEntryAt(const std::shared_ptr<SPXMLElement>& root,
+                                                      int section, int row) {
+    auto category = categoryAt(root, section);
+    if (!category || row < 0) return nullptr;
+    auto entry = category->childAt(static_cast<std::size_t>(row));
+    if (!entry || !isElement(*entry)) return nullptr;
+    return entry;
+}
+
+int Catalogue::categoryCount(const std::shared_ptr<SPXMLElement>& root) {
+    return root ? clampedCount(root->childCount()) : 0;
+}
+
+int Catalogue::soundCount(const std::shared_ptr<SPXMLElement>& root, int section) {
+    auto category = categoryAt(root, section);
+    return category ? clampedCount(category->childCount()) : 0;
+}
+
+std::string Catalogue::audioNumber(const SPXMLElement& entry) {
+    return entry.attribute("audio_no").value_or(std::string());
+}
+
+std::string Catalogue::label(const SPXMLElement& entry) {
+    return entry.attribute("label").value_or(std::string());
+}

@@ -1,0 +1,52 @@
+#include "Classes/LovePage.h"
+
+#include "Classes/BannerPanel.h"
+#include "Classes/Catalogue.h"
+#include "Classes/FavouritesDocument.h"
+#include "Classes/SoundList.h"
+#include "Platform/Graphics/Image.h"
+#include "Platform/UI/ImageView.h"
+
+void LovePage::describeLayout(platform::LayoutClass<LovePage>& layout) {
+    layout.outlet("LoveTable", &LovePage::LoveTable).outlet("Ad", &LovePage::Ad);
+}
+
+void LovePage::viewDidLoad() {
+    ViewController::viewDidLoad();
+    // The heart stands in for a title; the navigation item holds it.
+    navigationItem().setTitleView(
+        platform::ImageView::initWithImage(platform::Image::imageNamed("love.png")));
+}
+
+void LovePage::viewWillAppear(bool /*animated*/) {
+    // Both trees are replaced; a play page still holding an entry of the old
+    // ones keeps that entry alive by itself.
+    RootData = Catalogue::loadDocument();
+    LoveData = FavouritesDocument::read(FavouritesDocument::write(RootData));
+    if (LoveTable) LoveTable->reloadData();
+    BannerPanel::load(Ad.get());
+}
+
+int LovePage::numberOfSectionsInTableView(platform::TableView& /*table*/) {
+    return Catalogue::categoryCount(LoveData);
+}
+
+int LovePage::tableViewNumberOfRowsInSection(platform::TableView& /*table*/, int section) {
+    return SoundList::numberOfRowsInSection(LoveData, section);
+}
+
+std::shared_ptr<platform::TableViewCell> LovePage::tableViewCellForRowAtIndexPath(
+    platform::TableView& table, platform::IndexPath indexPath) {
+    return SoundList::cellForRowAtIndexPath(table, LoveData, indexPath);
+}
+
+void LovePage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
+                                                platform::IndexPath indexPath) {
+    SoundList::didSelectRowAtIndexPath(*this, table, LoveData, indexPath);
+}
+
+bool LovePage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
+                                                 const platform::URLRequest& request,
+                                                 int navigationType) {
+    return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}

@@ -1,0 +1,101 @@
+#include "Classes/MainPage.h"
+
+#include "Classes/BannerPanel.h"
+#include "Classes/Catalogue.h"
+#include "Classes/LovePage.h"
+#include "Classes/Reference.h"
+#include "Classes/SoundList.h"
+#include "Platform/Graphics/Image.h"
+#include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/NavigationController.h"
+
+void MainPage::describeLayout(platform::LayoutClass<MainPage>& layout) {
+    layout.outlet("RootTable", &MainPage::RootTable)
+        .outlet("Ad", &MainPage::Ad)
+        .outlet("vibeSwitch", &MainPage::vibeSwitch)
+        .outlet("optionView", &MainPage::optionView)
+        .action("optionPop", &MainPage::optionPop)
+        .action("vibeSet", &MainPage::vibeSet)
+        .action("toLovePage", &MainPage::toLovePage);
+}
+
+void MainPage::viewDidLoad() {
+    ViewController::viewDidLoad();
+    // A second load (after a memory warning) reads the catalogue anew and drops
+    // the previous tree.
+    RootData = Catalogue::loadDocument();
+    if (RootTable) RootTable->reloadData();
+    BannerPanel::load(Ad.get());
+    // The navigation item holds the buttons; the buttons hold the page weakly.
+    navigationItem().setLeftBarButtonItem(platform::BarButtonItem::initWithImage(
+        platform::Image::imageNamed("Settings.png"), platform::kBarButtonItemStylePlain,
+        platform::Action(self<MainPage>(), &MainPage::optionPop)));
+    navigationItem().setRightBarButtonItem(platform::BarButtonItem::initWithImage(
+        platform::Image::imageNamed("love.png"), platform::kBarButtonItemStylePlain,
+        platform::Action(self<MainPage>(), &MainPage::toLovePage)));
+}
+
+void MainPage::viewWillAppear(bool /*animated*/) {
+    if (vibeSwitch) vibeSwitch->setOn(Reference::boolForKey("vibrate"), false);
+    // Closed at once, alpha untouched, so the first tap after every appearance
+    // slides the panel in.
+    if (optionView) optionView->setFrame(kOptionsClosedFrame);
+    OVopen = false;
+}
+
+void MainPage::optionPop() {
+    platform::View::beginAnimations("option", nullptr);
+    platform::View::setAnimationCurve(platform::kAnimationCurveEaseInOut);
+    platform::View::setAnimationDuration(kOptionsAnimationDuration);
+    // The flag follows the call, not the end of the animation: a tap while the
+    // panel moves turns it back from where it is shown.
+    if (OVopen) {
+        if (optionView) {
+            optionView->setAlpha(0.0);
+            optionView->setFrame(kOptionsClosedFrame);
+        }
+        OVopen = false;
+    } else {
+        if (optionView) {
+            optionView->setAlpha(1.0);
+            optionView->setFrame(kOptionsOpenFrame);
+        }
+        OVopen = true;
+    }
+    platform::View::commitAnimations();
+}
+
+void MainPage::vibeSet() {
+    Reference::setBool(vibeSwitch && vibeSwitch->isOn(), "vibrate");
+}
+
+void MainPage::toLovePage() {
+    auto page = platform::ViewController::initWithNibName<LovePage>("LovePage");
+    auto* stack = navigationController();
+    if (page && stack) stack->pushViewController(std::move(page), true);
+}
+
+int MainPage::numberOfSectionsInTableView(platform::TableView& /*table*/) {
+    // Only the first category is listed, whatever the catalogue holds.
+    return 1;
+}
+
+int MainPage::tableViewNumberOfRowsInSection(platform::TableView& /*table*/, int section) {
+    return SoundList::numberOfRowsInSection(RootData, section);
+}
+
+std::shared_ptr<platform::TableViewCell> MainPage::tableViewCellForRowAtIndexPath(
+    platform::TableView& table, platform::IndexPath indexPath) {
+    return SoundList::cellForRowAtIndexPath(table, RootData, indexPath);
+}
+
+void MainPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
+                                                platform::IndexPath indexPath) {
+    SoundList::didSelectRowAtIndexPath(*this, table, RootData, indexPath);
+}
+
+bool MainPage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
+                                                 const platform::URLRequest& request,
+                                                 int navigationType) {
+    return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Platform/UI/ApplicationDelegate.h"
+#include "Platform/UI/LayoutRegistry.h"
+#include "Platform/UI/NavigationController.h"
+#include "Platform/UI/Object.h"
+#include "Platform/UI/Window.h"
+
+#include <memory>
+
+// The application delegate. The main window layout makes it and connects its
+// window and its navigation stack (whose root is the main page); on launch it
+// puts the stack on screen. Every lifecycle event writes one fixed log line.
+class PeltoAppDelegate : public platform::Object, public platform::ApplicationDelegate {
+  public:
+    static void describeLayout(platform::LayoutClass<PeltoAppDelegate>& layout);
+
+    // Releases the navigation stack first, then the window.
+    ~PeltoAppDelegate() override;
+
+    void setWindow(std::shared_ptr<platform::Window> newWindow) { window = std::move(newWindow); }
+    void setNavigationController(std::shared_ptr<platform::NavigationController> controller) {
+        navigationController = std::move(controller);
+    }
+
+    bool applicationDidFinishLaunchingWithOptions(
+        platform::Application& application,
+        const platform::PlistDictionary* launchOptions) override;
+    void applicationWillResignActive(platform::Application& application) override;
+    void applicationDidEnterBackground(platform::Application& application) override;
+    void applicationWillEnterForeground(platform::Application& application) override;
+    void applicationDidBecomeActive(platform::Application& application) override;
+    void applicationWillTerminate(platform::Application& application) override;
+    void applicationDidReceiveMemoryWarning(platform::Application& application) override;
+
+    // Outlets from the main window layout. Owned by the delegate.
+    std::shared_ptr<platform::Window> window;
+    std::shared_ptr<platform::NavigationController> navigationController;
+};

@@ -1,0 +1,127 @@
+#include "Classes/PlayPage.h"
+
+#include "Classes/BannerPanel.h"
+#include "Classes/Catalogue.h"
+#include "Classes/InfoPage.h"
+#include "Classes/Reference.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "Platform/Graphics/Image.h"
+#include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/NavigationController.h"
+
+void PlayPage::describeLayout(platform::LayoutClass<PlayPage>& layout) {
+    layout.outlet("tlabel", &PlayPage::tlabel)
+        .outlet("Ad", &PlayPage::Ad)
+        .outlet("loveImage", &PlayPage::loveImage)
+        .action("onPlay", &PlayPage::onPlay)
+        .action("toInfoPage", &PlayPage::toInfoPage);
+}
+
+PlayPage::~PlayPage() {
+    if (m_sndID != 0) platform::AudioServicesDisposeSystemSoundID(m_sndID);
+    baseURL.reset();
+}
+
+std::string PlayPage::audioNumber() const {
+    return curData ? Catalogue::audioNumber(*curData) : std::string();
+}
+
+void PlayPage::pushData(std::shared_ptr<SPXMLElement> entry) {
+    curData = std::move(entry);
+    // A page is handed one entry; should it get another, the earlier
+    // registration goes first so that none is left behind.
+    if (m_sndID != 0) platform::AudioServicesDisposeSystemSoundID(m_sndID);
+    m_sndID = 0;
+    baseURL.reset();
+    // The audio number names the resource as it stands; the bundle refuses
+    // names that would reach outside it ("/", ".."), so such an entry simply
+    // has no sound and m_sndID stays 0.
+    auto bundle = platform::Bundle::mainBundle();
+    auto path = bundle ? bundle->pathForResource(audioNumber(), "aiff") : std::nullopt;
+    sndPath = path.value_or(std::string());
+    if (!sndPath.empty()) {
+        baseURL = platform::URL::fileURLWithPath(sndPath);
+        // The status is not examined: on failure nothing is written and the id stays 0.
+        platform::AudioServicesCreateSystemSoundID(*baseURL, &m_sndID);
+    }
+    setTitle(curData ? Catalogue::label(*curData) : std::string());
+    rightIcon();
+}
+
+void PlayPage::viewDidLoad() {
+    ViewController::viewDidLoad();
+    if (tlabel) tlabel->setText(curData ? Catalogue::label(*curData) : std::string());
+}
+
+void PlayPage::viewWillAppear(bool /*animated*/) {
+    BannerPanel::load(Ad.get());
+}
+
+void PlayPage::onPlay() {
+    if (m_sndID != 0) platform::AudioServicesPlaySystemSound(m_sndID);
+    // Read at every tap, so a change on the main page applies at once.
+    if (Reference::boolForKey("vibrate")) {
+        platform::AudioServicesPlaySystemSound(platform::kSystemSoundID_Vibrate);
+    }
+}
+
+void PlayPage::rightIcon() {
+    saving = false;
+    bool marked = Reference::boolForKey(audioNumber());
+    // The navigation item holds the only reference; the button holds the page weakly.
+    auto button = marked ? platform::BarButtonItem::initWithBarButtonSystemItem(
+                               platform::kBarButtonSystemItemTrash,
+                               platform::Action(self<PlayPage>(), &PlayPage::rightAction2))
+                         : platform::BarButtonItem::initWithBarButtonSystemItem(
+                               platform::kBarButtonSystemItemAdd,
+                               platform::Action(self<PlayPage>(), &PlayPage::rightAction1));
+    navigationItem().setRightBarButtonItem(std::move(button));
+}
+
+void PlayPage::rightAction1() {
+    toggleMark(true, "LoveAdd.png");
+}
+
+void PlayPage::rightAction2() {
+    toggleMark(false, "LoveRemove.png");
+}
+
+void PlayPage::toggleMark(bool marked, std::string_view badgeImageName) {
+    if (saving) return;
+    // Written through at once: leaving the page during the flash loses nothing.
+    Reference::setBool(marked, audioNumber());
+    saving = true;
+    if (loveImage) loveImage->setImage(platform::Image::imageNamed(badgeImageName));
+    fadeBadgeTo(1.0);
+    // The run loop holds the page until the call has run, also when the page is
+    // popped meanwhile; the button keeps its old look until then.
+    platform::RunLoop::main().performAfterDelay(self<PlayPage>(), &PlayPage::loveImageDisappear,
+                                                kBadgeFlashLength);
+}
+
+void PlayPage::loveImageDisappear() {
+    rightIcon();
+    saving = false;
+    fadeBadgeTo(0.0);
+}
+
+void PlayPage::fadeBadgeTo(double alpha) {
+    platform::View::beginAnimations("Love", nullptr);
+    platform::View::setAnimationCurve(platform::kAnimationCurveEaseInOut);
+    platform::View::setAnimationDuration(kBadgeFadeDuration);
+    if (loveImage) loveImage->setAlpha(alpha);
+    platform::View::commitAnimations();
+}
+
+void PlayPage::toInfoPage() {
+    auto page = platform::ViewController::initWithNibName<InfoPage>("InfoPage");
+    auto* stack = navigationController();
+    if (page && stack) stack->pushViewController(std::move(page), true);
+}
+
+bool PlayPage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
+                                                 const platform::URLRequest& request,
+                                                 int navigationType) {
+    return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Classes/SPLibrary/SPXMLElement.h"
+#include "Platform/UI/TableView.h"
+#include "Platform/UI/ViewController.h"
+
+#include <memory>
+
+// The sound list shared by the main page and the favourites page: a table over
+// a list root whose children are categories (sections) and whose categories'
+// children are sound entries (rows). It keeps no state: every call reads the
+// list root it is given, so a page that replaces its tree only reloads.
+class SoundList {
+  public:
+    // The reuse identifier of every sound list cell.
+    static constexpr const char* kCellIdentifier = "cell";
+
+    // Rows of `section`: the children of that category; 0 when there is none.
+    static int numberOfRowsInSection(const std::shared_ptr<SPXMLElement>& listRoot, int section);
+
+    // The cell of a row: a reused or new "cell" showing the entry's label (empty
+    // for a missing entry or label) with a disclosure indicator. Sets the
+    // table's separator colour, on every request.
+    static std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
+        platform::TableView& table, const std::shared_ptr<SPXMLElement>& listRoot,
+        platform::IndexPath indexPath);
+
+    // A tapped row: a new play page from the layout "PlayPage", handed the entry
+    // before it is pushed onto `page`'s navigation stack. Nothing is pushed when
+    // there is no entry, no page or no stack; the row is deselected in every case.
+    static void didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView& table,
+                                        const std::shared_ptr<SPXMLElement>& listRoot,
+                                        platform::IndexPath indexPath);
+};

@@ -1,0 +1,94 @@
+#include "Classes/LovePage.h"
+#include "Classes/MainPage.h"
+#include "Classes/PlayPage.h"
+#include "PageHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using pagetest::PageHarness;
+
+platform::URLRequest request(const char* text) {
+    return platform::URLRequest::requestWithURL(*platform::URL::URLWithString(text));
+}
+
+// Every page with a banner answers its web view with the same link policy.
+TEST(BannerPanelTest, LinkPolicyOnEveryBanner) {
+    struct Case {
+        const char* url;
+        int navigationType;
+        bool systemOpens;  // what the system answers
+        bool handedOut;    // given to the system
+        bool loadsInBanner;
+    };
+    const Case cases[] = {
+        {"http://example.org/a", 0, true, true, false},
+        {"https://example.org/b", 0, true, true, false},
+        {"http://example.org/refused", 0, false, true, true},
+        {"HTTP://example.org/c", 0, true, false, true},
+        {"Https://example.org/d", 0, true, false, true},
+        {"ftp://example.org/e", 0, true, false, true},
+        {"mailto:someone@example.org", 0, true, false, true},
+        {"/no/scheme.html", 0, true, false, true},
+        {"http://example.org/form", 1, true, false, true},
+        {"http://example.org/back", 2, true, false, true},
+        {"https://example.org/reload", 3, true, false, true},
+        {"http://example.org/resubmit", 4, true, false, true},
+        {"http://example.org/other", 5, true, false, true},
+    };
+    PageHarness app;
+    app.launch();
+    auto& main = app.mainPage();
+    main.RootTable->tapRowAtIndexPath({0, 0});
+    auto* play = app.topAs<PlayPage>();
+    ASSERT_TRUE(play);
+    auto love = platform::ViewController::initWithNibName<LovePage>("LovePage");
+    ASSERT_TRUE(love);
+    love->view();
+    love->viewWillAppear(false);
+
+    for (auto* banner : {main.Ad.get(), play->Ad.get(), love->Ad.get()}) {
+        ASSERT_TRUE(banner);
+        ASSERT_TRUE(banner->request());
+        for (const auto& c : cases) {
+            app.openedURLs.clear();
+            app.openSucceeds = c.systemOpens;
+            auto before = banner->request();
+            bool loaded = banner->navigate(request(c.url), c.navigationType);
+            EXPECT_EQ(loaded, c.loadsInBanner) << c.url << " " << c.navigationType;
+            EXPECT_EQ(app.openedURLs.size(), c.handedOut ? 1u : 0u) << c.url;
+            if (c.handedOut) {
+                EXPECT_EQ(app.openedURLs[0], c.url);
+            }
+            if (loaded) {
+                EXPECT_EQ(banner->request()->url().absoluteString(), c.url);
+            } else {
+                EXPECT_EQ(banner->request(), before) << c.url;
+            }
+        }
+    }
+}
+
+TEST(BannerPanelTest, TheBannerLoadAlwaysPasses) {
+    PageHarness app;
+    app.openSucceeds = true;
+    app.launch();
+    auto& ad = *app.mainPage().Ad;
+    ASSERT_TRUE(ad.request());
+    EXPECT_FALSE(ad.request()->url().scheme());
+    EXPECT_TRUE(app.openedURLs.empty());
+    EXPECT_EQ(ad.loadCount(), 1);
+}
+
+TEST(BannerPanelTest, BundleWithoutABannerPageLoadsNothing) {
+    auto folder = pagetest::makeBundle("<S><DT><DS audio_no=\"1\" label=\"x\"/></DT></S>");
+    std::filesystem::remove(folder / "ad.html");
+    pagetest::useBundle(folder);
+    PageHarness app;
+    app.launch();
+    EXPECT_EQ(app.mainPage().Ad->loadCount(), 0);
+    EXPECT_FALSE(app.mainPage().Ad->request());
+}
+
+}  // namespace
