@@ -9,7 +9,7 @@ namespace platform {
 // target is gone does nothing, so a control never keeps its page alive (no cycle
 // page -> view -> control -> page).
 class Action {
-public:
+  public:
     Action() = default;
 
     template <class T>
@@ -24,7 +24,7 @@ public:
         if (m_invoke) m_invoke();
     }
 
-private:
+  private:
     std::function<void()> m_invoke;
 };
 

@@ -14,7 +14,7 @@ enum BarButtonItemStyle : int { kBarButtonItemStylePlain = 0 };
 
 // A navigation-bar button: an image with a style, or a system item; a target-action.
 class BarButtonItem : public Object {
-public:
+  public:
     static std::shared_ptr<BarButtonItem> initWithImage(std::shared_ptr<Image> image, int style,
                                                         Action action);
     static std::shared_ptr<BarButtonItem> initWithBarButtonSystemItem(int systemItem,
@@ -28,7 +28,7 @@ public:
     // A user's tap: runs the action.
     void tap() const { m_action(); }
 
-private:
+  private:
     std::shared_ptr<Image> m_image;
     int m_style = kBarButtonItemStylePlain;
     std::optional<int> m_systemItem;

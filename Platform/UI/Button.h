@@ -8,7 +8,7 @@ namespace platform {
 
 // A push button: a title or an image; a tap inside it runs its action.
 class Button : public View {
-public:
+  public:
     using View::View;
     std::string_view typeName() const override { return "Button"; }
 
@@ -23,12 +23,16 @@ public:
     void setAction(Action action) { m_action = std::move(action); }
     const Action& action() const { return m_action; }
     // A tap: runs the action when the button is enabled.
-    void sendActions() { if (m_enabled) m_action(); }
+    void sendActions() {
+        if (m_enabled) m_action();
+    }
     void tapAt(Point) override { sendActions(); }
+    // A disabled button still takes the tap (and does nothing), as it covers what is behind it.
+    bool acceptsTaps() const override { return true; }
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
-private:
+  private:
     std::string m_title;
     std::shared_ptr<Image> m_image;
     std::string m_style = "rounded";

@@ -7,7 +7,7 @@ namespace platform {
 
 // Shows an image scaled to its frame; its alpha is the view's alpha.
 class ImageView : public View {
-public:
+  public:
     using View::View;
     // A view the size of the image (at the origin), showing it.
     static std::shared_ptr<ImageView> initWithImage(std::shared_ptr<Image> image);
@@ -16,7 +16,7 @@ public:
     const std::shared_ptr<Image>& image() const { return m_image; }
     void setImage(std::shared_ptr<Image> image) { m_image = std::move(image); }
 
-private:
+  private:
     std::shared_ptr<Image> m_image;
 };
 

@@ -4,10 +4,14 @@
 
 namespace platform {
 
-enum TextAlignment : int { kTextAlignmentLeft = 0, kTextAlignmentCenter = 1, kTextAlignmentRight = 2 };
+enum TextAlignment : int {
+    kTextAlignmentLeft = 0,
+    kTextAlignmentCenter = 1,
+    kTextAlignmentRight = 2
+};
 
 class Label : public View {
-public:
+  public:
     using View::View;
     std::string_view typeName() const override { return "Label"; }
 
@@ -25,7 +29,7 @@ public:
     int numberOfLines() const { return m_numberOfLines; }
     void setNumberOfLines(int lines) { m_numberOfLines = lines; }
 
-private:
+  private:
     std::string m_text;
     double m_fontSize = 17.0;
     bool m_bold = false;

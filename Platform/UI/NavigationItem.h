@@ -11,7 +11,7 @@ namespace platform {
 // What a page shows in the navigation bar while it is on top. Owns its title
 // view and bar buttons.
 class NavigationItem {
-public:
+  public:
     const std::string& title() const { return m_title; }
     void setTitle(std::string title) { m_title = std::move(title); }
     const std::shared_ptr<View>& titleView() const { return m_titleView; }
@@ -21,7 +21,7 @@ public:
     const std::shared_ptr<BarButtonItem>& rightBarButtonItem() const { return m_right; }
     void setRightBarButtonItem(std::shared_ptr<BarButtonItem> item) { m_right = std::move(item); }
 
-private:
+  private:
     std::string m_title;
     std::shared_ptr<View> m_titleView;
     std::shared_ptr<BarButtonItem> m_left;

@@ -8,10 +8,10 @@ namespace platform {
 // controllers, the application delegate). Always held by std::shared_ptr;
 // `self<T>()` gives a shared pointer of the derived type from inside a member.
 class Object : public std::enable_shared_from_this<Object> {
-public:
+  public:
     virtual ~Object() = default;
 
-protected:
+  protected:
     template <class T>
     std::shared_ptr<T> self() {
         return std::static_pointer_cast<T>(shared_from_this());

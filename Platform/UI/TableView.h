@@ -3,6 +3,7 @@
 #include "ScrollView.h"
 #include "TableViewCell.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 namespace platform {
 
 class TableView;
+class TableRowGeometry;
 
 struct IndexPath {
     int section = 0;
@@ -24,7 +26,7 @@ struct IndexPath {
 
 // What a table asks of its data source. Empty defaults.
 class TableViewDataSource {
-public:
+  public:
     virtual ~TableViewDataSource() = default;
     virtual int numberOfSectionsInTableView(TableView&) { return 1; }
     virtual int tableViewNumberOfRowsInSection(TableView&, int /*section*/) { return 0; }
@@ -36,7 +38,7 @@ public:
 
 // What a table reports to its delegate. Empty defaults.
 class TableViewDelegate {
-public:
+  public:
     virtual ~TableViewDelegate() = default;
     virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
 };
@@ -48,8 +50,10 @@ enum TableViewStyle : int { kTableViewStylePlain = 0, kTableViewStyleGrouped = 1
 // data source on reloadData and whenever scrolling or resizing shows new rows.
 // Cells that scroll out go to a reuse pool keyed by their reuse identifier.
 class TableView : public ScrollView {
-public:
-    using ScrollView::ScrollView;
+  public:
+    TableView();
+    explicit TableView(Rect frame);
+    ~TableView() override;
     std::string_view typeName() const override { return "TableView"; }
 
     // Non-owning; a data source or delegate that has gone is treated as absent.
@@ -84,7 +88,8 @@ public:
     void selectRowAtIndexPath(IndexPath indexPath);
     void deselectRowAtIndexPath(IndexPath indexPath, bool animated);
     // A user's tap on a row: selects it and reports it to the delegate.
-    // Rows out of range are ignored.
+    // Rows out of range are ignored, and so is every tap while there is no
+    // delegate (a selection nobody clears would stay highlighted).
     void tapRowAtIndexPath(IndexPath indexPath);
     void tapAt(Point point) override;
     // Scrolls the least amount that shows the row whole.
@@ -93,9 +98,35 @@ public:
     void setFrame(Rect frame);
     void setContentOffset(Point offset) override;
 
-private:
+    // The most sections a table lists; a data source answering more is cut to it.
+    static constexpr int kMaximumSections = 1 << 20;
+
+    // Rows are the table's width wide, one row height tall, sections one after
+    // another with sectionSpacing between them. Points given to tapAt are in the
+    // table's own coordinates (its visible top-left is 0,0); rows and
+    // indexPathForRowAtPoint are in content coordinates (add the content offset).
+    bool acceptsTaps() const override { return true; }
+    // A resize shows the rows the new frame covers (and reflows their width).
+    void layoutSubviews() override;
+    // Loads the data the first time the table is needed (see reloadData).
+    void layoutIfNeeded() override;
+
+  private:
+    void reloadIfNeeded();
     void layoutVisibleCells();
     void updateContentSize();
+    void showCell(IndexPath indexPath, std::shared_ptr<TableViewCell> cell);
+    void enqueueReusableCell(std::shared_ptr<TableViewCell> cell);
+    void takeFromReusePool(const TableViewCell& cell);
+    bool isShown(const TableViewCell& cell) const;
+    // The table asks for data lazily: at the first reloadData, layoutIfNeeded,
+    // tap, scroll or resize after it was made or got a new data source.
+    bool m_needsReload = true;
+    // Advanced by every reload and layout pass. A pass that sees it change
+    // across a data-source or delegate callback stops: a newer pass, started
+    // from inside that callback, has already done the work.
+    std::uint64_t m_pass = 0;
+    std::unique_ptr<TableRowGeometry> m_geometry;
     std::weak_ptr<TableViewDataSource> m_dataSource;
     std::weak_ptr<TableViewDelegate> m_delegate;
     int m_style = kTableViewStylePlain;

@@ -4,6 +4,7 @@
 #include "Platform/Graphics/Color.h"
 #include "Platform/Graphics/Geometry.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,7 +30,7 @@ enum AnimationCurve : int {
 // presentation value moves from what it shows now to the new value over the
 // block's duration, on the main run loop's clock.
 class View : public Object {
-public:
+  public:
     View();
     explicit View(Rect frame);
     ~View() override;
@@ -78,9 +79,29 @@ public:
     // (nullptr: the root of the tree).
     Point convertPointToAncestor(Point point, const View* ancestor) const;
 
+    // The origin of this view's content in its own coordinates: subviews sit at
+    // their frame minus it. Zero for plain views; a scroll view's content offset.
+    virtual Point boundsOrigin() const { return {}; }
+
     // A tap at `point` (this view's coordinates) delivered by the host or a test.
     // Controls override it; a plain view ignores it.
     virtual void tapAt(Point point);
+    // Whether tapAt does something (controls, tables). A tap that lands on a view
+    // that does not take taps goes to its nearest ancestor that does.
+    virtual bool acceptsTaps() const { return false; }
+    // A user's tap at `point` in this view's coordinates, as the host delivers it:
+    // finds the view under the point (hitTest), then the first view from there up
+    // to this one that takes taps, and calls its tapAt in its own coordinates.
+    // Returns whether some view took the tap. The tap may release this tree.
+    bool deliverTap(Point point);
+
+    // Called when the model frame's size changes; views that place their
+    // subviews themselves (cells, tables) override it.
+    virtual void layoutSubviews() {}
+    // Brings lazily built content up to date (a table asks its data source the
+    // first time), then does the same for every subview. The host calls it on
+    // the window before drawing; tests call it to stand in for the first display.
+    virtual void layoutIfNeeded();
 
     // Animation blocks. Blocks may nest; the outermost commit starts the changes.
     static void beginAnimations(std::string name, void* context);
@@ -90,9 +111,13 @@ public:
     // The instant (main run loop clock) when the last committed animation ends;
     // the host keeps drawing frames until then.
     static double animationsEndTime();
+    // Runs `changes` with animation blocks suspended: frame and alpha changes
+    // made inside take effect at once even when a block is open.
+    static void performWithoutAnimation(const std::function<void()>& changes);
 
-private:
+  private:
     struct Animation;
+    bool isTreeAncestorOf(const View* view) const;
     Rect m_frame{};
     double m_alpha = 1.0;
     std::unique_ptr<Animation> m_frameAnimation;

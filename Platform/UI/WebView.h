@@ -3,6 +3,7 @@
 #include "Platform/Foundation/URLRequest.h"
 #include "View.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -23,7 +24,7 @@ enum WebViewNavigationType : int {
 };
 
 class WebViewDelegate {
-public:
+  public:
     virtual ~WebViewDelegate() = default;
     // Asked before every load; false leaves the current page as it is.
     virtual bool webViewShouldStartLoadWithRequest(WebView&, const URLRequest&,
@@ -44,7 +45,7 @@ struct WebLink {
 // loads that file's HTML; any other URL becomes the current request with no
 // local content (the host shows its address). Keeps back/forward history.
 class WebView : public View {
-public:
+  public:
     using View::View;
     std::string_view typeName() const override { return "WebView"; }
 
@@ -53,7 +54,11 @@ public:
     // Asks the delegate (navigation type 5, other), then loads.
     void loadRequest(const URLRequest& request);
     // The general entry point: asks the delegate with `navigationType`; loads
-    // when it answers YES. Returns whether the load happened.
+    // when it answers YES. Returns whether the load happened. A load of another
+    // page puts the current one on the back list and clears the forward list;
+    // loading the current page again leaves the history as it is. When the
+    // delegate starts another navigation from inside its answer, that one wins
+    // and this one does not load.
     bool navigate(const URLRequest& request, int navigationType);
 
     // A user's tap on link `index` of the page (navigation type 0). False when out of range.
@@ -74,9 +79,17 @@ public:
     const std::vector<WebLink>& links() const { return m_links; }
     // How many loads have happened (each accepted navigation counts once).
     int loadCount() const { return m_loadCount; }
+    const std::vector<URLRequest>& backList() const { return m_backList; }
+    const std::vector<URLRequest>& forwardList() const { return m_forwardList; }
 
-private:
+    // Local pages larger than this load as empty pages.
+    static constexpr std::uintmax_t kMaximumPageBytes = 16u << 20;
+
+  private:
+    enum class HistoryStep { kNew, kBack, kForward, kReload };
+    bool startNavigation(const URLRequest& request, int navigationType, HistoryStep step);
     void load(const URLRequest& request);
+    std::uint64_t m_navigationAttempts = 0;
     std::weak_ptr<WebViewDelegate> m_delegate;
     std::optional<URLRequest> m_request;
     std::string m_html;

@@ -6,7 +6,7 @@ namespace platform {
 
 // The application's window: the root of the view tree the host draws.
 class Window : public View {
-public:
+  public:
     using View::View;
     std::string_view typeName() const override { return "Window"; }
 
@@ -15,7 +15,7 @@ public:
     bool isKeyWindow() const;
     bool isVisible() const { return m_visible; }
 
-private:
+  private:
     bool m_visible = false;
 };
 
