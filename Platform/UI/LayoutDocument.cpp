@@ -80,7 +80,7 @@ std::string LayoutElement::describe() const {
     std::string text = "<" + name;
     for (std::string_view key : {"id", "outlet", "class"}) {
         if (const auto* value = attribute(key)) {
-            text += " " + std::string(key) + "=\"" + *value + "\"";
+            text.append(" ").append(key).append("=\"").append(*value).append("\"");
             break;
         }
     }
