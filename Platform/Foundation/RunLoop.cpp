@@ -40,7 +40,20 @@ RunLoop::~RunLoop() {
     if (ManualClock* manual = asManualClock(m_clock)) manual->detach(this);
     // Whoever still holds one of our timers sees it invalid, and the receivers
     // of pending delayed calls are released now rather than with the last holder.
-    for (auto& timer : m_timers) timer->invalidate();
+    // The lists are taken out before anything is released: a released capture's
+    // destructor may schedule or post on this loop again, which must not touch a
+    // list being walked or destroyed. Repeat until nothing new arrives.
+    for (;;) {
+        std::vector<std::shared_ptr<Timer>> timers;
+        std::deque<std::function<void()>> events;
+        {
+            std::lock_guard lock(m_mutex);
+            timers.swap(m_timers);
+            events.swap(m_events);
+        }
+        if (timers.empty() && events.empty()) break;
+        for (auto& timer : timers) timer->invalidate();
+    }
 }
 
 RunLoop& RunLoop::main() {

@@ -168,6 +168,36 @@ TEST_F(RunLoopTest, InvalidatedOrDroppedDelayedCallsReleaseTheirReceivers) {
     EXPECT_FALSE(loop.clock().isManual());
 }
 
+TEST(RunLoop, DestroyingTheLoopReleasesPendingWorkEvenWhenItsCapturesScheduleMore) {
+    // A capture that, when released, schedules and posts on the loop it was pending on.
+    struct SchedulesOnRelease {
+        SchedulesOnRelease(RunLoop& on, std::shared_ptr<int> count)
+            : loop(&on), releases(std::move(count)) {}
+        SchedulesOnRelease(const SchedulesOnRelease&) = delete;
+        SchedulesOnRelease& operator=(const SchedulesOnRelease&) = delete;
+        RunLoop* loop;
+        std::shared_ptr<int> releases;
+        ~SchedulesOnRelease() {
+            ++*releases;
+            for (int i = 0; i < 100; ++i) loop->scheduleTimer(1, [] {});
+            loop->post([] {});
+        }
+    };
+    auto releases = std::make_shared<int>(0);
+    std::vector<std::shared_ptr<Timer>> pending;
+    {
+        RunLoop loop;
+        for (int i = 0; i < 3; ++i) {
+            auto timerCapture = std::make_shared<SchedulesOnRelease>(loop, releases);
+            pending.push_back(loop.scheduleTimer(5 + i, [capture = std::move(timerCapture)] {}));
+            auto eventCapture = std::make_shared<SchedulesOnRelease>(loop, releases);
+            loop.post([capture = std::move(eventCapture)] {});
+        }
+    }
+    EXPECT_EQ(*releases, 6);
+    for (const auto& timer : pending) EXPECT_FALSE(timer->isValid());
+}
+
 TEST_F(RunLoopTest, DelayedCallWithoutReceiverSchedulesNothing) {
     auto timer = loop.performAfterDelay(std::shared_ptr<Receiver>(), &Receiver::call, 1);
     EXPECT_FALSE(timer->isValid());
