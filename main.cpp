@@ -4,6 +4,6 @@
 
 int main(int argc, char** argv) {
     registerApplicationClasses();
-    platform::installWindowHost();
+    if (!platform::installWindowHost(argc, argv)) return 1;
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

@@ -1,7 +1,7 @@
 // Loads arbitrary file contents as a preference. Whatever loads must be a dictionary that
-// survives being encoded and read back, since that is how the store writes it. Texts that
-// are not UTF-8 (or hold a NUL) are outside that promise: a property list cannot carry
-// them faithfully, so inputs that load such texts are only checked not to crash.
+// XML can carry unchanged (reading turns away texts holding a NUL). The binary form, which
+// the store writes, carries it exactly when every text is UTF-8; otherwise writing must be
+// refused and leave the file on disk as it was, rather than write something different.
 #include "Classes/SPLibrary/SPPreference.h"
 #include "Platform/Foundation/PropertyList.h"
 
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -148,14 +149,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto preference = SPPreference::initWithContentsOfFile(path.string());
     require(preference != nullptr);
     const platform::PlistValue contents(preference->data());
-    if (!hasOnlyFaithfulTexts(contents)) return 0;
-    // Written as the store writes it and read back, every value but a date is kept
-    // exactly; a date is rounded into range once, and a second cycle changes nothing.
-    const auto once = platform::PropertyList::fromBytes(
-        platform::PropertyList::toBytes(contents, platform::PlistFormat::Binary));
-    require(once.has_value() && sameValue(*once, contents, true));
-    const auto twice = platform::PropertyList::fromBytes(
-        platform::PropertyList::toBytes(*once, platform::PlistFormat::Binary));
-    require(twice.has_value() && sameValue(*twice, *once, false));
+    require(platform::PropertyList::canRepresent(contents, platform::PlistFormat::XML));
+    const bool binaryKeepsIt = hasOnlyFaithfulTexts(contents);
+    require(platform::PropertyList::canRepresent(contents, platform::PlistFormat::Binary) ==
+            binaryKeepsIt);
+    if (!binaryKeepsIt) {
+        require(platform::PropertyList::toBytes(contents, platform::PlistFormat::Binary).empty());
+        require(!preference->writeToFile());
+        std::ifstream in(path, std::ios::binary);
+        const std::string onDisk{std::istreambuf_iterator<char>(in), {}};
+        require(onDisk == std::string_view(reinterpret_cast<const char*>(data), size));
+    }
+    // Written and read back, every value but a date is kept exactly; a date is rounded
+    // into range (and to whole seconds in XML) once, and a second cycle changes nothing.
+    for (auto format : {platform::PlistFormat::Binary, platform::PlistFormat::XML}) {
+        if (!platform::PropertyList::canRepresent(contents, format)) continue;
+        const auto once =
+            platform::PropertyList::fromBytes(platform::PropertyList::toBytes(contents, format));
+        require(once.has_value() && sameValue(*once, contents, true));
+        const auto twice =
+            platform::PropertyList::fromBytes(platform::PropertyList::toBytes(*once, format));
+        require(twice.has_value() && sameValue(*twice, *once, false));
+    }
     return 0;
 }

@@ -19,6 +19,10 @@ double SteadyClock::now() const {
 void ManualClock::advance(double seconds) {
     // Time never runs backwards, and a NaN step moves nothing.
     const double target = m_now + (seconds > 0.0 ? seconds : 0.0);
+    // Steps that add up to a due time (seven advances of 0.2 to reach 1.9) can
+    // fall short of it by rounding; a timer due within a nanosecond-scale
+    // tolerance of the target counts as due.
+    const double dueLimit = target + kDueTolerance * std::max(1.0, std::fabs(target));
     // Fire one due instant at a time across all attached loops, so timers of
     // different loops interleave in due order. A timer that fires may schedule
     // more timers (on any loop) or detach a loop, hence the fresh scan each round.
@@ -27,7 +31,7 @@ void ManualClock::advance(double seconds) {
         double earliest = std::numeric_limits<double>::infinity();
         for (RunLoop* loop : m_loops) {
             const std::optional<double> due = loop->nextDueTime();
-            if (due && *due <= target && *due < earliest) {
+            if (due && *due <= dueLimit && *due < earliest) {
                 earliest = *due;
                 earliestLoop = loop;
             }

@@ -36,6 +36,9 @@ class ManualClock final : public Clock {
 
     void advance(double seconds);
 
+    // Relative tolerance under which a timer counts as due at the end of an advance.
+    static constexpr double kDueTolerance = 1e-9;
+
   private:
     friend class RunLoop;
     void attach(RunLoop* loop);

@@ -1,7 +1,10 @@
 #include "PropertyList.h"
 
+#include "BinaryPlistScreen.h"
 #include "DurableFile.h"
 #include "FileContents.h"
+#include "PropertyListSafety.h"
+#include "Utf8Check.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -51,16 +54,27 @@ Node newDate(double secondsSince2001) {
 
 // libplist reports the fraction of a date as a magnitude, and for dates in
 // the second before the epoch it loses the sign altogether; comparing against
-// both candidates recovers it.
+// both candidates recovers it. It also truncates the stored fraction to whole
+// microseconds, which can land one below what was written (x.999999 reads as
+// x.999998); a candidate one microsecond further that stores the same value is
+// the one that was written, so repeated saves never drift.
 double dateValue(plist_t node) {
     std::int32_t seconds = 0;
     std::int32_t micro = 0;
     plist_get_date_val(node, &seconds, &micro);
-    if (seconds < 0) return seconds - micro / 1e6;
-    if (seconds == 0 && micro != 0) {
-        Node negative(plist_new_date(0, -micro));
-        if (plist_compare_node_value(node, negative.get())) return -micro / 1e6;
+    const auto sameAs = [node](std::int32_t s, std::int32_t u) {
+        Node candidate(plist_new_date(s, u));
+        return plist_compare_node_value(node, candidate.get()) != 0;
+    };
+    if (seconds < 0) {
+        if (micro < 999999 && sameAs(seconds, -(micro + 1))) ++micro;
+        return seconds - micro / 1e6;
     }
+    if (seconds == 0 && micro != 0) {
+        if (micro < 999999 && sameAs(0, -(micro + 1))) return -(micro + 1) / 1e6;
+        if (sameAs(0, -micro)) return -micro / 1e6;
+    }
+    if (micro < 999999 && sameAs(seconds, micro + 1)) ++micro;
     return seconds + micro / 1e6;
 }
 
@@ -146,7 +160,10 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
             std::uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
             if (text == nullptr) return PlistValue(std::string());
-            return PlistValue(std::string(text, static_cast<std::size_t>(length)));
+            std::string value(text, static_cast<std::size_t>(length));
+            // Could not be written back; fromBytes screens for these already.
+            if (value.find('\0') != std::string::npos) return std::nullopt;
+            return PlistValue(std::move(value));
         }
         case PLIST_DATE:
             return PlistValue(PlistDate{dateValue(node)});
@@ -177,7 +194,7 @@ Node dictionaryToNode(const PlistDictionary& entries) {
     return dictionary;
 }
 
-// Text goes through libplist as C strings: a NUL ends a string or key early.
+// Text goes through libplist as C strings: callers check canRepresent first.
 Node toNode(const PlistValue& value) {
     struct Visitor {
         Node operator()(const std::string& text) const {
@@ -216,12 +233,59 @@ std::string serialized(const Node& root, PlistFormat format) {
     return text ? std::string(text.get(), length) : std::string();
 }
 
+// libplist aborts on an assert when it hands out a key holding a NUL, and its
+// XML reader silently cuts a key at a raw NUL byte, so documents with a NUL in
+// any text are turned away before it sees them. (It refuses XML character
+// references to code point 0 by itself; a raw NUL is not allowed in XML at all.)
+bool textsAreSafeToParse(std::string_view bytes) {
+    if (bytes.starts_with("bplist00")) return binaryPlistTextsAreSafe(bytes);
+    return bytes.find('\0') == std::string_view::npos;
+}
+
+bool isRepresentableText(std::string_view text, PlistFormat format) {
+    if (text.find('\0') != std::string_view::npos) return false;
+    return format == PlistFormat::XML || isWellFormedUtf8(text);
+}
+
+bool isRepresentable(const PlistValue& value, PlistFormat format, int depth);
+
+bool isRepresentableDictionary(const PlistDictionary& entries, PlistFormat format, int depth) {
+    if (depth > kMaxDepth) return false;
+    for (const auto& [key, item] : entries) {
+        if (!isRepresentableText(key, format) || !isRepresentable(item, format, depth + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Stops at the depth fromBytes accepts, so neither this nor toNode recurses
+// further than reading would.
+bool isRepresentable(const PlistValue& value, PlistFormat format, int depth) {
+    if (depth > kMaxDepth) return false;
+    if (const auto* text = value.get<std::string>()) return isRepresentableText(*text, format);
+    if (const auto* items = value.get<PlistArray>()) {
+        for (const auto& item : *items) {
+            if (!isRepresentable(item, format, depth + 1)) return false;
+        }
+        return true;
+    }
+    if (const auto* entries = value.get<PlistDictionary>()) {
+        return isRepresentableDictionary(*entries, format, depth);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<PlistValue> PropertyList::fromBytes(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
+    // Deeper documents would exhaust the stack inside libplist, before or after
+    // fromNode could turn them down; amplifying ones would exhaust memory.
+    if (!propertyListIsSafeToParse(bytes, kMaxDepth + 1)) return std::nullopt;
+    if (!textsAreSafeToParse(bytes)) return std::nullopt;
     plist_t raw = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
     Node root(raw);
@@ -229,11 +293,21 @@ std::optional<PlistValue> PropertyList::fromBytes(std::string_view bytes) {
     return fromNode(root.get(), 0);
 }
 
+bool PropertyList::canRepresent(const PlistValue& value, PlistFormat format) {
+    return isRepresentable(value, format, 0);
+}
+
+bool PropertyList::canRepresent(const PlistDictionary& dictionary, PlistFormat format) {
+    return isRepresentableDictionary(dictionary, format, 0);
+}
+
 std::string PropertyList::toBytes(const PlistValue& value, PlistFormat format) {
+    if (!canRepresent(value, format)) return std::string();
     return serialized(toNode(value), format);
 }
 
 std::string PropertyList::toBytes(const PlistDictionary& dictionary, PlistFormat format) {
+    if (!canRepresent(dictionary, format)) return std::string();
     return serialized(dictionaryToNode(dictionary), format);
 }
 

@@ -65,13 +65,20 @@ enum class PlistFormat { XML, Binary };
 
 // Property-list documents and files on libplist.
 struct PropertyList {
-    // Parses XML or binary property-list bytes; none when malformed.
+    // Parses XML or binary property-list bytes; none when malformed, and none
+    // when any key or string holds a NUL (a document from elsewhere may).
     static std::optional<PlistValue> fromBytes(std::string_view bytes);
-    // Text goes through libplist as C strings, so a NUL ends a string or key
-    // early. XML keeps any other bytes as they are; the binary form re-encodes
-    // non-ASCII text as UTF-16 and so cannot carry invalid UTF-8. Dates keep
-    // whole seconds in XML and are limited to about 1933 to 2069 (libplist's
-    // 32-bit seconds); integers above INT64_MAX read back as reals.
+    // Whether every string and key of `value` can be written in `format` and
+    // read back unchanged, and it nests no deeper than fromBytes accepts. Text
+    // goes through libplist as C strings, so no format carries a NUL. XML keeps
+    // any other bytes as they are; the binary form re-encodes non-ASCII text as
+    // UTF-16 and so needs well-formed UTF-8.
+    static bool canRepresent(const PlistValue& value, PlistFormat format);
+    static bool canRepresent(const PlistDictionary& dictionary, PlistFormat format);
+    // The document's bytes; empty when canRepresent is false, rather than a
+    // document that reads back different. Dates are the one lossy case: whole
+    // seconds in XML, and limited to about 1933 to 2069 (libplist's 32-bit
+    // seconds). Integers above INT64_MAX read back as reals.
     static std::string toBytes(const PlistValue& value, PlistFormat format = PlistFormat::XML);
     // The same for a dictionary root, without copying it into a PlistValue.
     static std::string toBytes(const PlistDictionary& dictionary,
@@ -81,7 +88,8 @@ struct PropertyList {
     static std::optional<PlistValue> readFile(const std::filesystem::path& path);
     // As readFile, and none also when the root is not a dictionary.
     static std::optional<PlistDictionary> readDictionaryFile(const std::filesystem::path& path);
-    // Durable, atomic write (see writeFileDurably). False when the write failed.
+    // Durable, atomic write (see writeFileDurably). False when the write failed
+    // or canRepresent is false; either way a file already at `path` is left whole.
     static bool writeFile(const std::filesystem::path& path, const PlistValue& value,
                           PlistFormat format = PlistFormat::XML);
 };

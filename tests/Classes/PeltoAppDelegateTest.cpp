@@ -90,6 +90,35 @@ TEST(PeltoAppDelegateTest, DestructionReleasesTheStackAndTheWindow) {
     EXPECT_TRUE(watchedRoot.expired());
 }
 
+// A window that notes, as it goes, whether the navigation stack went before it.
+class WatchedWindow : public platform::Window {
+  public:
+    WatchedWindow(std::weak_ptr<platform::NavigationController> stack, bool& stackWentFirst)
+        : m_stack(std::move(stack)), m_stackWentFirst(stackWentFirst) {}
+    ~WatchedWindow() override { m_stackWentFirst = m_stack.expired(); }
+
+  private:
+    std::weak_ptr<platform::NavigationController> m_stack;
+    bool& m_stackWentFirst;
+};
+
+TEST(PeltoAppDelegateTest, DestructionReleasesTheStackBeforeTheWindow) {
+    pagetest::PageHarness harness;
+    auto delegate = std::make_shared<PeltoAppDelegate>();
+    auto root = platform::ViewController::initWithNibName<MainPage>("MainPage");
+    ASSERT_TRUE(root);
+    delegate->setNavigationController(
+        platform::NavigationController::initWithRootViewController(root));
+    root.reset();
+    bool stackWentFirst = false;
+    delegate->setWindow(
+        std::make_shared<WatchedWindow>(delegate->navigationController, stackWentFirst));
+    delegate->applicationDidFinishLaunchingWithOptions(Application::sharedApplication(), nullptr);
+    Application::resetSharedApplication();  // the key window link is weak; drop it anyway
+    delegate.reset();
+    EXPECT_TRUE(stackWentFirst);
+}
+
 // The real entry path: the main window layout of the bundle creates and connects
 // everything; the launch line is logged; the run loop then serves the app.
 TEST(PeltoAppDelegateTest, LaunchesThroughTheMainWindowLayout) {

@@ -104,3 +104,18 @@ TEST(ManualClock, ALoopThatIsGoneOrMovedOnIsNoLongerDriven) {
     EXPECT_EQ(fired, 0);
     EXPECT_EQ(moved.pendingTimerCount(), 1u);
 }
+
+TEST(ManualClock, SmallStepsThatAddUpToADueTimeFireItDespiteRounding) {
+    // 0.5 + seven steps of 0.2 lands at 1.8999999999999997, not 1.9.
+    auto clock = std::make_shared<ManualClock>();
+    RunLoop loop(clock);
+    clock->advance(0.5);
+    int fired = 0;
+    loop.scheduleTimer(1.4, [&fired] { ++fired; });
+    for (int step = 0; step < 7; ++step) clock->advance(0.2);
+    EXPECT_EQ(fired, 1);
+    // A timer clearly later than the target still waits.
+    loop.scheduleTimer(0.001, [&fired] { ++fired; });
+    clock->advance(0.0);
+    EXPECT_EQ(fired, 1);
+}

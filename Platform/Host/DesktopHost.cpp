@@ -1,0 +1,89 @@
+#include "DesktopHost.h"
+
+#include "DesktopURLOpener.h"
+#include "DisplayAvailability.h"
+#include "HostFonts.h"
+#include "HostOptions.h"
+#include "HostWindow.h"
+#include "MemoryWarningSignal.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/UI/Application.h"
+#include "Platform/UI/TerminationSignals.h"
+#include "QtMessageLog.h"
+#include "RunLoopBridge.h"
+#include "ScreenshotTour.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// The desktop entry the window belongs to (its icon and name in the shell).
+constexpr const char* kDesktopFileName = "org.soundboard.Soundboard";
+
+int runWindow(Application& application, const HostOptions& options) {
+    HostWindow window(application, options);
+    RunLoopBridge bridge(application);
+    QObject::connect(&bridge, &RunLoopBridge::serviced, &window, qOverload<>(&QWidget::update));
+    TerminationSignals termination([] { Application::sharedApplication().terminate(0); });
+    MemoryWarningSignal memoryWarnings(application);
+    QObject::connect(&memoryWarnings, &MemoryWarningSignal::delivered, &window,
+                     qOverload<>(&QWidget::update));
+    window.show();
+    // A new window asks for the focus; the window manager decides.
+    window.activateWindow();
+    const int status = QApplication::exec();
+    return application.isTerminating() ? application.terminationStatus() : status;
+}
+
+int runScreenshots(Application& application, const HostOptions& options) {
+    HostWindow window(application, options);
+    const bool written = ScreenshotTour(window, application).run(options.screenshotDir);
+    const int status = written ? 0 : 1;
+    application.terminate(status);
+    return status;
+}
+
+}  // namespace
+
+int DesktopHost::run(Application& application, const LaunchArguments& arguments) {
+    // A delegate may have ended the application while it launched.
+    if (application.isTerminating()) return application.terminationStatus();
+    const HostOptions options = HostOptions::fromLaunchArguments(arguments);
+    for (const std::string& unknown : options.unknown) Log("Ignoring unknown option " + unknown);
+
+    const bool screenshots = !options.screenshotDir.empty();
+    if (screenshots) {
+        // Pictures come out the same on every machine, with or without a display.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    } else if (auto problem = DisplayAvailability::problem()) {
+        std::fputs(problem->c_str(), stderr);
+        std::fputc('\n', stderr);
+        return 1;
+    }
+
+    QtMessageLog::install();
+    // Qt keeps references to these for the application's life. Only the program
+    // name is passed on: our options are not Qt's to read.
+    std::string programName = arguments.programName.empty() ? "soundboard" : arguments.programName;
+    std::vector<char*> qtArguments{programName.data(), nullptr};
+    int qtArgumentCount = 1;
+    QApplication qtApplication(qtArgumentCount, qtArguments.data());
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    HostFonts::install();
+
+    application.setURLOpener(DesktopURLOpener::open);
+    const int status =
+        screenshots ? runScreenshots(application, options) : runWindow(application, options);
+    // The desktop opener needs Qt, which ends here.
+    application.setURLOpener(nullptr);
+    return status;
+}
+
+}  // namespace platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+
+namespace platform {
+
+// The one typeface the window draws with, so text looks the same on every
+// desktop: DejaVu Sans, registered from its installed files when Qt's font
+// database does not list it already.
+class HostFonts {
+  public:
+    // Registers the fonts and makes DejaVu Sans the application's default.
+    // Needs a QGuiApplication; call once after it exists.
+    static void install();
+    // DejaVu Sans at `pixelSize` points (one point is one logical pixel).
+    static QFont font(double pixelSize, bool bold = false);
+};
+
+}  // namespace platform

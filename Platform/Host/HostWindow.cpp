@@ -1,0 +1,301 @@
+#include "HostWindow.h"
+
+#include "Platform/Audio/SystemSounds.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "Platform/UI/Application.h"
+#include "Platform/UI/ScrollView.h"
+#include "Platform/UI/Window.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QThread>
+#include <QWheelEvent>
+#include <QWindowStateChangeEvent>
+
+#include <cmath>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+constexpr int kDefaultWidth = 320;
+constexpr int kDefaultHeight = 480;
+
+double now() {
+    return RunLoop::main().now();
+}
+
+QString displayName() {
+    if (auto bundle = Bundle::mainBundle()) {
+        if (auto name = bundle->stringForInfoKey("CFBundleDisplayName"); name && !name->empty()) {
+            return QString::fromStdString(*name);
+        }
+    }
+    return QStringLiteral("Soundboard");
+}
+
+QIcon applicationIcon() {
+    if (auto bundle = Bundle::mainBundle()) {
+        if (auto path = bundle->pathForResource("soundboard", "png")) {
+            return QIcon(QString::fromStdString(*path));
+        }
+    }
+    return {};
+}
+
+std::optional<InputRouter::Key> routedKey(int key) {
+    switch (key) {
+        case Qt::Key_Up:
+            return InputRouter::Key::kUp;
+        case Qt::Key_Down:
+            return InputRouter::Key::kDown;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return InputRouter::Key::kOpen;
+        case Qt::Key_Escape:
+        case Qt::Key_Backspace:
+            return InputRouter::Key::kBack;
+        case Qt::Key_Space:
+            return InputRouter::Key::kPlay;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+HostWindow::HostWindow(Application& application, HostOptions options, QWidget* parent)
+    : QWidget(parent),
+      m_application(application),
+      m_options(std::move(options)),
+      m_painter(m_web, m_transitions),
+      m_router(m_web),
+      m_lifecycle(application) {
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    if (auto window = application.keyWindowPointer()) {
+        const Rect frame = window->frame();
+        if (frame.width >= 1 && frame.height >= 1) {
+            width = static_cast<int>(std::lround(frame.width));
+            height = static_cast<int>(std::lround(frame.height));
+        }
+    }
+    // The model lays its pages out for one screen size; it has no resizing rules.
+    setFixedSize(width, height);
+    setWindowTitle(displayName());
+    setWindowIcon(applicationIcon());
+    setAccessibleName(displayName());
+    setAccessibleDescription(
+        QStringLiteral("Sound clips by category; arrows choose, Enter opens, "
+                       "Space plays, Escape goes back"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_frameTimer.setInterval(kFrameIntervalMs);
+    m_frameTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+
+    setVibrationHandler([this] {
+        if (QThread::currentThread() == thread()) {
+            shake();
+        } else {
+            QMetaObject::invokeMethod(this, &HostWindow::shake, Qt::QueuedConnection);
+        }
+    });
+}
+
+HostWindow::~HostWindow() {
+    setVibrationHandler(nullptr);
+}
+
+void HostWindow::shake() {
+    m_shake.start(now());
+    update();
+    updateFrameTimer();
+}
+
+QImage HostWindow::renderFrame() {
+    QImage picture;
+    drawModel(picture);
+    return picture;
+}
+
+void HostWindow::drawModel(QImage& target) {
+    const double scale = devicePixelRatioF();
+    const QSize pixels(static_cast<int>(std::ceil(width() * scale)),
+                       static_cast<int>(std::ceil(height() * scale)));
+    if (target.size() != pixels || target.format() != QImage::Format_ARGB32_Premultiplied) {
+        target = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    }
+    target.setDevicePixelRatio(scale);
+    target.fill(Qt::white);
+
+    auto root = m_application.keyWindowPointer();
+    if (!root) return;
+    // Tables ask their data sources for rows the first time they are shown.
+    root->layoutIfNeeded();
+    const double instant = now();
+    const NavigationSites sites(*root);
+    for (const NavigationSite& site : sites.all()) {
+        const Point origin = site.view->convertPointToAncestor({0, 0}, nullptr);
+        const Rect frame = site.view->presentationFrame();
+        const double bar = NavigationController::kNavigationBarHeight;
+        m_transitions.observe(*site.controller, m_previousFrame,
+                              QRectF(origin.x, origin.y + bar, frame.width, frame.height - bar),
+                              instant);
+    }
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    m_painter.paint(painter, *root, sites, instant, m_shake.offsetAt(instant));
+}
+
+void HostWindow::paintEvent(QPaintEvent*) {
+    drawModel(m_frame);
+    {
+        QPainter painter(this);
+        painter.drawImage(QPointF(0, 0), m_frame);
+    }
+    // The frame just shown is the picture the next page slide starts from.
+    std::swap(m_frame, m_previousFrame);
+    ++m_framesPainted;
+    updateFrameTimer();
+    if (m_framesPainted == 1) afterFirstFrame();
+}
+
+void HostWindow::afterFirstFrame() {
+    emit firstFrameDrawn();
+    if (!m_options.reportFirstFrame) return;
+    std::fputs(HostOptions::kFirstFrameLine, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    if (m_options.quitAfterFirstFrame) {
+        // Not from inside the paint: the termination runs as the next event.
+        QTimer::singleShot(0, this, [this] { m_application.terminate(0); });
+    }
+}
+
+void HostWindow::updateFrameTimer() {
+    const double instant = now();
+    const bool moving = View::animationsEndTime() > instant || m_transitions.isRunning(instant) ||
+                        m_shake.isRunning(instant);
+    if (moving && !m_frameTimer.isActive()) {
+        m_frameTimer.start();
+    } else if (!moving && m_frameTimer.isActive()) {
+        m_frameTimer.stop();
+    }
+}
+
+std::optional<std::string> HostWindow::tapAt(QPointF point) {
+    auto root = m_application.keyWindowPointer();
+    if (!root) return std::nullopt;
+    auto taken = m_router.tap(*root, point);
+    announceFocus(taken);
+    update();
+    // A tap often starts an animation; the timer must run before the next paint.
+    updateFrameTimer();
+    return taken;
+}
+
+void HostWindow::announceFocus(const std::optional<std::string>& name) {
+    if (name && !name->empty()) setAccessibleName(QString::fromStdString(*name));
+}
+
+bool HostWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::WindowActivate:
+            m_lifecycle.windowActivated();
+            break;
+        case QEvent::WindowDeactivate:
+            m_lifecycle.windowDeactivated();
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(event);
+}
+
+void HostWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        const bool minimized = windowState().testFlag(Qt::WindowMinimized);
+        if (minimized) {
+            m_lifecycle.windowMinimized();
+        } else if (change->oldState().testFlag(Qt::WindowMinimized)) {
+            m_lifecycle.windowRestored();
+            // Some platforms keep the focus on a minimised window and send no
+            // new activation when it comes back.
+            if (isActiveWindow()) m_lifecycle.windowActivated();
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
+void HostWindow::closeEvent(QCloseEvent* event) {
+    // The application decides when the process ends: terminate tells the
+    // delegate and stops the run loop, and the run loop bridge ends Qt's loop.
+    m_application.terminate(0);
+    event->accept();
+}
+
+void HostWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    auto root = m_application.keyWindowPointer();
+    m_press = Press{event->position(), event->position(), false, {}};
+    if (root) m_press->scrollView = m_router.scrollViewAt(*root, event->position());
+}
+
+void HostWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_press) return;
+    const QPointF position = event->position();
+    if (!m_press->dragging) {
+        const QPointF moved = position - m_press->start;
+        if (std::hypot(moved.x(), moved.y()) < kDragThreshold) return;
+        m_press->dragging = true;
+    }
+    // Content follows the pointer: dragging down shows what is above.
+    const QPointF delta = position - m_press->last;
+    m_press->last = position;
+    if (auto scrollView = m_press->scrollView.lock()) {
+        scrollView->scrollBy(-delta.x(), -delta.y());
+        update();
+    }
+}
+
+void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_press) return;
+    const bool wasDrag = m_press->dragging;
+    m_press.reset();
+    if (!wasDrag) tapAt(event->position());
+}
+
+void HostWindow::wheelEvent(QWheelEvent* event) {
+    auto root = m_application.keyWindowPointer();
+    if (!root) return;
+    auto scrollView = m_router.scrollViewAt(*root, event->position());
+    if (!scrollView) return;
+    QPointF delta = event->pixelDelta();
+    if (delta.isNull()) delta = QPointF(event->angleDelta()) / 120.0 * kWheelStep;
+    // The wheel turned away from the user (positive) shows what is above.
+    scrollView->scrollBy(-delta.x(), -delta.y());
+    event->accept();
+    update();
+}
+
+void HostWindow::keyPressEvent(QKeyEvent* event) {
+    const auto key = routedKey(event->key());
+    auto root = m_application.keyWindowPointer();
+    if (!key || !root) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    announceFocus(m_router.key(*root, *key));
+    event->accept();
+    update();
+    updateFrameTimer();
+}
+
+}  // namespace platform

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "HostOptions.h"
+#include "InputRouter.h"
+#include "LifecycleTracker.h"
+#include "ModelPainter.h"
+#include "PageTransitions.h"
+#include "ShakeEffect.h"
+#include "WebContentCache.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class Application;
+class ScrollView;
+
+// The desktop window of the application: draws the key window's view tree
+// and turns clicks, drags, the wheel and keys into model events, and window
+// events into lifecycle events.
+//
+// Drawing: every frame draws the whole model at the run loop's current time.
+// A frame timer (about 60 Hz) runs only while something moves (an animation
+// block, a page slide, a shake); an idle window has no timer at all.
+//
+// Lifetime: the window does not own the model; it finds the key window
+// through the application at each event. It must go before the QApplication.
+class HostWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kFrameIntervalMs = 16;
+    static constexpr double kDragThreshold = 6.0;
+    static constexpr double kWheelStep = 40.0;  // points per wheel notch
+
+    HostWindow(Application& application, HostOptions options, QWidget* parent = nullptr);
+    ~HostWindow() override;
+
+    // A click at `point` (window coordinates), exactly as a mouse click is
+    // handled. Returns the accessibility name of what took it.
+    std::optional<std::string> tapAt(QPointF point);
+    // Draws the model as it stands now into a picture of the window's size.
+    QImage renderFrame();
+
+    // Starts the page shake that stands for a vibration.
+    void shake();
+
+    std::uint64_t framesPainted() const { return m_framesPainted; }
+    bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
+    LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
+
+  signals:
+    void firstFrameDrawn();
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void drawModel(QImage& target);
+    void updateFrameTimer();
+    void announceFocus(const std::optional<std::string>& name);
+    void afterFirstFrame();
+
+    Application& m_application;
+    HostOptions m_options;
+    WebContentCache m_web;
+    PageTransitions m_transitions;
+    ModelPainter m_painter;
+    InputRouter m_router;
+    LifecycleTracker m_lifecycle;
+    ShakeEffect m_shake;
+    QTimer m_frameTimer;
+    QImage m_frame;
+    QImage m_previousFrame;
+    std::uint64_t m_framesPainted = 0;
+
+    // The press being followed: a tap until it moves past the drag threshold.
+    struct Press {
+        QPointF start;
+        QPointF last;
+        bool dragging = false;
+        std::weak_ptr<ScrollView> scrollView;
+    };
+    std::optional<Press> m_press;
+};
+
+}  // namespace platform

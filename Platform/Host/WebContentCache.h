@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Platform/UI/WebView.h"
+
+#include <QPointF>
+#include <QTextDocument>
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+// The laid-out rich text of each web view's page, made once per load and width
+// and kept while the web view lives. Qt's rich text stands in for a browser:
+// the banner pages are small, static HTML with images beside them.
+class WebContentCache {
+  public:
+    // The page of `webView` laid out at `width`; null when it has no local HTML.
+    QTextDocument* documentFor(const WebView& webView, double width);
+    // Which of the web view's links (its links() index) is under `point`, in
+    // the web view's coordinates; none when the point is on no link.
+    std::optional<std::size_t> linkIndexAt(const WebView& webView, QPointF point);
+    // Forgets the pages of web views that have gone.
+    void purge();
+
+  private:
+    struct Entry {
+        std::weak_ptr<const Object> owner;  // tells a live web view from a reused address
+        int loadCount = -1;
+        double width = -1;
+        std::unique_ptr<QTextDocument> document;
+    };
+    std::map<const WebView*, Entry> m_entries;
+};
+
+}  // namespace platform

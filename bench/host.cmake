@@ -1,0 +1,18 @@
+# Benchmarks of the window host: start-up to the first frame, the idle window's
+# CPU use and the window application's peak memory (the real program, as a
+# child), and the CPU used while the options panel animates (in process).
+if(TARGET sb_host AND TARGET soundboard)
+    sb_add_benchmark(host_process SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostProcessBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS sb_foundation)
+    add_dependencies(bench_host_process soundboard)
+    target_compile_definitions(bench_host_process PRIVATE
+        SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>")
+    sb_add_benchmark(host_animation SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostAnimationBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS soundboard_app)
+    foreach(program bench_host_process bench_host_animation)
+        target_compile_definitions(${program} PRIVATE
+            SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
+    endforeach()
+endif()

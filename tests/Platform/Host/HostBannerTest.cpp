@@ -1,0 +1,83 @@
+// A click on a banner link goes through the page's link policy as a tapped
+// link, and from there to the desktop's opener.
+
+#include "HostSession.h"
+
+#include "Classes/MainPage.h"
+#include "Platform/Host/WebContentCache.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+using hosttest::Session;
+
+// Where in the window link `index` of `webView` is drawn, found by asking the
+// laid-out page what lies under each point of the banner.
+std::optional<QPoint> linkPoint(const platform::WebView& webView, std::size_t index) {
+    platform::WebContentCache probe;
+    const platform::Rect frame = webView.frame();
+    std::vector<platform::Point> hits;
+    for (int y = 0; y < static_cast<int>(frame.height); ++y) {
+        for (int x = 0; x < static_cast<int>(frame.width); ++x) {
+            if (probe.linkIndexAt(webView, QPointF(x, y)) == index) {
+                hits.push_back({static_cast<double>(x), static_cast<double>(y)});
+            }
+        }
+    }
+    if (hits.empty()) return std::nullopt;
+    // The middle of the link's area, in scanning order: well inside its text.
+    const platform::Point window = webView.convertPointToAncestor(hits[hits.size() / 2], nullptr);
+    return QPointF(window.x, window.y).toPoint();
+}
+
+TEST(HostBannerTest, ClickingALinkHandsItToTheDesktopOrLoadsItWhenRefused) {
+    const struct {
+        std::size_t link;
+        bool openSucceeds;
+    } cases[] = {{0, true}, {1, true}, {0, false}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE("link " + std::to_string(item.link) + (item.openSucceeds ? "" : " refused"));
+        hosttest::runSession([&item](Session& session) {
+            auto* main = session.topAs<MainPage>();
+            ASSERT_NE(main, nullptr);
+            auto banner = main->Ad;
+            ASSERT_TRUE(banner);
+            ASSERT_GT(banner->links().size(), item.link);
+            const auto point = linkPoint(*banner, item.link);
+            ASSERT_TRUE(point) << "the link is drawn somewhere in the banner";
+            const std::string target = banner->links()[item.link].url.absoluteString();
+            const int loads = banner->loadCount();
+            session.openSucceeds = item.openSucceeds;
+
+            session.click(*point);
+            ASSERT_EQ(session.openedURLs, std::vector<std::string>{target});
+            if (item.openSucceeds) {
+                EXPECT_EQ(banner->loadCount(), loads) << "the banner keeps its page";
+            } else {
+                EXPECT_EQ(banner->loadCount(), loads + 1);
+                ASSERT_TRUE(banner->request());
+                EXPECT_EQ(banner->request()->url().absoluteString(), target);
+            }
+        });
+    }
+}
+
+TEST(HostBannerTest, ClicksBesideTheLinksChangeNothing) {
+    hosttest::runSession([](Session& session) {
+        auto banner = session.topAs<MainPage>()->Ad;
+        const int loads = banner->loadCount();
+        // The banner's picture and its heading are not links.
+        for (const platform::Point local : {platform::Point{4, 4}, platform::Point{60, 10}}) {
+            const auto point = banner->convertPointToAncestor(local, nullptr);
+            session.click(QPointF(point.x, point.y).toPoint());
+        }
+        EXPECT_TRUE(session.openedURLs.empty());
+        EXPECT_EQ(banner->loadCount(), loads);
+        EXPECT_EQ(session.depth(), 1u);
+    });
+}
+
+}  // namespace

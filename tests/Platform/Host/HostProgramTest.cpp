@@ -1,0 +1,145 @@
+// The real program with its window on Qt's offscreen platform, run as a child:
+// how it ends, its signals, its screenshots, and its answer to a missing display.
+
+#include "ProgramRun.h"
+
+#include "../../support/TestEnvironment.h"
+#include "Platform/Host/DisplayAvailability.h"
+#include "Platform/Host/HostOptions.h"
+#include "Platform/Host/ScreenshotTour.h"
+
+#include <QImage>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <set>
+
+namespace {
+
+using hosttest::ProgramRun;
+
+const std::string kBundle = SB_HOST_SOURCE_BUNDLE;
+
+std::string describe(const ProgramRun& run) {
+    std::string all;
+    for (const auto& line : run.lines()) all += line + "\n";
+    return all;
+}
+
+TEST(HostProgramTest, SigtermClosesTheWindowWithStatusZeroAndTheTerminateLine) {
+    ProgramRun run({"--bundle", kBundle, "--report-first-frame"});
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.waitForLine(platform::HostOptions::kFirstFrameLine)) << describe(run);
+    ASSERT_TRUE(run.waitForLine("Application Did Become Active")) << describe(run);
+
+    run.sendSignal(SIGUSR1);
+    ASSERT_TRUE(run.waitForLine("Application Did Receive Memory Warning")) << describe(run);
+    run.sendSignal(SIGTERM);
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << describe(run);
+    EXPECT_EQ(run.countLinesContaining("Application Will Terminate"), 1u) << describe(run);
+    EXPECT_EQ(run.countLinesContaining("Application Did Receive Memory Warning"), 1u);
+}
+
+TEST(HostProgramTest, QuitAfterTheFirstFrameEndsNormally) {
+    ProgramRun run({"--bundle", kBundle, "--quit-after-first-frame"});
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << describe(run);
+    EXPECT_EQ(run.countLinesContaining(platform::HostOptions::kFirstFrameLine), 1u);
+    EXPECT_EQ(run.countLinesContaining("Application Will Terminate"), 1u) << describe(run);
+}
+
+TEST(HostProgramTest, ScreenshotsShowEveryScreenAtTheWindowsSize) {
+    const auto folder = sbtest::tempDir() / "shots";
+    // Without a display the pictures are made offscreen all the same.
+    ProgramRun run({"--bundle", kBundle, "--screenshot", folder.string()},
+                   {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    ASSERT_EQ(WEXITSTATUS(status), 0) << describe(run);
+
+    std::set<QByteArray> pictures;
+    for (const std::string& name : platform::ScreenshotTour::pictureNames()) {
+        SCOPED_TRACE(name);
+        const QImage picture(QString::fromStdString((folder / (name + ".png")).string()));
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture.size(), QSize(320, 480));
+        // A blank picture has one colour; a drawn screen has bar, text and pictures.
+        std::set<QRgb> colours;
+        for (int y = 0; y < picture.height(); y += 2) {
+            for (int x = 0; x < picture.width(); x += 2) colours.insert(picture.pixel(x, y));
+        }
+        EXPECT_GT(colours.size(), 50u);
+        pictures.insert(QByteArray(reinterpret_cast<const char*>(picture.constBits()),
+                                   static_cast<int>(picture.sizeInBytes())));
+    }
+    EXPECT_EQ(pictures.size(), platform::ScreenshotTour::pictureNames().size())
+        << "every screen looks different";
+    // The walk marked a favourite on settings of its own: the user's are untouched.
+    EXPECT_FALSE(
+        std::filesystem::exists(sbtest::tempDir() / "home/.config/org.soundboard.Soundboard"));
+}
+
+TEST(HostProgramTest, WithoutADisplayItSaysHowToRunInOneLineAndExitsWithOne) {
+    ProgramRun run({"--bundle", kBundle},
+                   {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"});
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    ASSERT_EQ(run.lines().size(), 1u) << describe(run);
+    EXPECT_EQ(run.lines().front(), platform::DisplayAvailability::noDisplayMessage());
+}
+
+TEST(HostProgramTest, HeadlessNeedsNoDisplay) {
+    ProgramRun run({"--bundle", kBundle, "--headless"},
+                   {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_TRUE(run.waitForLine("Application Did Become Active")) << describe(run);
+    run.sendSignal(SIGTERM);
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(DisplayAvailabilityTest, AWindowOpensOnlyWhereQtFindsADisplay) {
+    const struct {
+        const char* name;
+        std::map<std::string, std::string> environment;
+        bool opens;
+    } cases[] = {
+        {"nothing set", {}, false},
+        {"empty DISPLAY", {{"DISPLAY", ""}}, false},
+        {"X display", {{"DISPLAY", ":0"}}, true},
+        {"Wayland display", {{"WAYLAND_DISPLAY", "wayland-0"}}, true},
+        {"offscreen", {{"QT_QPA_PLATFORM", "offscreen"}}, true},
+        {"vnc with options", {{"QT_QPA_PLATFORM", "vnc:size=800x600"}}, true},
+        {"xcb without DISPLAY", {{"QT_QPA_PLATFORM", "xcb"}}, false},
+        {"xcb with DISPLAY", {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":1"}}, true},
+        {"wayland without a socket", {{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, false},
+        {"a list, second usable", {{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, true},
+        {"a list, none usable", {{"QT_QPA_PLATFORM", "wayland;xcb"}}, false},
+        {"empty platform falls back", {{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ":0"}}, true},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        const auto problem = platform::DisplayAvailability::problem(
+            [&](std::string_view name) -> std::optional<std::string> {
+                auto found = item.environment.find(std::string(name));
+                if (found == item.environment.end()) return std::nullopt;
+                return found->second;
+            });
+        EXPECT_EQ(!problem.has_value(), item.opens);
+        if (problem) {
+            EXPECT_EQ(problem->find('\n'), std::string::npos);
+            EXPECT_NE(problem->find("xvfb-run make run"), std::string::npos);
+            EXPECT_NE(problem->find("make run ARGS=--headless"), std::string::npos);
+        }
+    }
+}
+
+}  // namespace
