@@ -2,8 +2,10 @@
 
 #include "SPUtility.h"
 
+#include <filesystem>
 #include <mutex>
 #include <set>
+#include <system_error>
 
 namespace {
 
@@ -38,8 +40,21 @@ std::shared_ptr<SPPreference> SPPreference::initWithContentsOfFile(const std::st
 }
 
 bool SPPreference::writeToFile() const {
-    return platform::PropertyList::writeFile(m_path, platform::PlistValue(m_data),
-                                             platform::PlistFormat::Binary);
+    const std::filesystem::path target(m_path);
+    // The documents folder always exists where this store comes from, but a fresh XDG home
+    // may not have made it yet; without it the main preference could never be saved.
+    if (target.parent_path() == std::filesystem::path(SPUtility::pathForDocument(""))) {
+        std::error_code ignored;
+        std::filesystem::create_directories(target.parent_path(), ignored);
+    }
+    // Binary keeps every value exactly but needs well-formed UTF-8; XML carries any other
+    // text too, at the price of whole-second dates, which beats keeping none of the data.
+    const platform::PlistValue contents(m_data);
+    const auto format =
+        platform::PropertyList::canRepresent(contents, platform::PlistFormat::Binary)
+            ? platform::PlistFormat::Binary
+            : platform::PlistFormat::XML;
+    return platform::PropertyList::writeFile(target, contents, format);
 }
 
 void SPPreference::runClassInitializationOnce(std::type_index type) {

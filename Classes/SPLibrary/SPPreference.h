@@ -47,10 +47,13 @@ class SPPreference {
     // Set at creation, never changed.
     const std::string& path() const { return m_path; }
 
-    // Writes `data` to `path` as a binary property list, atomically and durably: a failed
-    // write (for instance a missing folder) leaves the old file whole. Binary because it
-    // keeps every value exactly (the XML form rounds dates to whole seconds); the loader
-    // reads either form. False on failure; callers may ignore it, as the store does.
+    // Writes `data` to `path` as a property list, atomically and durably: a failed write
+    // (for instance a missing folder) leaves the old file whole. The documents folder is
+    // made when the file goes straight into it and it is missing. Binary, which keeps
+    // every value exactly; XML when a text is not well-formed UTF-8, which only XML keeps
+    // (dates then to whole seconds). A text holding a NUL fits neither form: nothing is
+    // written then. The loader reads either form. False on failure; callers may ignore
+    // it, as the store does.
     bool writeToFile() const;
 
     // The main preference, or none once finalized or replaced by none.

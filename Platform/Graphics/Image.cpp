@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -147,8 +148,11 @@ unsigned int Image::pixelARGB(int x, int y) const {
                 sizeof premultiplied);
     const std::uint32_t alpha = premultiplied >> 24;
     if (alpha == 0) return 0;
+    // A surface handed in from outside may hold a channel above its alpha, which is not
+    // valid premultiplied colour; it reads as full intensity, not as a carry into the
+    // neighbouring channel.
     auto unpremultiply = [alpha](std::uint32_t channel) {
-        return (channel * 255 + alpha / 2) / alpha;
+        return std::min<std::uint32_t>((channel * 255 + alpha / 2) / alpha, 255);
     };
     const std::uint32_t red = unpremultiply((premultiplied >> 16) & 0xff);
     const std::uint32_t green = unpremultiply((premultiplied >> 8) & 0xff);

@@ -239,3 +239,47 @@ TEST(SPPreferenceTest, RacingFirstUsesAgreeOnOneMainPreference) {
         EXPECT_EQ(preference, seen.front());
     }
 }
+
+TEST(SPPreferenceTest, FinalizeMakesAMissingDocumentsFolder) {
+    ASSERT_FALSE(std::filesystem::exists(mainFile().parent_path()));
+    (*SPPreference::mainDictionary())["k"] = PlistValue("v");
+    SPPreference::finalize();
+    EXPECT_EQ(platform::PropertyList::readDictionaryFile(mainFile()),
+              (PlistDictionary{{"k", PlistValue("v")}}));
+
+    // Only the documents folder is made: other missing folders still fail the write.
+    const auto elsewhere = sbtest::tempDir() / "missing" / "p.plist";
+    auto other = SPPreference::initWithContentsOfFile(elsewhere.string());
+    other->data()["k"] = PlistValue("v");
+    EXPECT_FALSE(other->writeToFile());
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.parent_path()));
+}
+
+TEST(SPPreferenceTest, TextsOnlyXmlKeepsAreWrittenAndATextNoFormKeepsLeavesTheOldFile) {
+    std::filesystem::create_directories(mainFile().parent_path());
+    struct Case {
+        const char* name;
+        std::string key, text;
+        bool written;
+    };
+    const Case cases[] = {
+        {"utf-8", "k", "caf\xC3\xA9", true},         {"stray byte", "k", "caf\xE9", true},
+        {"cut sequence", "k", "\xC3", true},         {"key not utf-8", "k\xFF", "plain", true},
+        {"nul", "k", std::string("a\0b", 3), false},
+    };
+    for (const auto& c : cases) {
+        const PlistDictionary before{{"before", PlistValue(c.name)}};
+        ASSERT_TRUE(platform::PropertyList::writeFile(mainFile(), PlistValue(before)));
+        SPPreference::resetClassStateForTesting();
+        (*SPPreference::mainDictionary())[c.key] = PlistValue(c.text);
+        const PlistDictionary after = *SPPreference::mainDictionary();
+
+        auto main = SPPreference::mainPreference();
+        SPPreference::setMainPreference(main);
+        EXPECT_EQ(SPPreference::mainPreference(), main) << c.name;
+        EXPECT_EQ(main->data(), after) << c.name << ": memory is kept either way";
+        EXPECT_EQ(platform::PropertyList::readDictionaryFile(mainFile()),
+                  c.written ? after : before)
+            << c.name;
+    }
+}

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -156,4 +157,26 @@ TEST_F(ImageNamedTest, MissingBrokenOrEscapingNamesGiveNone) {
     // A miss is not remembered: the file appearing later is found.
     ASSERT_TRUE(quadrants()->writePNG(m_bundle / "late.png"));
     EXPECT_TRUE(Image::imageNamed("late.png"));
+}
+
+TEST(ImageTest, ChannelsAboveTheirAlphaReadAsFullWithoutTouchingTheOthers) {
+    struct Case {
+        std::uint32_t stored;  // premultiplied, as cairo keeps it
+        unsigned int argb;
+    };
+    const Case cases[] = {
+        {0x01ff0000u, 0x01ff0000u},
+        {0x0100ff00u, 0x0100ff00u},
+        {0x400000ffu, 0x400000ffu},
+        {0x80ff8040u, 0x80ffff80u},
+    };
+    for (const auto& c : cases) {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+        cairo_surface_flush(surface);
+        std::memcpy(cairo_image_surface_get_data(surface), &c.stored, sizeof c.stored);
+        cairo_surface_mark_dirty(surface);
+        auto image = Image::imageWithSurface(surface);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->pixelARGB(0, 0), c.argb) << std::hex << c.stored;
+    }
 }
