@@ -30,7 +30,18 @@ set(CPACK_PACKAGE_DESCRIPTION
     "A small desktop soundboard. Browse the sound clips by category, play them, "
     "mark favourites and find them again on a page of their own.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME "soundboard_${PROJECT_VERSION}_amd64")
+# The package is for the machine that builds it.
+set(SOUNDBOARD_DEB_ARCHITECTURE "amd64")
+find_program(SOUNDBOARD_DPKG dpkg)
+if(SOUNDBOARD_DPKG)
+    execute_process(COMMAND ${SOUNDBOARD_DPKG} --print-architecture
+                    OUTPUT_VARIABLE SOUNDBOARD_DPKG_ARCHITECTURE
+                    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE SOUNDBOARD_DPKG_RESULT)
+    if(SOUNDBOARD_DPKG_RESULT EQUAL 0 AND SOUNDBOARD_DPKG_ARCHITECTURE)
+        set(SOUNDBOARD_DEB_ARCHITECTURE "${SOUNDBOARD_DPKG_ARCHITECTURE}")
+    endif()
+endif()
+set(CPACK_PACKAGE_FILE_NAME "soundboard_${PROJECT_VERSION}_${SOUNDBOARD_DEB_ARCHITECTURE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 # Only the application's component: the kit's headers and static libraries are
@@ -39,7 +50,7 @@ set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecifie
 
 set(CPACK_DEBIAN_PACKAGE_SECTION "sound")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "amd64")
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "${SOUNDBOARD_DEB_ARCHITECTURE}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, "
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, "

@@ -29,8 +29,10 @@ void HostFonts::install() {
 
 QFont HostFonts::font(double pixelSize, bool bold) {
     QFont font(QString::fromLatin1(kFamily));
-    // Qt refuses sizes below one pixel; the model may ask for anything positive.
-    font.setPixelSize(std::max(1, static_cast<int>(pixelSize + 0.5)));
+    // Qt refuses sizes below one pixel; the model may ask for anything, and a
+    // double out of int's range must not reach the conversion.
+    const double held = pixelSize >= 1.0 ? std::min(pixelSize, double(kLargestPixelSize)) : 1.0;
+    font.setPixelSize(static_cast<int>(held + 0.5));
     font.setBold(bold);
     font.setStyleHint(QFont::SansSerif);
     return font;

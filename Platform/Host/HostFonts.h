@@ -12,7 +12,10 @@ class HostFonts {
     // Registers the fonts and makes DejaVu Sans the application's default.
     // Needs a QGuiApplication; call once after it exists.
     static void install();
-    // DejaVu Sans at `pixelSize` points (one point is one logical pixel).
+    // Text is drawn no larger than this; far beyond any window.
+    static constexpr int kLargestPixelSize = 4096;
+    // DejaVu Sans at `pixelSize` points (one point is one logical pixel),
+    // held between 1 and kLargestPixelSize (NaN gives 1).
     static QFont font(double pixelSize, bool bold = false);
 };
 

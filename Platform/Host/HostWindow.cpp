@@ -97,7 +97,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
     m_frameTimer.setInterval(kFrameIntervalMs);
     m_frameTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_frameTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&m_frameTimer, &QTimer::timeout, this, &HostWindow::frameTick);
 
     setVibrationHandler([this] {
         if (QThread::currentThread() == thread()) {
@@ -114,6 +114,11 @@ HostWindow::~HostWindow() {
 
 void HostWindow::shake() {
     m_shake.start(now());
+    update();
+    updateFrameTimer();
+}
+
+void HostWindow::frameTick() {
     update();
     updateFrameTimer();
 }

@@ -52,6 +52,9 @@ class HostWindow : public QWidget {
 
     // Starts the page shake that stands for a vibration.
     void shake();
+    // One tick of the frame timer: asks for a frame, and stops the timer once
+    // nothing moves, even when no frame gets drawn (a minimised window).
+    void frameTick();
 
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }

@@ -7,12 +7,15 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Host/HostFonts.h"
 #include "Platform/Host/ShakeEffect.h"
 
 #include <QCoreApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -75,6 +78,23 @@ TEST(HostDrawingTest, FramesAreDrawnOnlyWhileSomethingMoves) {
     });
 }
 
+TEST(HostDrawingTest, TheFrameTimerStopsWithTheAnimationEvenWhenNothingIsDrawn) {
+    hosttest::runSession([](Session& session) {
+        session.click(session.barButtonPoint(Part::kLeft));
+        ASSERT_TRUE(session.window.isFrameTimerRunning());
+        // A minimised window draws no frames: its ticks must stop the timer themselves.
+        session.window.hide();
+        session.window.frameTick();
+        EXPECT_TRUE(session.window.isFrameTimerRunning()) << "the panel still moves";
+        const auto painted = session.window.framesPainted();
+        session.clock.advance(MainPage::kOptionsAnimationDuration * 2);
+        session.window.frameTick();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(session.window.isFrameTimerRunning());
+        EXPECT_EQ(session.window.framesPainted(), painted);
+    });
+}
+
 TEST(HostDrawingTest, APushSlidesTheNewPageInFromTheRight) {
     hosttest::runSession([](Session& session) {
         session.window.repaint();
@@ -127,6 +147,33 @@ TEST(HostDrawingTest, ShakeOffsetsSwingAndDieAway) {
     EXPECT_TRUE(shake.isRunning(10));
     EXPECT_FALSE(shake.isRunning(10 + platform::ShakeEffect::kDuration));
     EXPECT_EQ(shake.offsetAt(10 + platform::ShakeEffect::kDuration), 0.0);
+}
+
+TEST(HostFontsTest, AnySizeTheModelAsksForGivesADrawableFont) {
+    using platform::HostFonts;
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    const struct {
+        double asked;
+        int pixels;
+    } cases[] = {
+        {17.0, 17},
+        {12.4, 12},
+        {0.2, 1},
+        {-5.0, 1},
+        {std::numeric_limits<double>::quiet_NaN(), 1},
+        {-kInfinity, 1},
+        {1e9, HostFonts::kLargestPixelSize},
+        {1e300, HostFonts::kLargestPixelSize},
+        {kInfinity, HostFonts::kLargestPixelSize},
+    };
+    hosttest::runSession([&](Session&) {
+        for (const auto& item : cases) {
+            SCOPED_TRACE(item.asked);
+            const QFont font = HostFonts::font(item.asked, true);
+            EXPECT_EQ(font.pixelSize(), item.pixels);
+            EXPECT_TRUE(font.bold());
+        }
+    });
 }
 
 }  // namespace

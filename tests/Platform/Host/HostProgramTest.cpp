@@ -14,7 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <set>
 
@@ -96,6 +101,17 @@ TEST(HostProgramTest, WithoutADisplayItSaysHowToRunInOneLineAndExitsWithOne) {
     EXPECT_EQ(run.lines().front(), platform::DisplayAvailability::noDisplayMessage());
 }
 
+TEST(HostProgramTest, ADisplayThatDoesNotAnswerIsNamedInOneLineAndExitsWithOne) {
+    // No X server listens on so high a number; Qt would abort on it.
+    ProgramRun run({"--bundle", kBundle}, {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY=:65123"});
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    ASSERT_EQ(run.lines().size(), 1u) << describe(run);
+    EXPECT_EQ(run.lines().front(),
+              platform::DisplayAvailability::unreachableDisplayMessage(":65123"));
+}
+
 TEST(HostProgramTest, HeadlessNeedsNoDisplay) {
     ProgramRun run({"--bundle", kBundle, "--headless"},
                    {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
@@ -124,7 +140,19 @@ TEST(DisplayAvailabilityTest, AWindowOpensOnlyWhereQtFindsADisplay) {
         {"a list, second usable", {{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, true},
         {"a list, none usable", {{"QT_QPA_PLATFORM", "wayland;xcb"}}, false},
         {"empty platform falls back", {{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ":0"}}, true},
+        {"X display that does not answer", {{"DISPLAY", ":9"}}, false},
+        {"xcb on a display that does not answer",
+         {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":9"}},
+         false},
+        {"offscreen whatever the display",
+         {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":9"}},
+         true},
+        {"Wayland beside a silent X display",
+         {{"DISPLAY", ":9"}, {"WAYLAND_DISPLAY", "w-1"}},
+         true},
     };
+    // The probe's answer: display ":9" is gone, every other one answers.
+    const auto xServerAnswers = [](std::string_view display) { return display != ":9"; };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.name);
         const auto problem = platform::DisplayAvailability::problem(
@@ -132,7 +160,8 @@ TEST(DisplayAvailabilityTest, AWindowOpensOnlyWhereQtFindsADisplay) {
                 auto found = item.environment.find(std::string(name));
                 if (found == item.environment.end()) return std::nullopt;
                 return found->second;
-            });
+            },
+            xServerAnswers);
         EXPECT_EQ(!problem.has_value(), item.opens);
         if (problem) {
             EXPECT_EQ(problem->find('\n'), std::string::npos);
@@ -140,6 +169,41 @@ TEST(DisplayAvailabilityTest, AWindowOpensOnlyWhereQtFindsADisplay) {
             EXPECT_NE(problem->find("make run ARGS=--headless"), std::string::npos);
         }
     }
+}
+
+TEST(DisplayAvailabilityTest, ALocalXServerAnswersOnlyWhileItsSocketListens) {
+    // A stand-in server on the abstract socket libxcb tries first.
+    const int number = 60000 + static_cast<int>(::getpid() % 5000);
+    const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+    const std::string display = ":" + std::to_string(number);
+    const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(server, 4), 0);
+
+    const struct {
+        std::string display;
+        bool answers;
+    } listening[] = {
+        {display, true},
+        {display + ".0", true},
+        {"unix" + display, true},
+        // Names the probe leaves to Qt.
+        {"remote.example:0", true},
+        {"garbage", true},
+        {display + ".x", true},
+    };
+    for (const auto& item : listening) {
+        SCOPED_TRACE(item.display);
+        EXPECT_EQ(platform::DisplayAvailability::localXServerAnswers(item.display), item.answers);
+    }
+    ::close(server);
+    EXPECT_FALSE(platform::DisplayAvailability::localXServerAnswers(display));
+    EXPECT_FALSE(platform::DisplayAvailability::localXServerAnswers(display + ".0"));
 }
 
 }  // namespace
