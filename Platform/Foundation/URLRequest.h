@@ -6,7 +6,7 @@ namespace platform {
 
 // A request for a URL with the default cache policy and time-out. Value type.
 class URLRequest {
-public:
+  public:
     static constexpr int kDefaultCachePolicy = 0;
     static constexpr double kDefaultTimeoutInterval = 60.0;
 
@@ -19,7 +19,7 @@ public:
 
     bool operator==(const URLRequest& other) const { return m_url == other.m_url; }
 
-private:
+  private:
     platform::URL m_url;
 };
 

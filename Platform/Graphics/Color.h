@@ -10,7 +10,9 @@ struct Color {
     float blue = 0;
     float alpha = 0;
 
-    static Color colorWithRedGreenBlueAlpha(float r, float g, float b, float a) { return {r, g, b, a}; }
+    static Color colorWithRedGreenBlueAlpha(float r, float g, float b, float a) {
+        return {r, g, b, a};
+    }
     static Color clearColor() { return {0, 0, 0, 0}; }
     static Color whiteColor() { return {1, 1, 1, 1}; }
     static Color blackColor() { return {0, 0, 0, 1}; }

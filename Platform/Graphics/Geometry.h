@@ -21,7 +21,9 @@ struct Rect {
     double width = 0;
     double height = 0;
     bool operator==(const Rect&) const = default;
-    bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
+    bool contains(Point p) const {
+        return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height;
+    }
     Point origin() const { return {x, y}; }
     Size size() const { return {width, height}; }
 };

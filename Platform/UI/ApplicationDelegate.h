@@ -8,10 +8,10 @@ class Application;
 
 // The application's lifecycle callbacks. Empty defaults.
 class ApplicationDelegate {
-public:
+  public:
     virtual ~ApplicationDelegate() = default;
-    virtual bool applicationDidFinishLaunchingWithOptions(Application&,
-                                                          const PlistDictionary* /*launchOptions*/) {
+    virtual bool applicationDidFinishLaunchingWithOptions(
+        Application&, const PlistDictionary* /*launchOptions*/) {
         return true;
     }
     virtual void applicationWillResignActive(Application&) {}

@@ -39,8 +39,7 @@ void resetProcessState() {
 // process-wide stores before and after it.
 class TempHomeListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "sbtest-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "sbtest-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -64,10 +63,18 @@ class TempHomeListener : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-std::filesystem::path tempDir() { return g_tempDir; }
-std::filesystem::path sourceBundle() { return envPath("SOUNDBOARD_BUNDLE", "Resources"); }
-std::filesystem::path testData() { return envPath("SOUNDBOARD_TEST_DATA", "tests/data"); }
-std::filesystem::path buildDir() { return envPath("SOUNDBOARD_BUILD_DIR", "."); }
+std::filesystem::path tempDir() {
+    return g_tempDir;
+}
+std::filesystem::path sourceBundle() {
+    return envPath("SOUNDBOARD_BUNDLE", "Resources");
+}
+std::filesystem::path testData() {
+    return envPath("SOUNDBOARD_TEST_DATA", "tests/data");
+}
+std::filesystem::path buildDir() {
+    return envPath("SOUNDBOARD_BUILD_DIR", ".");
+}
 
 void writeFile(const std::filesystem::path& path, std::string_view contents) {
     std::filesystem::create_directories(path.parent_path());
@@ -82,7 +89,9 @@ std::string readFile(const std::filesystem::path& path) {
     return out.str();
 }
 
-void addResetHook(std::function<void()> hook) { hooks().push_back(std::move(hook)); }
+void addResetHook(std::function<void()> hook) {
+    hooks().push_back(std::move(hook));
+}
 
 void installTempHomeListener() {
     // GoogleTest takes ownership of listeners it is handed.

@@ -321,7 +321,8 @@ TEST(LayoutTest, AHostileLayoutStillFailsWithOneLine) {
     } cases[] = {
         {"Deep", uitest::pageLayout("", deep), false, "nest more than"},
         {"DeepEnough", uitest::pageLayout("", fine), true, ""},
-        {"Newlines", uitest::pageLayout("", "<View id=\"a&#10;b&#13;\" colour=\"x\"/>"), false, "colour"},
+        {"Newlines", uitest::pageLayout("", "<View id=\"a&#10;b&#13;\" colour=\"x\"/>"), false,
+         "colour"},
         {"Entities",
          "<!DOCTYPE layout [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;"
          "&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;"
