@@ -12,7 +12,7 @@ std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catal
                                       const MarkLookup& isMarked) {
     std::string document = "<LoveXML>";
     if (catalogue) {
-        for (const auto& category : catalogue->elements()) {
+        for (const auto& category : catalogue->children()) {
             // A stray text node where a category should be still takes its
             // section, as an empty category, so sections keep their positions.
             bool isCategory = category && Catalogue::isElement(*category);
@@ -22,7 +22,7 @@ std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catal
             }
             document += "\">";
             if (isCategory) {
-                for (const auto& entry : category->elements()) {
+                for (const auto& entry : category->children()) {
                     if (!entry || !Catalogue::isElement(*entry)) continue;
                     std::string audioNumber = Catalogue::audioNumber(*entry);
                     if (!isMarked(audioNumber)) continue;

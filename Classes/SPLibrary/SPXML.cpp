@@ -70,6 +70,7 @@ void SPXML::parserDidStartDocument(platform::XMLParser&) {
     // The previous tree goes; whoever holds any of its elements keeps them.
     m_shapes.clear();
     m_rootElement = SPXMLElement::init();
+    m_rootElement->markBuiltByReader();
     m_currentElement = m_rootElement;
 }
 
@@ -82,6 +83,7 @@ void SPXML::parserDidStartElement(platform::XMLParser&, std::string_view name, s
     }
     auto element =
         SPXMLElement::initWithShape(shapeFor(name, attributes), m_currentElement, m_values);
+    element->markBuiltByReader();
     m_currentElement->appendChild(element);
     m_currentElement = std::move(element);
 }
@@ -97,8 +99,9 @@ void SPXML::parserFoundCharacters(platform::XMLParser&, std::string_view charact
     // stays split, each piece trimmed on its own.
     const std::string_view trimmed = SPXMLTrimWhitespace(characters);
     if (trimmed.empty() || !m_currentElement) return;
-    m_currentElement->appendChild(
-        SPXMLElement::elementFromParent(m_currentElement, std::string(trimmed)));
+    auto text = SPXMLElement::elementFromParent(m_currentElement, std::string(trimmed));
+    text->markBuiltByReader();
+    m_currentElement->appendChild(std::move(text));
 }
 
 void SPXML::parserParseErrorOccurred(platform::XMLParser&, const platform::XMLParseError& error) {

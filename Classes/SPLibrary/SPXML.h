@@ -24,7 +24,9 @@
 // so far, open elements included. The tree is shared: document() and its
 // elements stay valid after the reader is gone.
 //
-// One thread uses a reader from construction to its last document() call.
+// One thread uses a reader from construction to its last document() call. The
+// tree it hands out is read-only from then on: any thread may read it without
+// locking (SPXMLElement states the rule for changing it).
 class SPXML : public platform::XMLParser, public platform::XMLParserDelegate {
     struct PassKey {
         explicit PassKey() = default;

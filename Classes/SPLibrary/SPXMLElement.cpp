@@ -113,8 +113,13 @@ std::size_t SPXMLElement::valueCountLocked() const {
     return 0;
 }
 
+std::unique_lock<std::mutex> SPXMLElement::lockForReading() const {
+    if (m_builtByReader) return {};
+    return std::unique_lock(lockFor(this));
+}
+
 std::optional<std::string> SPXMLElement::name() const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
     if (!m_shape) return std::nullopt;
     return m_shape->name;
 }
@@ -130,7 +135,12 @@ void SPXMLElement::setName(std::optional<std::string> name) {
 }
 
 SPXMLElement::Children SPXMLElement::elements() const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
+    return m_children;
+}
+
+std::span<const std::shared_ptr<SPXMLElement>> SPXMLElement::children() const {
+    const auto lock = lockForReading();
     return m_children;
 }
 
@@ -151,12 +161,12 @@ void SPXMLElement::appendChild(std::shared_ptr<SPXMLElement> child) {
 }
 
 std::size_t SPXMLElement::childCount() const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
     return m_children.size();
 }
 
 std::shared_ptr<SPXMLElement> SPXMLElement::childAt(std::size_t index) const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
     if (index >= m_children.size()) return nullptr;
     return m_children[index];
 }
@@ -164,7 +174,7 @@ std::shared_ptr<SPXMLElement> SPXMLElement::childAt(std::size_t index) const {
 std::optional<SPXMLAttributeMap> SPXMLElement::attributes() const {
     std::vector<SPXMLAttributeMap::value_type> entries;
     {
-        std::lock_guard lock(lockFor(this));
+        const auto lock = lockForReading();
         if (m_kind != Kind::WithAttributes) return std::nullopt;
         const std::size_t count = valueCountLocked();
         entries.reserve(count);
@@ -196,18 +206,31 @@ void SPXMLElement::setAttributes(std::optional<SPXMLAttributeMap> attributes) {
     m_kind = attributes ? Kind::WithAttributes : Kind::Plain;
 }
 
-std::optional<std::string> SPXMLElement::attribute(std::string_view key) const {
-    std::lock_guard lock(lockFor(this));
+std::optional<std::size_t> SPXMLElement::attributeIndex(std::string_view key) const {
     if (m_kind != Kind::WithAttributes) return std::nullopt;
     const std::size_t count = valueCountLocked();
     for (std::size_t i = 0; i < count; ++i) {
-        if (m_shape->attributeNames[i] == key) return m_values[i];
+        if (m_shape->attributeNames[i] == key) return i;
     }
     return std::nullopt;
 }
 
+std::optional<std::string> SPXMLElement::attribute(std::string_view key) const {
+    const auto lock = lockForReading();
+    const auto index = attributeIndex(key);
+    if (!index) return std::nullopt;
+    return m_values[*index];
+}
+
+std::optional<std::string_view> SPXMLElement::attributeValue(std::string_view key) const {
+    const auto lock = lockForReading();
+    const auto index = attributeIndex(key);
+    if (!index) return std::nullopt;
+    return std::string_view(m_values[*index]);
+}
+
 std::shared_ptr<SPXMLElement> SPXMLElement::parent() const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
     return m_parent.lock();
 }
 
@@ -217,7 +240,7 @@ void SPXMLElement::setParent(const std::shared_ptr<SPXMLElement>& parent) {
 }
 
 std::optional<std::string> SPXMLElement::text() const {
-    std::lock_guard lock(lockFor(this));
+    const auto lock = lockForReading();
     if (m_kind != Kind::Text || !m_shape || m_shape->name != "") return std::nullopt;
     return m_values[0];
 }

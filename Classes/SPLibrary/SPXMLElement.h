@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,9 +26,20 @@
 // The synthetic root a reader builds has no name and no attribute map.
 //
 // Every single get or set of a property is indivisible against the other gets
-// and sets on the same element (a small process-wide table of striped locks
-// guards them, which costs no memory per element). That says nothing about the
-// tree as a whole: a tree is built and changed by one thread at a time.
+// and sets on the same element. That says nothing about the tree as a whole: a
+// tree is built and changed by one thread at a time.
+//
+// Thread rule. An element made with the factories below guards each get and
+// set with a small process-wide table of striped locks (no memory per element).
+// A tree that SPXML built is read-only once the reader hands it out: any number
+// of threads may read it at once, and its gets take no lock. Whoever changes
+// such an element (any set, appendChild) must hold the tree alone while doing
+// so; no other thread may be reading it then. The pages keep to this: they read
+// their catalogue and favourites trees and never change them.
+//
+// children() and attributeValue() read without a copy. What they answer stays
+// valid while the element lives and nobody sets its children or attributes; use
+// them on trees nobody changes any more (a reader's tree once handed out).
 class SPXMLElement : public std::enable_shared_from_this<SPXMLElement> {
     struct PassKey {
         explicit PassKey() = default;
@@ -68,6 +80,8 @@ class SPXMLElement : public std::enable_shared_from_this<SPXMLElement> {
 
     // A copy of the children list, taken in one step.
     Children elements() const;
+    // The children list itself, without a copy (see the thread rule above).
+    std::span<const std::shared_ptr<SPXMLElement>> children() const;
     // Ignored on a text node.
     void setElements(Children elements);
     // Appends `child` (a null child is ignored; so is any child on a text node).
@@ -83,6 +97,8 @@ class SPXMLElement : public std::enable_shared_from_this<SPXMLElement> {
     void setAttributes(std::optional<SPXMLAttributeMap> attributes);
     // The value of one attribute; none when absent or when there is no map.
     std::optional<std::string> attribute(std::string_view key) const;
+    // The same without a copy (see the thread rule above).
+    std::optional<std::string_view> attributeValue(std::string_view key) const;
 
     std::shared_ptr<SPXMLElement> parent() const;
     void setParent(const std::shared_ptr<SPXMLElement>& parent);
@@ -91,6 +107,15 @@ class SPXMLElement : public std::enable_shared_from_this<SPXMLElement> {
     std::optional<std::string> text() const;
 
   private:
+    friend class SPXML;
+
+    // The reader marks each element it builds before anyone else can see it;
+    // from then on the element's gets take no lock (see the thread rule).
+    void markBuiltByReader() { m_builtByReader = true; }
+    // Holds the element's stripe lock, or nothing for an element a reader built.
+    std::unique_lock<std::mutex> lockForReading() const;
+    std::optional<std::size_t> attributeIndex(std::string_view key) const;
+
     enum class Kind : std::uint8_t {
         Plain,           // no attribute map (the synthetic root)
         WithAttributes,  // m_values holds one value per shape->attributeNames
@@ -106,4 +131,5 @@ class SPXMLElement : public std::enable_shared_from_this<SPXMLElement> {
     Children m_children;
     std::unique_ptr<std::string[]> m_values;
     Kind m_kind = Kind::Plain;
+    bool m_builtByReader = false;  // set once, before the element is shared
 };
