@@ -10,7 +10,7 @@ if(TARGET sb_host AND TARGET soundboard)
         SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>")
     sb_add_benchmark(host_animation SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostAnimationBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
-        LIBS soundboard_app)
+        LIBS soundboard_app sb_host)
     foreach(program bench_host_process bench_host_animation)
         target_compile_definitions(${program} PRIVATE
             SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")

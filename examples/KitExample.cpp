@@ -1,8 +1,8 @@
 // Reads a small catalogue with the XML tree reader, stores its sounds in an in-memory SQLite
 // database with statements from the SQL builder, and prints them back ordered by label.
-#include <Classes/SPLibrary/SPSqlStatement.h>
-#include <Classes/SPLibrary/SPSqlite3.h>
-#include <Classes/SPLibrary/SPXML.h>
+#include <SPLibrary/SPSqlStatement.h>
+#include <SPLibrary/SPSqlite3.h>
+#include <SPLibrary/SPXML.h>
 
 #include <cstdio>
 #include <string>
@@ -46,7 +46,7 @@ int main() {
         db.exec(SPSqlStatement::statementAsInsertInto(
             "sounds", SPSqlStatement::commaListWithStrings("audio_no", "label"),
             SPSqlStatement::rawCommaListWithStrings(*number, quoted(*label))));
-        if (db.resultCode() != 0) {
+        if (db.resultCode() != SPSqliteResultCode::ok) {
             std::fprintf(stderr, "insert failed: %s\n", db.errorMessage().c_str());
             return 1;
         }
@@ -55,7 +55,7 @@ int main() {
     auto select = SPSqlStatement::statementAsSelect("audio_no, label", "sounds", "audio_no > 0");
     select->orderBy("label");
     for (auto cursor = db.queryWithStatement(*select); !cursor->endOfCursor(); cursor->next()) {
-        if (cursor->resultCode() != 100) {
+        if (cursor->resultCode() != SPSqliteResultCode::row) {
             std::fprintf(stderr, "query failed with code %d\n", cursor->resultCode());
             return 1;
         }

@@ -4,6 +4,37 @@
 
 #include <cstring>
 
+// The names callers see must carry SQLite's own numbers.
+static_assert(SPSqliteResultCode::ok == SQLITE_OK);
+static_assert(SPSqliteResultCode::error == SQLITE_ERROR);
+static_assert(SPSqliteResultCode::internal == SQLITE_INTERNAL);
+static_assert(SPSqliteResultCode::permission == SQLITE_PERM);
+static_assert(SPSqliteResultCode::abort == SQLITE_ABORT);
+static_assert(SPSqliteResultCode::busy == SQLITE_BUSY);
+static_assert(SPSqliteResultCode::locked == SQLITE_LOCKED);
+static_assert(SPSqliteResultCode::noMemory == SQLITE_NOMEM);
+static_assert(SPSqliteResultCode::readOnly == SQLITE_READONLY);
+static_assert(SPSqliteResultCode::interrupt == SQLITE_INTERRUPT);
+static_assert(SPSqliteResultCode::ioError == SQLITE_IOERR);
+static_assert(SPSqliteResultCode::corrupt == SQLITE_CORRUPT);
+static_assert(SPSqliteResultCode::notFound == SQLITE_NOTFOUND);
+static_assert(SPSqliteResultCode::full == SQLITE_FULL);
+static_assert(SPSqliteResultCode::cannotOpen == SQLITE_CANTOPEN);
+static_assert(SPSqliteResultCode::protocol == SQLITE_PROTOCOL);
+static_assert(SPSqliteResultCode::empty == SQLITE_EMPTY);
+static_assert(SPSqliteResultCode::schema == SQLITE_SCHEMA);
+static_assert(SPSqliteResultCode::tooBig == SQLITE_TOOBIG);
+static_assert(SPSqliteResultCode::constraint == SQLITE_CONSTRAINT);
+static_assert(SPSqliteResultCode::mismatch == SQLITE_MISMATCH);
+static_assert(SPSqliteResultCode::misuse == SQLITE_MISUSE);
+static_assert(SPSqliteResultCode::noLargeFileSupport == SQLITE_NOLFS);
+static_assert(SPSqliteResultCode::authorization == SQLITE_AUTH);
+static_assert(SPSqliteResultCode::format == SQLITE_FORMAT);
+static_assert(SPSqliteResultCode::range == SQLITE_RANGE);
+static_assert(SPSqliteResultCode::notADatabase == SQLITE_NOTADB);
+static_assert(SPSqliteResultCode::row == SQLITE_ROW);
+static_assert(SPSqliteResultCode::done == SQLITE_DONE);
+
 namespace {
 
 // SQLite's error texts are UTF-8, but they quote parts of the SQL, which may hold any bytes.

@@ -3,6 +3,7 @@
 #include "SPSqlFormat.h"
 #include "SPSqlStatement.h"
 #include "SPSqlite3Cursur.h"
+#include "SPSqliteResultCode.h"
 
 #include <array>
 #include <memory>
@@ -13,7 +14,7 @@
 struct sqlite3;
 
 // A connection to one SQLite database file or private in-memory database. Every outcome is
-// SQLite's numeric result code, kept in resultCode(); exec() also keeps SQLite's error text until
+// SQLite's numeric result code, kept in resultCode() and named in SPSqliteResultCode; exec() also keeps SQLite's error text until
 // errorMessage() reads it once. Nothing is logged or thrown.
 //
 // Lifetime: the connection owns its handle and its unread error text. close() and destruction

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SPSqliteResultCode.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,8 +10,8 @@ struct sqlite3_stmt;
 class SPSqlite3;
 
 // A cursor over the rows of one prepared statement. Every outcome is SQLite's numeric result code,
-// kept in resultCode(): 100 (SQLITE_ROW) while it stands on a row, 101 (SQLITE_DONE) at the end,
-// anything else after an error. Nothing is logged or thrown.
+// kept in resultCode() and named in SPSqliteResultCode: row (100) while it stands on a row, done
+// (101) at the end, anything else after an error. Nothing is logged or thrown.
 //
 // Lifetime: the cursor keeps no reference to its connection; it takes the connection's handle
 // for each query and holds only the prepared statement. Closing the connection while a cursor

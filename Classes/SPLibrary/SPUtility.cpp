@@ -5,8 +5,8 @@
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/XdgPaths.h"
+#include "Platform/Graphics/ImageRedraw.h"
 
-#include <cairo.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -20,7 +20,6 @@
 namespace {
 
 constexpr std::uint32_t kBadHexNumber = 0xffffffffu;
-constexpr std::string_view kDefaultApplicationIdentifier = "org.soundboard.Soundboard";
 
 std::optional<unsigned> hexDigitValue(char c, bool acceptUpperCase) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
@@ -97,6 +96,20 @@ std::string randomMachineId() {
     return hexString(bytes);
 }
 
+// The application's folder under the XDG data home: its name in lower case, as
+// such folders are spelled ("Soundboard" keeps its data in "soundboard"), with
+// anything that could lead out of the data home replaced.
+std::string dataFolderName() {
+    std::string name = platform::Bundle::applicationName();
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    std::replace(name.begin(), name.end(), '/', '_');
+    std::replace(name.begin(), name.end(), '\0', '_');
+    if (name.empty() || name == "." || name == "..") name = "_";
+    return name;
+}
+
 // The system's machine id, else one made for this user and kept in the data folder.
 std::string machineId() {
     for (const char* systemFile : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
@@ -106,7 +119,7 @@ std::string machineId() {
     static std::mutex mutex;
     static std::string processId;
     std::lock_guard lock(mutex);
-    const auto keptFile = platform::XdgPaths::dataHome() / "soundboard" / "machine-id";
+    const auto keptFile = platform::XdgPaths::dataHome() / dataFolderName() / "machine-id";
     auto kept = readSmallFile(keptFile);
     if (!kept.empty()) return kept;
     if (processId.empty()) processId = randomMachineId();
@@ -127,18 +140,6 @@ std::string_view lastPathComponent(std::string_view path) {
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
-}
-
-struct CairoContextRelease {
-    void operator()(cairo_t* context) const { cairo_destroy(context); }
-};
-
-struct CairoPatternRelease {
-    void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
-};
-
-bool isDrawableSide(double side) {
-    return std::isfinite(side) && side >= 1.0 && side <= SPUtility::kMaxResizeSide;
 }
 
 }  // namespace
@@ -206,10 +207,7 @@ SPUtility::Bytes SPUtility::digestBySHA1(const Bytes& bytes) {
 }
 
 std::string SPUtility::deviceIdentifier() {
-    auto bundle = platform::Bundle::mainBundle();
-    const std::string application =
-        bundle ? bundle->bundleIdentifier() : std::string(kDefaultApplicationIdentifier);
-    return deviceIdentifierFor(machineId(), application);
+    return deviceIdentifierFor(machineId(), platform::Bundle::applicationIdentifier());
 }
 
 std::string SPUtility::deviceIdentifierFor(std::string_view machineIdText,
@@ -310,33 +308,9 @@ std::string SPUtility::pathForHome(std::string_view name) {
     return path;
 }
 
+static_assert(SPUtility::kMaxResizeSide == platform::kMaxRedrawSide);
+
 std::shared_ptr<platform::Image> SPUtility::resizeImage(
     const std::shared_ptr<platform::Image>& image, const platform::Rect& rect) {
-    if (!image || image->surface() == nullptr || image->width() <= 0 || image->height() <= 0) {
-        return nullptr;
-    }
-    if (!isDrawableSide(rect.width) || !isDrawableSide(rect.height) || !std::isfinite(rect.x) ||
-        !std::isfinite(rect.y)) {
-        return nullptr;
-    }
-    const auto width = static_cast<int>(static_cast<unsigned>(rect.width));
-    const auto height = static_cast<int>(static_cast<unsigned>(rect.height));
-    platform::CairoSurfacePtr target(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    if (cairo_surface_status(target.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-
-    std::unique_ptr<cairo_t, CairoContextRelease> context(cairo_create(target.get()));
-    std::unique_ptr<cairo_pattern_t, CairoPatternRelease> pattern(
-        cairo_pattern_create_for_surface(image->surface()));
-    // Padding repeats the edge pixels for the filter, so scaled edges stay opaque
-    // instead of fading into the transparent outside.
-    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
-    cairo_translate(context.get(), rect.x, rect.y);
-    cairo_scale(context.get(), rect.width / image->width(), rect.height / image->height());
-    cairo_set_source(context.get(), pattern.get());
-    cairo_rectangle(context.get(), 0, 0, image->width(), image->height());
-    cairo_fill(context.get());
-    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-    context.reset();
-    return platform::Image::imageWithSurface(target.release());
+    return platform::redrawImage(image, rect);
 }

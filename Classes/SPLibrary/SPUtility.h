@@ -51,12 +51,12 @@ class SPUtility {
 
     // A stable identifier of this machine for this application, as a lower-case UUID
     // (version 8, RFC 9562 variant). It is the HMAC-SHA-256 of the machine id keyed by the
-    // main bundle's identifier ("org.soundboard.Soundboard" without a bundle), so two
+    // application's identifier (the main bundle's, see platform::Bundle), so two
     // applications on one machine get unrelated ids and the machine id itself never leaves
     // the process. The machine id is read from /etc/machine-id, else
     // /var/lib/dbus/machine-id; without either, a random id is made once and kept in
-    // <XDG data home>/soundboard/machine-id (and, if that cannot be written, for the life
-    // of the process only).
+    // <XDG data home>/<application name in lower case>/machine-id (and, if that cannot be
+    // written, for the life of the process only).
     static std::string deviceIdentifier();
     // The derivation itself: the UUID for a machine id (surrounding white space ignored)
     // and an application identifier.

@@ -1,5 +1,8 @@
 #include "Bundle.h"
 
+#include "Log.h"
+
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -7,7 +10,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kDefaultIdentifier = "org.soundboard.Soundboard";
 constexpr std::string_view kDefaultMainLayout = "MainWindow";
 
 struct MainBundleState {
@@ -67,6 +69,14 @@ std::filesystem::path canonicalFolderPath(const std::filesystem::path& folder) {
     return absolute;
 }
 
+// The running program's own file name, for an application without a bundle.
+std::string programFileName() {
+    std::error_code failed;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", failed);
+    std::string name = failed ? std::string() : program.filename().string();
+    return name.empty() ? std::string(program_invocation_short_name) : name;
+}
+
 }  // namespace
 
 Bundle::Bundle(ConstructionKey, std::filesystem::path folder) : Bundle(std::move(folder)) {}
@@ -74,6 +84,12 @@ Bundle::Bundle(ConstructionKey, std::filesystem::path folder) : Bundle(std::move
 Bundle::Bundle(std::filesystem::path folder) : m_path(std::move(folder)) {
     if (auto info = PropertyList::readDictionaryFile(m_path / "Info.plist"))
         m_info = std::move(*info);
+    const auto identifier = stringForInfoKey("CFBundleIdentifier");
+    if (!identifier || identifier->empty()) {
+        Log("Bundle " + m_path.string() +
+            ": its Info.plist names no CFBundleIdentifier; the bundle is known as \"" +
+            folderName() + "\"");
+    }
 }
 
 std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& folder) {
@@ -135,7 +151,27 @@ std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const 
 
 std::string Bundle::bundleIdentifier() const {
     auto identifier = stringForInfoKey("CFBundleIdentifier");
-    return identifier && !identifier->empty() ? *identifier : std::string(kDefaultIdentifier);
+    return identifier && !identifier->empty() ? *identifier : folderName();
+}
+
+std::string Bundle::bundleName() const {
+    auto name = stringForInfoKey("CFBundleName");
+    return name && !name->empty() ? *name : folderName();
+}
+
+std::string Bundle::folderName() const {
+    std::string name = m_path.filename().string();
+    return name.empty() || name == "." || name == ".." ? std::string("bundle") : name;
+}
+
+std::string Bundle::applicationIdentifier() {
+    if (auto bundle = mainBundle()) return bundle->bundleIdentifier();
+    return programFileName();
+}
+
+std::string Bundle::applicationName() {
+    if (auto bundle = mainBundle()) return bundle->bundleName();
+    return programFileName();
 }
 
 std::string Bundle::mainLayoutName() const {

@@ -31,6 +31,10 @@ class Bundle {
     static void setMainBundlePath(std::filesystem::path folder);
     // Forgets the chosen main bundle; the next mainBundle() looks again. For tests.
     static void resetMainBundle();
+    // The running application's identifier and name: the main bundle's, or the
+    // program's file name for both when there is no main bundle.
+    static std::string applicationIdentifier();
+    static std::string applicationName();
 
     const std::filesystem::path& bundlePath() const { return m_path; }
 
@@ -46,8 +50,14 @@ class Bundle {
     // Info.plist of the folder; empty when missing or unreadable.
     const PlistDictionary& infoDictionary() const { return m_info; }
     std::optional<std::string> stringForInfoKey(std::string_view key) const;
-    // CFBundleIdentifier, else "org.soundboard.Soundboard".
+    // CFBundleIdentifier, else folderName() (a bundle without one says so in the
+    // log once, when it is opened).
     std::string bundleIdentifier() const;
+    // CFBundleName, else folderName().
+    std::string bundleName() const;
+    // The bundle folder's own name ("Boards/Cats" gives "Cats"); "bundle" for a
+    // folder whose path names none (the file system root).
+    std::string folderName() const;
     // NSMainNibFile, else "MainWindow".
     std::string mainLayoutName() const;
 

@@ -14,8 +14,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kDefaultIdentifier = "org.soundboard.Soundboard";
-
 // XML keeps the file readable for a person looking at their settings, and it
 // carries any key's bytes unchanged (the binary form re-encodes text as UTF-16,
 // which cannot hold invalid UTF-8).
@@ -84,9 +82,9 @@ UserDefaults::UserDefaults(std::filesystem::path file) : m_file(std::move(file))
 }
 
 std::filesystem::path UserDefaults::standardFilePath() {
-    std::string identifier(kDefaultIdentifier);
-    if (auto bundle = Bundle::mainBundle()) identifier = bundle->bundleIdentifier();
-    if (!isSafeFolderName(identifier)) identifier = kDefaultIdentifier;
+    const auto bundle = Bundle::mainBundle();
+    std::string identifier = Bundle::applicationIdentifier();
+    if (!isSafeFolderName(identifier) && bundle) identifier = bundle->folderName();
     return XdgPaths::configHome() / identifier / (identifier + ".plist");
 }
 

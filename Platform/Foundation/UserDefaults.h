@@ -36,7 +36,7 @@ class UserDefaults {
     // Created on first use; safe to call from any thread.
     static UserDefaults& standardUserDefaults();
     // An identifier that is empty, "." or "..", or holds "/" or a NUL, would name
-    // a folder elsewhere; the default identifier is used instead.
+    // a folder elsewhere; the bundle folder's own name is used instead.
     static std::filesystem::path standardFilePath();
     // Drops the shared store so the next standardUserDefaults() opens afresh
     // (from the current HOME). For tests; no reference to the old one may be kept.

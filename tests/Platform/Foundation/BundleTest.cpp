@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -109,21 +110,28 @@ TEST(Bundle, EmptyNameAndTypeGiveTheFolderWithATrailingSlash) {
     EXPECT_EQ(sibling.string(), bundle->pathForResource("ad", "html"));
 }
 
-TEST(Bundle, InfoDictionaryGivesIdentifierAndMainLayout) {
+TEST(Bundle, InfoDictionaryGivesIdentifierNameAndMainLayout) {
     struct Case {
         std::optional<PlistDictionary> info;  // none: no Info.plist
         std::string identifier;
+        std::string name;
         std::string layout;
+        bool logsMissingIdentifier;
     };
+    // A bundle whose Info.plist names nothing usable is known by its folder's name.
     const std::vector<Case> cases = {
-        {std::nullopt, "org.soundboard.Soundboard", "MainWindow"},
-        {PlistDictionary{}, "org.soundboard.Soundboard", "MainWindow"},
+        {std::nullopt, "bundle0", "bundle0", "MainWindow", true},
+        {PlistDictionary{}, "bundle1", "bundle1", "MainWindow", true},
         {PlistDictionary{{"CFBundleIdentifier", PlistValue("com.example.Board")},
+                         {"CFBundleName", PlistValue("Board")},
                          {"NSMainNibFile", PlistValue("Shell")}},
-         "com.example.Board", "Shell"},
+         "com.example.Board", "Board", "Shell", false},
         {PlistDictionary{{"CFBundleIdentifier", PlistValue(7)},
+                         {"CFBundleName", PlistValue("")},
                          {"NSMainNibFile", PlistValue(true)}},
-         "org.soundboard.Soundboard", "MainWindow"},
+         "bundle3", "bundle3", "MainWindow", true},
+        {PlistDictionary{{"CFBundleIdentifier", PlistValue("")}}, "bundle4", "bundle4",
+         "MainWindow", true},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -132,10 +140,17 @@ TEST(Bundle, InfoDictionaryGivesIdentifierAndMainLayout) {
         if (c.info) {
             ASSERT_TRUE(PropertyList::writeFile(folder / "Info.plist", PlistValue(*c.info)));
         }
+        testing::internal::CaptureStderr();
         auto bundle = Bundle::bundleWithPath(folder);
+        const std::string log = testing::internal::GetCapturedStderr();
         ASSERT_NE(bundle, nullptr);
         EXPECT_EQ(bundle->bundleIdentifier(), c.identifier);
+        EXPECT_EQ(bundle->bundleName(), c.name);
         EXPECT_EQ(bundle->mainLayoutName(), c.layout);
+        EXPECT_EQ(log.find("names no CFBundleIdentifier") != std::string::npos,
+                  c.logsMissingIdentifier)
+            << log;
+        EXPECT_LE(std::count(log.begin(), log.end(), '\n'), 1) << log;
         EXPECT_EQ(bundle->infoDictionary(), c.info.value_or(PlistDictionary{}));
     }
 }
@@ -146,8 +161,25 @@ TEST(Bundle, DamagedInfoPlistReadsAsEmpty) {
     auto bundle = Bundle::bundleWithPath(folder);
     ASSERT_NE(bundle, nullptr);
     EXPECT_TRUE(bundle->infoDictionary().empty());
-    EXPECT_EQ(bundle->bundleIdentifier(), "org.soundboard.Soundboard");
+    EXPECT_EQ(bundle->bundleIdentifier(), "res");
     EXPECT_EQ(bundle->stringForInfoKey("CFBundleIdentifier"), std::nullopt);
+}
+
+TEST(Bundle, ApplicationIdentifierAndNameComeFromTheMainBundle) {
+    auto folder = sbtest::tempDir() / "Cats";
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(PropertyList::writeFile(
+        folder / "Info.plist",
+        PlistValue(PlistDictionary{{"CFBundleIdentifier", PlistValue("org.example.Cats")},
+                                   {"CFBundleName", PlistValue("Cat Board")}})));
+    Bundle::setMainBundlePath(folder);
+    EXPECT_EQ(Bundle::applicationIdentifier(), "org.example.Cats");
+    EXPECT_EQ(Bundle::applicationName(), "Cat Board");
+    // The bundled resources keep the identifier their settings are filed under.
+    Bundle::setMainBundlePath(SB_SOURCE_RESOURCES);
+    EXPECT_EQ(Bundle::applicationIdentifier(), "org.soundboard.Soundboard");
+    EXPECT_EQ(Bundle::applicationName(), "Soundboard");
+    Bundle::resetMainBundle();
 }
 
 TEST(Bundle, MainBundlePrefersTheChosenFolderThenTheEnvironment) {

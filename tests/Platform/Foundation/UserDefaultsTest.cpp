@@ -283,9 +283,9 @@ TEST(UserDefaults, StandardStoreLivesUnderTheConfigFolderNamedByTheBundle) {
         std::string expectedFolder;
     };
     const std::vector<Case> cases = {
-        {std::nullopt, "org.soundboard.Soundboard"}, {"com.example.Board", "com.example.Board"},
-        {"../escape", "org.soundboard.Soundboard"},  {"..", "org.soundboard.Soundboard"},
-        {"a/b", "org.soundboard.Soundboard"},
+        {std::nullopt, "bundle"}, {"com.example.Board", "com.example.Board"},
+        {"../escape", "bundle"},  {"..", "bundle"},
+        {"a/b", "bundle"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(bundleFolder / "Info.plist");
