@@ -4,14 +4,11 @@
 
 #include "BenchHome.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -23,86 +20,30 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr const char* kFirstFrameLine = "first frame drawn";
 
-// The program as a child, its standard output read through a pipe.
-class Program {
+// The program as a child, its standard output read through a pipe. Its log lines
+// would only disturb the benchmark's table.
+class Program : public sbtest::ChildProcess {
   public:
-    explicit Program(const std::vector<std::string>& options) {
-        std::array<int, 2> ends{-1, -1};
-        if (::pipe2(ends.data(), O_CLOEXEC) != 0) return;
-        m_output = ends[0];
-        std::vector<std::string> arguments{SOUNDBOARD_PROGRAM, "--bundle",
-                                           bench::sourceBundle().string()};
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-        // The program's log lines would only disturb the benchmark's table.
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(ends[1]);
-    }
-    ~Program() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            wait();
-        }
-        if (m_output >= 0) ::close(m_output);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    pid_t pid() const { return m_pid; }
-
-    // Reads until `line` arrives; false at the end of output or after 60 s of silence.
-    bool waitFor(const std::string& line) {
-        std::string pending;
-        while (true) {
-            const auto newline = pending.find('\n');
-            if (newline != std::string::npos) {
-                if (pending.compare(0, newline, line) == 0) return true;
-                pending.erase(0, newline + 1);
-                continue;
-            }
-            pollfd watch{m_output, POLLIN, 0};
-            const int ready = ::poll(&watch, 1, 60'000);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) return false;
-            std::array<char, 512> chunk{};
-            const ssize_t count = ::read(m_output, chunk.data(), chunk.size());
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0) return false;
-            pending.append(chunk.data(), static_cast<std::size_t>(count));
-        }
-    }
+    explicit Program(const std::vector<std::string>& options)
+        : ChildProcess(arguments(options), {.errors = Errors::Discard}) {}
 
     int terminate() {
-        if (m_pid > 0) ::kill(m_pid, SIGTERM);
+        sendSignal(SIGTERM);
         return wait();
     }
 
-    int wait() {
-        int status = 0;
-        if (m_pid <= 0) return status;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        m_pid = -1;
-        return status;
-    }
-
   private:
-    pid_t m_pid = -1;
-    int m_output = -1;
+    static std::vector<std::string> arguments(const std::vector<std::string>& options) {
+        std::vector<std::string> all{SOUNDBOARD_PROGRAM, "--bundle",
+                                     bench::sourceBundle().string()};
+        all.insert(all.end(), options.begin(), options.end());
+        return all;
+    }
 };
 
 // CPU time the process has used, in seconds, over all its threads. The
@@ -133,7 +74,7 @@ void BM_StartToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = Clock::now();
         Program program({"--quit-after-first-frame"});
-        if (!program.waitFor(kFirstFrameLine)) {
+        if (!program.waitForLine(kFirstFrameLine)) {
             state.SkipWithError("the program drew no frame");
             return;
         }
@@ -152,7 +93,7 @@ void BM_IdleWindowCpu(benchmark::State& state) {
     const auto idle = std::chrono::seconds(state.range(0));
     for (auto _ : state) {
         Program program({"--report-first-frame"});
-        if (!program.waitFor(kFirstFrameLine)) {
+        if (!program.waitForLine(kFirstFrameLine)) {
             state.SkipWithError("the program drew no frame");
             return;
         }
@@ -176,7 +117,7 @@ BENCHMARK(BM_IdleWindowCpu)->Arg(10)->UseManualTime()->Iterations(1)->Unit(bench
 void BM_WindowPeakMemory(benchmark::State& state) {
     for (auto _ : state) {
         Program program({"--report-first-frame"});
-        if (!program.waitFor(kFirstFrameLine)) {
+        if (!program.waitForLine(kFirstFrameLine)) {
             state.SkipWithError("the program drew no frame");
             return;
         }

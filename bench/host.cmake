@@ -4,7 +4,7 @@
 if(TARGET sb_host AND TARGET soundboard)
     sb_add_benchmark(host_process SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostProcessBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
-        LIBS sb_foundation)
+        LIBS sb_foundation sb_child_process)
     add_dependencies(bench_host_process soundboard)
     target_compile_definitions(bench_host_process PRIVATE
         SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>")

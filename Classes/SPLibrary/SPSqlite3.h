@@ -14,8 +14,8 @@
 struct sqlite3;
 
 // A connection to one SQLite database file or private in-memory database. Every outcome is
-// SQLite's numeric result code, kept in resultCode() and named in SPSqliteResultCode; exec() also keeps SQLite's error text until
-// errorMessage() reads it once. Nothing is logged or thrown.
+// SQLite's numeric result code, kept in resultCode() and named in SPSqliteResultCode; exec() also
+// keeps SQLite's error text until errorMessage() reads it once. Nothing is logged or thrown.
 //
 // Lifetime: the connection owns its handle and its unread error text. close() and destruction
 // release the handle with sqlite3_close_v2, so cursors still holding statements stay safe to close

@@ -1,14 +1,13 @@
 #include "BinaryPlistScreen.h"
 
+#include "BinaryPlistTrailer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 
 namespace platform {
 namespace {
-
-constexpr std::string_view kMagic = "bplist00";
-constexpr std::size_t kTrailerSize = 32;
 
 // Object markers: the high nibble is the type, the low one a length, where 0xF
 // means an integer object follows holding the real length.
@@ -21,45 +20,10 @@ std::uint8_t byteAt(std::string_view bytes, std::size_t index) {
     return static_cast<std::uint8_t>(bytes[index]);
 }
 
-// Big-endian unsigned of `width` bytes at `start`; none when it runs past `end`.
-std::optional<std::uint64_t> readBigEndian(std::string_view bytes, std::size_t start,
-                                           std::size_t width, std::size_t end) {
-    if (start > end || end - start < width) return std::nullopt;
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | byteAt(bytes, start + i);
-    return value;
-}
-
 // Writers only use these widths; libplist reads other widths differently from
 // a plain big-endian number, so they are refused rather than guessed at.
 bool isKnownWidth(std::uint64_t width) {
     return width == 1 || width == 2 || width == 4 || width == 8;
-}
-
-struct Trailer {
-    std::size_t offsetWidth = 0;
-    std::size_t objectCount = 0;
-    std::size_t tableStart = 0;  // where the offset table begins; objects lie before it
-};
-
-std::optional<Trailer> readTrailer(std::string_view bytes) {
-    if (bytes.size() < kMagic.size() + kTrailerSize || !bytes.starts_with(kMagic)) {
-        return std::nullopt;
-    }
-    const std::size_t trailerStart = bytes.size() - kTrailerSize;
-    const std::uint64_t offsetWidth = byteAt(bytes, trailerStart + 6);
-    const std::uint64_t referenceWidth = byteAt(bytes, trailerStart + 7);
-    const auto objectCount = readBigEndian(bytes, trailerStart + 8, 8, bytes.size());
-    const auto topObject = readBigEndian(bytes, trailerStart + 16, 8, bytes.size());
-    const auto tableStart = readBigEndian(bytes, trailerStart + 24, 8, bytes.size());
-    if (!objectCount || !topObject || !tableStart) return std::nullopt;
-    if (!isKnownWidth(offsetWidth) || !isKnownWidth(referenceWidth)) return std::nullopt;
-    if (*objectCount == 0 || *topObject >= *objectCount) return std::nullopt;
-    if (*tableStart < kMagic.size() || *tableStart >= trailerStart) return std::nullopt;
-    // Division keeps the table's size from overflowing.
-    if (*objectCount > (trailerStart - *tableStart) / offsetWidth) return std::nullopt;
-    return Trailer{static_cast<std::size_t>(offsetWidth), static_cast<std::size_t>(*objectCount),
-                   static_cast<std::size_t>(*tableStart)};
 }
 
 struct TextSpan {
@@ -99,17 +63,18 @@ bool holdsNul(std::string_view bytes, const TextSpan& span) {
 }  // namespace
 
 bool binaryPlistTextsAreSafe(std::string_view document) {
-    const auto trailer = readTrailer(document);
-    if (!trailer) return false;
-    for (std::size_t index = 0; index < trailer->objectCount; ++index) {
-        const std::size_t entry = trailer->tableStart + index * trailer->offsetWidth;
-        const auto offset =
-            readBigEndian(document, entry, trailer->offsetWidth, document.size() - kTrailerSize);
-        if (!offset || *offset < kMagic.size() || *offset >= trailer->tableStart) return false;
+    const auto trailer = BinaryPlistTrailer::read(document);
+    if (!trailer || !isKnownWidth(trailer->offsetWidth) || !isKnownWidth(trailer->referenceWidth)) {
+        return false;
+    }
+    const auto tableStart = static_cast<std::size_t>(trailer->tableStart);
+    for (std::uint64_t index = 0; index < trailer->objectCount; ++index) {
+        const auto offset = trailer->objectOffset(document, index);
+        if (!offset) return false;
         const auto marker = static_cast<std::size_t>(*offset);
         const unsigned type = static_cast<std::uint8_t>(document[marker]) >> 4;
         if (type != kAsciiString && type != kUtf16String) continue;
-        const auto span = textSpanAt(document, marker, trailer->tableStart);
+        const auto span = textSpanAt(document, marker, tableStart);
         if (!span || holdsNul(document, *span)) return false;
     }
     return true;

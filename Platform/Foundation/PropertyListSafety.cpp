@@ -1,5 +1,7 @@
 #include "PropertyListSafety.h"
 
+#include "BinaryPlistTrailer.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -8,48 +10,16 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kBinaryMagic = "bplist00";
-constexpr std::size_t kTrailerSize = 32;
-
-std::optional<std::uint64_t> bigEndian(std::string_view bytes, std::uint64_t at,
-                                       std::uint64_t size) {
-    if (size == 0 || size > 8 || at > bytes.size() || size > bytes.size() - at) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (std::uint64_t i = 0; i < size; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    }
-    return value;
-}
-
 // The object table of a binary document, as its trailer describes it.
 struct BinaryTable {
     std::string_view bytes;
-    std::uint64_t offsetSize = 0;
-    std::uint64_t referenceSize = 0;
-    std::uint64_t objectCount = 0;
-    std::uint64_t topObject = 0;
-    std::uint64_t tableOffset = 0;  // objects lie between the magic and here
+    BinaryPlistTrailer trailer;
 };
 
 std::optional<BinaryTable> binaryTableOf(std::string_view bytes) {
-    if (bytes.size() < kBinaryMagic.size() + kTrailerSize) return std::nullopt;
-    const std::uint64_t trailer = bytes.size() - kTrailerSize;
-    BinaryTable table;
-    table.bytes = bytes;
-    table.offsetSize = static_cast<unsigned char>(bytes[trailer + 6]);
-    table.referenceSize = static_cast<unsigned char>(bytes[trailer + 7]);
-    table.objectCount = *bigEndian(bytes, trailer + 8, 8);
-    table.topObject = *bigEndian(bytes, trailer + 16, 8);
-    table.tableOffset = *bigEndian(bytes, trailer + 24, 8);
-    if (table.offsetSize == 0 || table.offsetSize > 8 || table.referenceSize == 0 ||
-        table.referenceSize > 8 || table.objectCount == 0 || table.topObject >= table.objectCount ||
-        table.tableOffset < kBinaryMagic.size() || table.tableOffset > trailer ||
-        table.objectCount > (trailer - table.tableOffset) / table.offsetSize) {
-        return std::nullopt;
-    }
-    return table;
+    const auto trailer = BinaryPlistTrailer::read(bytes);
+    if (!trailer) return std::nullopt;
+    return BinaryTable{bytes, *trailer};
 }
 
 // Where the references of a container start and how many there are.
@@ -61,11 +31,8 @@ struct References {
 enum class ObjectKind { Scalar, Container, Malformed };
 
 ObjectKind referencesOf(const BinaryTable& table, std::uint64_t object, References& references) {
-    const auto offset =
-        bigEndian(table.bytes, table.tableOffset + object * table.offsetSize, table.offsetSize);
-    if (!offset || *offset < kBinaryMagic.size() || *offset >= table.tableOffset) {
-        return ObjectKind::Malformed;
-    }
+    const auto offset = table.trailer.objectOffset(table.bytes, object);
+    if (!offset) return ObjectKind::Malformed;
     const auto marker = static_cast<unsigned char>(table.bytes[*offset]);
     const unsigned type = marker & 0xF0u;
     const bool isDictionary = type == 0xD0u;
@@ -75,13 +42,13 @@ ObjectKind referencesOf(const BinaryTable& table, std::uint64_t object, Referenc
     std::uint64_t at = *offset + 1;
     if (count == 0x0F) {
         // The count follows as an integer object of 1, 2, 4 or 8 bytes.
-        if (at >= table.tableOffset) return ObjectKind::Malformed;
+        if (at >= table.trailer.tableStart) return ObjectKind::Malformed;
         const auto countMarker = static_cast<unsigned char>(table.bytes[at]);
         if ((countMarker & 0xF0u) != 0x10u || (countMarker & 0x0Fu) > 3) {
             return ObjectKind::Malformed;
         }
         const std::uint64_t countSize = std::uint64_t{1} << (countMarker & 0x0Fu);
-        const auto wide = bigEndian(table.bytes, at + 1, countSize);
+        const auto wide = readBigEndian(table.bytes, at + 1, countSize, table.bytes.size());
         if (!wide) return ObjectKind::Malformed;
         count = *wide;
         at += 1 + countSize;
@@ -91,7 +58,8 @@ ObjectKind referencesOf(const BinaryTable& table, std::uint64_t object, Referenc
         if (count > UINT64_MAX / 2) return ObjectKind::Malformed;
         count *= 2;
     }
-    if (at > table.tableOffset || count > (table.tableOffset - at) / table.referenceSize) {
+    if (at > table.trailer.tableStart ||
+        count > (table.trailer.tableStart - at) / table.trailer.referenceWidth) {
         return ObjectKind::Malformed;
     }
     references = {at, count};
@@ -112,12 +80,13 @@ bool binaryIsSafeToParse(std::string_view bytes, std::size_t maxDepth) {
     const auto found = binaryTableOf(bytes);
     if (!found) return false;
     const BinaryTable& table = *found;
-    const std::uint64_t nodeLimit = std::max(kNodeFloor, table.objectCount * kNodeAmplification);
+    const std::uint64_t nodeLimit =
+        std::max(kNodeFloor, table.trailer.objectCount * kNodeAmplification);
 
     enum : std::uint8_t { kUnseen, kOpen, kDone };
-    std::vector<std::uint8_t> state(table.objectCount, kUnseen);
-    std::vector<std::size_t> height(table.objectCount, 0);
-    std::vector<std::uint64_t> nodes(table.objectCount, 0);  // as libplist would build them
+    std::vector<std::uint8_t> state(table.trailer.objectCount, kUnseen);
+    std::vector<std::size_t> height(table.trailer.objectCount, 0);
+    std::vector<std::uint64_t> nodes(table.trailer.objectCount, 0);  // as libplist would build them
     struct Frame {
         std::uint64_t object;
         References references;
@@ -152,7 +121,7 @@ bool binaryIsSafeToParse(std::string_view bytes, std::size_t maxDepth) {
         parent.nodes = std::min(parent.nodes + nodes[child], nodeLimit + 1);
     };
 
-    if (!enter(table.topObject)) return false;
+    if (!enter(table.trailer.topObject)) return false;
     while (!open.empty()) {
         Frame& frame = open.back();
         if (frame.next == frame.references.count) {
@@ -165,10 +134,11 @@ bool binaryIsSafeToParse(std::string_view bytes, std::size_t maxDepth) {
             if (!open.empty()) settle(finished);
             continue;
         }
-        const auto child = bigEndian(
-            bytes, frame.references.first + frame.next * table.referenceSize, table.referenceSize);
+        const auto child =
+            readBigEndian(bytes, frame.references.first + frame.next * table.trailer.referenceWidth,
+                          table.trailer.referenceWidth, bytes.size());
         ++frame.next;
-        if (!child || *child >= table.objectCount) return false;
+        if (!child || *child >= table.trailer.objectCount) return false;
         if (state[*child] == kOpen) return false;  // an object inside itself
         if (state[*child] == kDone) {
             if (open.size() + height[*child] > maxDepth) return false;
@@ -227,7 +197,7 @@ bool xmlNestsWithin(std::string_view text, std::size_t maxDepth) {
 }  // namespace
 
 bool propertyListIsSafeToParse(std::string_view bytes, std::size_t maxDepth) {
-    if (bytes.starts_with(kBinaryMagic)) return binaryIsSafeToParse(bytes, maxDepth);
+    if (bytes.starts_with(kBinaryPlistMagic)) return binaryIsSafeToParse(bytes, maxDepth);
     return xmlNestsWithin(bytes, maxDepth);
 }
 

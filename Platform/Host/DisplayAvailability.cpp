@@ -1,5 +1,7 @@
 #include "DisplayAvailability.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -32,20 +34,6 @@ bool hasWaylandSocket(const DisplayAvailability::Environment& environment) {
     return std::filesystem::exists(std::filesystem::path(*runtime) / "wayland-0", ignored);
 }
 
-class OwnedSocket {
-  public:
-    explicit OwnedSocket(int fd) : m_fd(fd) {}
-    ~OwnedSocket() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    OwnedSocket(const OwnedSocket&) = delete;
-    OwnedSocket& operator=(const OwnedSocket&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
 // Whether a Unix socket named `name` (in the abstract namespace when `abstract`)
 // takes a connection. Anything other than a refusal counts as taking it: the
 // probe only spares Qt a display that is certainly not there.
@@ -57,7 +45,7 @@ bool socketAnswers(const std::string& name, bool abstract) {
     std::memcpy(address.sun_path + offset, name.data(), name.size());
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset +
                                                name.size() + (abstract ? 0 : 1));
-    const OwnedSocket probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const FileDescriptor probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (probe.get() < 0) return true;
     if (::connect(probe.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0) {
         return true;

@@ -11,9 +11,9 @@ namespace platform {
 class Application;
 
 // While alive, SIGUSR1 delivers a memory warning to the application instead of
-// ending the process. The signal handler only writes a byte to a socket pair
-// (async-signal-safe); Qt's loop watches the other end and makes the call on
-// the main thread. Only one instance is active at a time; the previous signal
+// ending the process. The signal handler only writes to a SignalPipe
+// (async-signal-safe); Qt's loop watches the pipe and makes the call on the
+// main thread. Only one instance is active at a time; the previous signal
 // disposition comes back when it goes.
 class MemoryWarningSignal : public QObject {
     Q_OBJECT
@@ -23,7 +23,7 @@ class MemoryWarningSignal : public QObject {
     ~MemoryWarningSignal() override;
 
     // False when the handler could not be installed (another instance is active,
-    // or no socket pair was available); SIGUSR1 then keeps its old effect.
+    // or no pipe was available); SIGUSR1 then keeps its old effect.
     bool isActive() const;
 
   signals:

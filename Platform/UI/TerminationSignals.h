@@ -7,7 +7,7 @@ namespace platform {
 
 // While alive, SIGTERM and SIGINT do not kill the process: each one posts
 // `onSignal` to the main run loop, where it runs like any other event. The
-// handler only writes a byte to a pipe (async-signal-safe); a small thread reads
+// handler only writes to a SignalPipe (async-signal-safe); a small thread reads
 // the pipe and posts. Only one instance is active at a time; the old signal
 // dispositions come back when it goes.
 class TerminationSignals {

@@ -1,11 +1,14 @@
 #include "Classes/SPLibrary/SPXMLElement.h"
 
+#include "Classes/SPLibrary/SPXML.h"
+
 #include "SPXMLTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,4 +152,69 @@ TEST(SPXMLAttributeMap, KeepsOneSortedValuePerNameWithTheLaterWinning) {
     EXPECT_EQ(fromVector, map);
     EXPECT_NE(fromVector, SPXMLAttributeMap{});
     EXPECT_TRUE(SPXMLAttributeMap{}.empty());
+}
+
+TEST(SPXMLElement, ViewsReadWhatTheCopyingGettersRead) {
+    auto reader =
+        SPXML::initWithData(R"(<DT title="Cats"><DS audio_no="042" label="Meow"/>purr<DS/></DT>)");
+    const auto parsed = reader->document();
+    auto built = SPXMLElement::init("DT", nullptr, {{"title", "Cats"}});
+    built->appendChild(SPXMLElement::init("DS", built, {{"audio_no", "042"}, {"label", "Meow"}}));
+    built->appendChild(SPXMLElement::elementFromParent(built, "purr"));
+    built->appendChild(SPXMLElement::init("DS", built, {}));
+    for (const auto& tree : {parsed, built}) {
+        const auto children = tree->children();
+        const auto copies = tree->elements();
+        ASSERT_EQ(children.size(), copies.size());
+        for (std::size_t i = 0; i < children.size(); ++i) EXPECT_EQ(children[i], copies[i]);
+        EXPECT_EQ(tree->attributeValue("title"), std::optional<std::string_view>("Cats"));
+        struct Case {
+            std::size_t child;
+            const char* key;
+            std::optional<std::string_view> value;
+        };
+        const std::vector<Case> cases = {
+            {0, "audio_no", "042"},     {0, "label", "Meow"}, {0, "missing", std::nullopt},
+            {1, "label", std::nullopt},  // a text node has no attributes
+            {2, "label", std::nullopt},
+        };
+        for (const auto& c : cases) {
+            EXPECT_EQ(children[c.child]->attributeValue(c.key), c.value) << c.child << c.key;
+            EXPECT_EQ(children[c.child]->attribute(c.key), c.value) << c.child << c.key;
+        }
+        EXPECT_TRUE(children[1]->children().empty());
+    }
+}
+
+TEST(SPXMLElement, AHandedOutTreeIsReadByManyThreadsAtOnce) {
+    std::string text = "<Data>";
+    for (int category = 0; category < 20; ++category) {
+        text += "<DT title=\"c" + std::to_string(category) + "\">";
+        for (int entry = 0; entry < 50; ++entry) {
+            text += "<DS audio_no=\"" + std::to_string(entry) + "\" label=\"l\"/>";
+        }
+        text += "</DT>";
+    }
+    text += "</Data>";
+    auto reader = SPXML::initWithData(text);
+    const auto document = reader->document();
+    reader.reset();
+    std::atomic<int> wrong{0};
+    auto walk = [&] {
+        for (int round = 0; round < 20; ++round) {
+            std::size_t entries = 0;
+            for (const auto& category : document->children()) {
+                if (category->parent() != document) ++wrong;
+                for (const auto& entry : category->elements()) {
+                    if (entry->name() != "DS" || entry->attributeValue("label") != "l") ++wrong;
+                    ++entries;
+                }
+            }
+            if (entries != 1000) ++wrong;
+        }
+    };
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i) readers.emplace_back(walk);
+    for (auto& thread : readers) thread.join();
+    EXPECT_EQ(wrong.load(), 0);
 }

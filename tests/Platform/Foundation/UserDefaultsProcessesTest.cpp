@@ -1,6 +1,6 @@
 #include "Platform/Foundation/PropertyList.h"
 
-#include "tests/Platform/Foundation/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

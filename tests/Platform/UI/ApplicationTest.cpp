@@ -4,6 +4,8 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UI/ApplicationHost.h"
 
+#include "tests/support/ChildProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -334,61 +336,14 @@ TEST(ApplicationTest, ALaunchThatCannotStartLogsOneLineAndExitsWithOne) {
 }
 
 // The probe program as a child: stdout through a pipe, stderr (the log) into a file.
-class ProbeProcess {
-  public:
-    ProbeProcess(const std::filesystem::path& bundle, const std::filesystem::path& logFile) {
-        int ends[2] = {-1, -1};
-        if (pipe2(ends, O_CLOEXEC) != 0) return;
-        m_output = ends[0];
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> arguments{SB_HEADLESS_PROBE, "--headless", "--bundle",
-                                           bundle.string()};
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(ends[1]);
-    }
-    ~ProbeProcess() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitStatus();
-        }
-        if (m_output >= 0) close(m_output);
-    }
-    ProbeProcess(const ProbeProcess&) = delete;
-    ProbeProcess& operator=(const ProbeProcess&) = delete;
-
-    bool started() const { return m_pid > 0; }
-    // Blocks until the child writes a line or closes its output.
-    std::string readLine() {
-        std::string line;
-        char c = 0;
-        while (true) {
-            ssize_t count = read(m_output, &c, 1);
-            if (count < 0 && errno == EINTR) continue;
-            if (count <= 0 || c == '\n') return line;
-            line += c;
-        }
-    }
-    void signal(int number) { kill(m_pid, number); }
-    int waitStatus() {
-        int status = 0;
-        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        m_pid = -1;
-        return status;
-    }
-
-  private:
-    pid_t m_pid = -1;
-    int m_output = -1;
-};
+sbtest::ChildProcess startProbe(const std::filesystem::path& bundle,
+                                const std::filesystem::path& logFile) {
+    sbtest::ChildProcess::Options options;
+    options.errors = sbtest::ChildProcess::Errors::ToFile;
+    options.errorFile = logFile;
+    return sbtest::ChildProcess({SB_HEADLESS_PROBE, "--headless", "--bundle", bundle.string()},
+                                options);
+}
 
 TEST(ApplicationTest, AHeadlessApplicationEndsCleanlyOnSigtermAndSigint) {
     auto bundle = uitest::writeBundleFolder({
@@ -404,11 +359,11 @@ TEST(ApplicationTest, AHeadlessApplicationEndsCleanlyOnSigtermAndSigint) {
     for (int number : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(strsignal(number));
         auto logFile = sbtest::tempDir() / ("probe-" + std::to_string(number) + ".log");
-        ProbeProcess probe(bundle, logFile);
+        auto probe = startProbe(bundle, logFile);
         ASSERT_TRUE(probe.started());
         ASSERT_EQ(probe.readLine(), "ready") << sbtest::readFile(logFile);
-        probe.signal(number);
-        int status = probe.waitStatus();
+        probe.sendSignal(number);
+        int status = probe.wait();
         ASSERT_TRUE(WIFEXITED(status))
             << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
         EXPECT_EQ(WEXITSTATUS(status), 0);
