@@ -36,7 +36,7 @@ extern "C" void onPipedSignal(int signal) {
 
 }  // namespace
 
-SignalPipe::SignalPipe(std::vector<int> signals) : m_signals(std::move(signals)) {
+SignalPipe::SignalPipe(std::vector<int> signalNumbers) : m_signals(std::move(signalNumbers)) {
     // A signal named twice would find this pipe's own handler as its old disposition.
     std::sort(m_signals.begin(), m_signals.end());
     m_signals.erase(std::unique(m_signals.begin(), m_signals.end()), m_signals.end());

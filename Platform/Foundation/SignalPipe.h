@@ -20,7 +20,7 @@ namespace platform {
 // or destruction.
 class SignalPipe {
   public:
-    explicit SignalPipe(std::vector<int> signals);
+    explicit SignalPipe(std::vector<int> signalNumbers);
     ~SignalPipe();
     SignalPipe(const SignalPipe&) = delete;
     SignalPipe& operator=(const SignalPipe&) = delete;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <utility>
 
 extern char** environ;
 
@@ -39,6 +40,9 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 }
 
 }  // namespace
+
+ChildProcess::ChildProcess(std::vector<std::string> arguments)
+    : ChildProcess(std::move(arguments), Options{}) {}
 
 ChildProcess::ChildProcess(std::vector<std::string> arguments, Options options) {
     if (arguments.empty()) return;

@@ -29,7 +29,8 @@ class ChildProcess {
     };
 
     // arguments[0] is the program's path.
-    explicit ChildProcess(std::vector<std::string> arguments, Options options = {});
+    explicit ChildProcess(std::vector<std::string> arguments);
+    ChildProcess(std::vector<std::string> arguments, Options options);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
