@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace platform {
@@ -69,6 +70,19 @@ std::filesystem::path canonicalFolderPath(const std::filesystem::path& folder) {
     return absolute;
 }
 
+// Says once per folder and process, when the identifier is first asked for,
+// that a bundle's Info.plist names none.
+void reportMissingIdentifier(const std::filesystem::path& folder, const std::string& name) {
+    static std::mutex mutex;
+    static std::set<std::filesystem::path> reported;
+    {
+        std::lock_guard lock(mutex);
+        if (!reported.insert(folder).second) return;
+    }
+    Log("Bundle " + folder.string() +
+        ": its Info.plist names no CFBundleIdentifier; the bundle is known as \"" + name + "\"");
+}
+
 // The running program's own file name, for an application without a bundle.
 std::string programFileName() {
     std::error_code failed;
@@ -84,12 +98,6 @@ Bundle::Bundle(ConstructionKey, std::filesystem::path folder) : Bundle(std::move
 Bundle::Bundle(std::filesystem::path folder) : m_path(std::move(folder)) {
     if (auto info = PropertyList::readDictionaryFile(m_path / "Info.plist"))
         m_info = std::move(*info);
-    const auto identifier = stringForInfoKey("CFBundleIdentifier");
-    if (!identifier || identifier->empty()) {
-        Log("Bundle " + m_path.string() +
-            ": its Info.plist names no CFBundleIdentifier; the bundle is known as \"" +
-            folderName() + "\"");
-    }
 }
 
 std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& folder) {
@@ -151,7 +159,9 @@ std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const 
 
 std::string Bundle::bundleIdentifier() const {
     auto identifier = stringForInfoKey("CFBundleIdentifier");
-    return identifier && !identifier->empty() ? *identifier : folderName();
+    if (identifier && !identifier->empty()) return *identifier;
+    reportMissingIdentifier(m_path, folderName());
+    return folderName();
 }
 
 std::string Bundle::bundleName() const {

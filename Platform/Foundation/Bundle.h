@@ -50,8 +50,8 @@ class Bundle {
     // Info.plist of the folder; empty when missing or unreadable.
     const PlistDictionary& infoDictionary() const { return m_info; }
     std::optional<std::string> stringForInfoKey(std::string_view key) const;
-    // CFBundleIdentifier, else folderName() (a bundle without one says so in the
-    // log once, when it is opened).
+    // CFBundleIdentifier, else folderName() (a folder without one says so in the
+    // log, once per process, the first time its identifier is asked for).
     std::string bundleIdentifier() const;
     // CFBundleName, else folderName().
     std::string bundleName() const;

@@ -80,6 +80,9 @@ run("building the example with pkg-config"
     ${CXX_COMPILER} -std=c++20 ${extraFlags} ${EXAMPLE_DIR}/KitExample.cpp ${pkgFlags}
     -o ${WORK_DIR}/kit_example_pkgconfig)
 run("running the pkg-config example" ${WORK_DIR}/kit_example_pkgconfig)
+if(NOT RUN_OUTPUT STREQUAL expected)
+    message(FATAL_ERROR "the pkg-config example printed:\n${RUN_OUTPUT}\nexpected:\n${expected}")
+endif()
 file(GLOB kitHeaders RELATIVE ${prefix}/include ${prefix}/include/SPLibrary/*.h)
 foreach(header ${kitHeaders})
     string(MAKE_C_IDENTIFIER ${header} unit)
@@ -87,6 +90,3 @@ foreach(header ${kitHeaders})
     run("compiling ${header} alone"
         ${CXX_COMPILER} -std=c++20 -fsyntax-only ${pkgFlags} ${WORK_DIR}/${unit}.cpp)
 endforeach()
-if(NOT RUN_OUTPUT STREQUAL expected)
-    message(FATAL_ERROR "the pkg-config example printed:\n${RUN_OUTPUT}\nexpected:\n${expected}")
-endif()
