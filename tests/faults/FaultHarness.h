@@ -140,7 +140,5 @@ std::vector<std::filesystem::path> keptAside(const std::filesystem::path& target
 std::optional<std::string> readWhole(const std::filesystem::path& path);
 // Lines of `run` that start with `prefix` followed by a space, without the prefix.
 std::vector<std::string> linesStartingWith(const ProgramRun& run, const std::string& prefix);
-// The calls of the process that made the first call, in order.
-std::map<int, std::vector<Call>> callsByProcess(const std::vector<Call>& calls);
 
 }  // namespace sbfault
