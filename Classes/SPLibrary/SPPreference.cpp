@@ -2,8 +2,12 @@
 
 #include "SPUtility.h"
 
+#include "Platform/Foundation/FileContents.h"
+#include "Platform/Foundation/Log.h"
+
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <system_error>
 
@@ -22,8 +26,20 @@ ClassState& classState() {
     return state;
 }
 
-platform::PlistDictionary loadDictionary(const std::string& path) {
-    return platform::PropertyList::readDictionaryFile(path).value_or(platform::PlistDictionary());
+// The file's dictionary when its bytes were read whole and parse as one; none
+// when they were read whole and do not (that file is malformed).
+std::optional<platform::PlistDictionary> parseDictionary(const std::string& bytes) {
+    auto value = platform::PropertyList::fromBytes(bytes);
+    if (!value) return std::nullopt;
+    auto* dictionary = value->get<platform::PlistDictionary>();
+    if (dictionary == nullptr) return std::nullopt;
+    return std::move(*dictionary);
+}
+
+void logUnreadable(const std::string& path, int error) {
+    platform::Log("SPPreference: file " + path + " could not be read (" +
+                  std::error_code(error, std::generic_category()).message() +
+                  "); it will not be replaced until it can be");
 }
 
 }  // namespace
@@ -32,14 +48,33 @@ SPPreference::SPPreference(ConstructionKey, std::string path) : SPPreference(std
 
 SPPreference::SPPreference(std::string path) : m_path(std::move(path)) {
     initializeClass<SPPreference>();
-    m_data = loadDictionary(m_path);
+    platform::FileContents file = platform::readFileContents(m_path);
+    if (file.bytes) {
+        m_data = parseDictionary(*file.bytes).value_or(platform::PlistDictionary());
+    } else if (file.unreadable()) {
+        m_fileUnseen = true;
+        logUnreadable(m_path, file.error);
+    }
 }
 
 std::shared_ptr<SPPreference> SPPreference::initWithContentsOfFile(const std::string& path) {
     return std::make_shared<SPPreference>(ConstructionKey(), path);
 }
 
-bool SPPreference::writeToFile() const {
+bool SPPreference::adoptUnseenFile() {
+    platform::FileContents file = platform::readFileContents(m_path);
+    if (file.unreadable()) return false;
+    if (file.bytes) {
+        // What was set since creation wins; the file supplies everything else.
+        if (auto onDisk = parseDictionary(*file.bytes)) m_data.merge(*onDisk);
+    }
+    m_fileUnseen = false;
+    return true;
+}
+
+bool SPPreference::writeToFile() {
+    // Replacing a file never read would lose whatever it holds.
+    if (m_fileUnseen && !adoptUnseenFile()) return false;
     const std::filesystem::path target(m_path);
     // The documents folder always exists where this store comes from, but a fresh XDG home
     // may not have made it yet; without it the main preference could never be saved.

@@ -34,6 +34,8 @@ class SPPreference {
 
     // A preference bound to `path`, holding the file's dictionary; empty when the file is
     // missing, unreadable, malformed or not a dictionary. Nothing is written here.
+    // A file that is there but cannot be read (no descriptors left, no permission, an
+    // I/O error) is logged once and left alone: see writeToFile.
     static std::shared_ptr<SPPreference> initWithContentsOfFile(const std::string& path);
 
     SPPreference(ConstructionKey, std::string path);
@@ -54,7 +56,12 @@ class SPPreference {
     // (dates then to whole seconds). A text holding a NUL fits neither form: nothing is
     // written then. The loader reads either form. False on failure; callers may ignore
     // it, as the store does.
-    bool writeToFile() const;
+    // When the file could not be read at creation, it is read first: once it reads, the
+    // keys `data` lacks are taken from it (what was set since creation wins) and the write
+    // goes ahead; a malformed or vanished file is replaced as usual. While it still cannot
+    // be read, nothing is written and the result is false, so a file that is merely out of
+    // reach never loses its keys.
+    bool writeToFile();
 
     // The main preference, or none once finalized or replaced by none.
     static std::shared_ptr<SPPreference> mainPreference();
@@ -83,6 +90,12 @@ class SPPreference {
   private:
     static void runClassInitializationOnce(std::type_index type);
 
+    // Reads the file that could not be read at creation and takes in its keys. False
+    // while it still cannot be read.
+    bool adoptUnseenFile();
+
     std::string m_path;
     platform::PlistDictionary m_data;
+    // The file was there at creation but could not be read: `data` lacks what it holds.
+    bool m_fileUnseen = false;
 };

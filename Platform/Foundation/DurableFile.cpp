@@ -2,6 +2,8 @@
 
 #include "FileDescriptor.h"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 #include <optional>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +36,8 @@ class TemporaryName {
     bool m_released = false;
 };
 
+// A short write is followed by another for the rest; a write that makes no
+// progress at all is a failure, not a reason to spin.
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -40,6 +45,7 @@ bool writeAll(int fd, std::string_view bytes) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (written == 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
@@ -51,6 +57,55 @@ bool fsyncRetrying(int fd) {
         result = ::fsync(fd);
     } while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Closes a file whose data fsync has already made durable. Linux releases the
+// descriptor even when close reports EINTR, so that is no failure and must not
+// be retried (the number may already belong to another thread's file).
+bool closeAfterSync(FileDescriptor& file) {
+    if (file.close()) return true;
+    return errno == EINTR;
+}
+
+std::string randomSuffix() {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::array<unsigned char, 8> noise{};
+    if (::getrandom(noise.data(), noise.size(), GRND_NONBLOCK) !=
+        static_cast<ssize_t>(noise.size())) {
+        // No entropy yet: the exclusive create below still rules out a clash.
+        static std::atomic<unsigned> counter{0};
+        unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u + counter++;
+        for (auto& byte : noise) {
+            byte = static_cast<unsigned char>(seed);
+            seed = seed * 1103515245u + 12345u;
+        }
+    }
+    std::string suffix;
+    for (unsigned char byte : noise) suffix += kLetters[byte % kLetters.size()];
+    return suffix;
+}
+
+// Creates the hidden temporary file ".<name>.<random>" beside the target, so the
+// rename stays within one file system. Made here rather than with mkostemp so that
+// every call on it is an ordinary, visible open().
+FileDescriptor createTemporary(const std::filesystem::path& folder, const std::string& name,
+                               std::string& path) {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        path = (folder / ("." + name + "." + randomSuffix())).string();
+        FileDescriptor file(
+            openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (file.valid() || errno != EEXIST) return file;
+    }
+    return FileDescriptor();
 }
 
 // The process umask, read without changing it (umask() itself would race with
@@ -87,28 +142,24 @@ bool writeFileDurably(const std::filesystem::path& target, std::string_view cont
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
 
-    // A hidden name beside the target, so the rename stays within one file system.
-    std::string temporaryName = ".";
-    temporaryName += target.filename().string();
-    temporaryName += ".XXXXXX";
-    std::string pattern = (folder / temporaryName).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    FileDescriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    std::string temporaryPath;
+    FileDescriptor file = createTemporary(folder, target.filename().string(), temporaryPath);
     if (!file.valid()) return false;
-    TemporaryName temporary(name.data());
+    TemporaryName temporary(temporaryPath);
 
     if (::fchmod(file.get(), modeForReplacement(target)) != 0) return false;
     if (!writeAll(file.get(), contents)) return false;
     if (!fsyncRetrying(file.get())) return false;
-    if (!file.close()) return false;
+    if (!closeAfterSync(file)) return false;
 
+    // The target itself is never opened for writing: a reader holding it open
+    // keeps reading the old bytes, and a crash cannot leave it half written.
     if (::rename(temporary.path().c_str(), target.c_str()) != 0) return false;
     temporary.release();
 
     // The rename is durable only once the folder's entry is on disk. Past this
     // point the new file is in place; a failure here can only be reported.
-    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor directory(openRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.valid()) return false;
     return fsyncRetrying(directory.get());
 }

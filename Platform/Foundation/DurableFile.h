@@ -12,7 +12,8 @@ namespace platform {
 // one exception is the final folder fsync: if that fails the new file is
 // already in place, and false only says its durability is not assured.
 // The replacement keeps the old file's permissions; a new file gets 0666 less
-// the umask. A crash before the rename may leave a hidden ".<name>.XXXXXX".
+// the umask. A crash before the rename may leave a hidden ".<name>.<random>";
+// a failure never does.
 bool writeFileDurably(const std::filesystem::path& target, std::string_view contents);
 
 }  // namespace platform

@@ -7,8 +7,19 @@
 
 namespace platform {
 
-FileLock::FileLock(const std::filesystem::path& lockFile)
-    : m_file(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+namespace {
+
+int openRetrying(const std::filesystem::path& lockFile) {
+    int fd = -1;
+    do {
+        fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+FileLock::FileLock(const std::filesystem::path& lockFile) : m_file(openRetrying(lockFile)) {
     if (!m_file.valid()) return;
     int result = 0;
     do {

@@ -8,8 +8,10 @@
 #include "XdgPaths.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <system_error>
 
 namespace platform {
 namespace {
@@ -105,43 +107,72 @@ bool UserDefaults::acceptsKey(std::string_view key) {
     return key.find('\0') == std::string_view::npos;
 }
 
+bool UserDefaults::isUnchangedOnDisk(const FileContents& disk) const {
+    if (disk.missing()) return !m_lastDiskBytes;
+    return disk.bytes && disk.bytes == m_lastDiskBytes;
+}
+
+bool UserDefaults::adopt(FileContents& disk) {
+    if (!disk.bytes) return false;
+    auto values = parseDictionary(*disk.bytes);
+    if (!values) return false;
+    m_values = std::move(*values);
+    m_lastDiskBytes = std::move(disk.bytes);
+    m_fileUnreadable = false;
+    return true;
+}
+
+void UserDefaults::noteUnreadable(const FileContents& disk) {
+    if (m_fileUnreadable) return;
+    m_fileUnreadable = true;
+    Log("UserDefaults: settings file " + m_file.string() + " could not be read (" +
+        std::error_code(disk.error, std::generic_category()).message() +
+        "); keeping settings in memory and leaving the file as it is");
+}
+
 // Called with the file lock held, so no other process replaces the file
-// between the check that found it unreadable and the rename.
-void UserDefaults::keepCorruptFileAside() const {
+// between the read that found it damaged and the rename.
+bool UserDefaults::keepCorruptFileAside() const {
     std::string stem = m_file.string() + ".corrupt-" + localTimestamp();
     std::filesystem::path aside = stem;
     for (int counter = 2; pathIsTaken(aside); ++counter) {
         aside = stem + "-" + std::to_string(counter);
     }
     std::string message = "UserDefaults: settings file " + m_file.string() + " could not be read; ";
-    if (::rename(m_file.c_str(), aside.c_str()) == 0) {
+    bool keptAside = ::rename(m_file.c_str(), aside.c_str()) == 0;
+    if (keptAside) {
         message += "kept aside as " + aside.string();
     } else {
-        message += "it could not be kept aside and will be replaced";
+        message += "it could not be kept aside and is left in place";
     }
     Log(message);
+    return keptAside;
 }
 
+// Only bytes read whole that do not parse make the file damaged. A file that
+// merely could not be read (no descriptors left, no permission, an I/O error)
+// is left alone: the store works in memory and the next synchronize reads it
+// again before it writes anything.
 void UserDefaults::load() {
     FileContents disk = readFileContents(m_file);
-    if (!disk.exists) return;
-    if (disk.bytes) {
-        if (auto values = parseDictionary(*disk.bytes)) {
-            m_values = std::move(*values);
-            m_lastDiskBytes = std::move(disk.bytes);
-            return;
-        }
+    if (disk.missing() || adopt(disk)) return;
+    if (disk.unreadable()) {
+        noteUnreadable(disk);
+        return;
     }
     // Look again under the lock: another process may be replacing the file.
     FileLock lock(lockFileFor(m_file));
+    if (!lock.locked()) {
+        disk.outcome = FileContents::Outcome::Unreadable;
+        disk.error = errno;
+        noteUnreadable(disk);
+        return;
+    }
     disk = readFileContents(m_file);
-    if (!disk.exists) return;
-    if (disk.bytes) {
-        if (auto values = parseDictionary(*disk.bytes)) {
-            m_values = std::move(*values);
-            m_lastDiskBytes = std::move(disk.bytes);
-            return;
-        }
+    if (disk.missing() || adopt(disk)) return;
+    if (disk.unreadable()) {
+        noteUnreadable(disk);
+        return;
     }
     keepCorruptFileAside();
 }
@@ -152,18 +183,17 @@ bool UserDefaults::synchronize() {
         // Nothing to write: adopt what others wrote, without taking the lock
         // (files are only ever replaced whole). Only a damaged file needs it.
         FileContents disk = readFileContents(m_file);
-        if (disk.bytes == m_lastDiskBytes && (disk.bytes || !disk.exists)) return true;
-        if (!disk.exists) {
+        if (isUnchangedOnDisk(disk)) return true;
+        if (disk.missing()) {
             m_values.clear();
             m_lastDiskBytes.reset();
+            m_fileUnreadable = false;
             return true;
         }
-        if (disk.bytes) {
-            if (auto values = parseDictionary(*disk.bytes)) {
-                m_values = std::move(*values);
-                m_lastDiskBytes = std::move(disk.bytes);
-                return true;
-            }
+        if (adopt(disk)) return true;
+        if (disk.unreadable()) {
+            noteUnreadable(disk);
+            return false;
         }
     }
 
@@ -178,22 +208,31 @@ bool UserDefaults::synchronize() {
 bool UserDefaults::synchronizeLocked() {
     FileContents disk = readFileContents(m_file);
     bool mustWrite = !m_changedKeys.empty();
-    if (disk.bytes == m_lastDiskBytes && (disk.bytes || !disk.exists)) {
+    if (isUnchangedOnDisk(disk)) {
         // Unchanged since this instance last looked: the cache already is the
         // disk plus this instance's changes.
-    } else if (!disk.exists) {
+    } else if (disk.unreadable()) {
+        // Writing now would replace settings this instance has never seen.
+        // The changes stay pending until the file can be read.
+        noteUnreadable(disk);
+        return false;
+    } else if (disk.missing()) {
         PlistDictionary merged;
         applyChanges(merged, m_values, m_changedKeys);
         m_values = std::move(merged);
-    } else if (auto onDisk = disk.bytes ? parseDictionary(*disk.bytes) : std::nullopt) {
+        m_fileUnreadable = false;
+    } else if (auto onDisk = parseDictionary(*disk.bytes)) {
         applyChanges(*onDisk, m_values, m_changedKeys);
         m_values = std::move(*onDisk);
+        m_fileUnreadable = false;
     } else {
         // Damaged since this instance last read it: keep it for inspection and
         // write back the last good state this instance knows, with its changes.
-        keepCorruptFileAside();
+        // A damaged file that cannot be kept aside is not replaced either.
+        if (!keepCorruptFileAside()) return false;
         disk = FileContents{};
         mustWrite = true;
+        m_fileUnreadable = false;
     }
 
     if (!mustWrite) {

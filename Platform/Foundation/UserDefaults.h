@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileContents.h"
 #include "PropertyList.h"
 
 #include <filesystem>
@@ -19,10 +20,16 @@ namespace platform {
 // may share the file: synchronize takes an exclusive lock on a sibling lock
 // file, re-reads the file, applies only the keys this instance changed since
 // its last synchronize, writes durably, and adopts what the others wrote.
-// A file that cannot be read is kept aside as "<file>.corrupt-<timestamp>",
-// logged once, and the store starts empty. If the file turns unreadable later,
-// a synchronize keeps it aside the same way and writes out what this instance
-// holds, so the last good settings survive.
+// A file whose bytes were read whole but do not parse is damaged: it is kept
+// aside as "<file>.corrupt-<timestamp>", logged once, and the store starts
+// empty. If the file turns damaged later, a synchronize keeps it aside the same
+// way and writes out what this instance holds, so the last good settings
+// survive. A file that merely cannot be read (no descriptors left, no
+// permission, an I/O error, a read failing half way) is not damaged: it is
+// logged once, left as it is, and the store works in memory. Each synchronize
+// reads it again under the lock; while it still cannot be read, nothing is
+// written (it would replace settings this instance has never seen) and
+// synchronize returns false with the changes pending.
 //
 // Keys are exact text ("007" and "7" are different keys). A key holding a NUL
 // cannot be stored in a property-list file; writes under such a key are ignored.
@@ -54,13 +61,20 @@ class UserDefaults {
     PlistDictionary dictionaryRepresentation() const;
 
     // Writes pending changes durably and picks up other processes' writes.
-    // False when the file could not be written (the changes stay pending).
+    // False when the file could not be read or written (the changes stay pending).
     bool synchronize();
 
   private:
     void load();
     bool synchronizeLocked();
-    void keepCorruptFileAside() const;
+    // True when the damaged file was renamed aside; false leaves it in place.
+    bool keepCorruptFileAside() const;
+    // True when `disk` is what this instance last read or wrote.
+    bool isUnchangedOnDisk(const FileContents& disk) const;
+    // Takes the file's dictionary when its bytes were read whole and parse.
+    bool adopt(FileContents& disk);
+    // Logs once per spell of unreadability.
+    void noteUnreadable(const FileContents& disk);
     static bool acceptsKey(std::string_view key);
 
     std::filesystem::path m_file;
@@ -70,6 +84,9 @@ class UserDefaults {
     // The file's bytes as this instance last read or wrote them (none: no file).
     // Equal bytes on disk mean nobody else has written since.
     std::optional<std::string> m_lastDiskBytes;
+    // The file was there but could not be read the last time this instance
+    // looked: the cache lacks whatever it holds.
+    bool m_fileUnreadable = false;
 };
 
 }  // namespace platform
