@@ -30,7 +30,7 @@ constexpr const char* kFirstFrameLine = "first frame drawn";
 class Program : public sbtest::ChildProcess {
   public:
     explicit Program(const std::vector<std::string>& options)
-        : ChildProcess(arguments(options), {.errors = Errors::Discard}) {}
+        : ChildProcess(arguments(options), quiet()) {}
 
     int terminate() {
         sendSignal(SIGTERM);
@@ -38,6 +38,11 @@ class Program : public sbtest::ChildProcess {
     }
 
   private:
+    static Options quiet() {
+        Options options;
+        options.errors = Errors::Discard;
+        return options;
+    }
     static std::vector<std::string> arguments(const std::vector<std::string>& options) {
         std::vector<std::string> all{SOUNDBOARD_PROGRAM, "--bundle",
                                      bench::sourceBundle().string()};

@@ -14,7 +14,7 @@ using platform::PlistValue;
 using platform::PropertyList;
 using sbtest::ChildProcess;
 
-// Built beside this suite (see foundation_support.cmake).
+// Built beside this suite (see the settings_writer program in tests/CMakeLists.txt).
 const std::string kWriter = SB_SETTINGS_WRITER;
 
 std::filesystem::path settingsFile() {
