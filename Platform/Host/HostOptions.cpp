@@ -33,7 +33,15 @@ constexpr std::array<HostOptions::Variable, 6> kVariables{{
 constexpr std::string_view kSettingsFile =
     "$XDG_CONFIG_HOME/org.soundboard.Soundboard/org.soundboard.Soundboard.plist";
 
-// Edits (insert, delete, replace) that turn `a` into `b`.
+// Edits (insert, delete, replace) that turn `a` into `b`, letters compared
+// regardless of case ("--HELP" is near "--help").
+bool sameLetter(char a, char b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return lower(a) == lower(b);
+}
+
 std::size_t editDistance(std::string_view a, std::string_view b) {
     std::vector<std::size_t> row(b.size() + 1);
     for (std::size_t j = 0; j < row.size(); ++j) row[j] = j;
@@ -42,7 +50,7 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             const std::size_t above = row[j];
-            const std::size_t replace = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            const std::size_t replace = diagonal + (sameLetter(a[i - 1], b[j - 1]) ? 0 : 1);
             row[j] = std::min({above + 1, row[j - 1] + 1, replace});
             diagonal = above;
         }

@@ -49,6 +49,7 @@ TEST(HostCommandLineTest, EachCommandLineGetsItsRequestAndTheFirstMistakeNamed) 
         {{"headless"}, Request::Mistake, "unexpected argument 'headless'; did you mean"},
         {{"--scr", "x"}, Request::Mistake, "did you mean '--screenshot'?"},
         {{"--Version"}, Request::Mistake, "did you mean '--version'?"},
+        {{"--HELP"}, Request::Mistake, "did you mean '--help'?"},
         {{"--"}, Request::Mistake, "unknown option '--'"},
         {{"-x"}, Request::Mistake, "unknown option '-x'"},
         {{""}, Request::Mistake, "unexpected argument ''"},
