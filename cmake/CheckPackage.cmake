@@ -50,7 +50,7 @@ endif()
 find_program(LINTIAN lintian)
 if(LINTIAN)
     # Errors and warnings fail; the pedantic and informational tags are shown.
-    run(COMMAND ${LINTIAN} --fail-on error,warning --info --pedantic --no-tag-display-limit
+    run(COMMAND ${LINTIAN} --fail-on error,warning --display-info --pedantic --tag-display-limit 0
                 ${packages}
         OUTPUT lintianOutput)
     message(STATUS "lintian:\n${lintianOutput}")
@@ -119,6 +119,14 @@ if(kitPkgConfig)
 else()
     message(STATUS "the kit installs no pkg-config file")
 endif()
+
+# A program built against the packaged kit, found through its CMake package.
+set(example ${TREE}/package-example)
+file(REMOVE_RECURSE ${example})
+run(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${example} -G Ninja
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${root}/usr)
+run(COMMAND ${CMAKE_COMMAND} --build ${example})
+run(COMMAND ${example}/kit_example WORKING_DIRECTORY ${example})
 
 # The installed program, run from the scratch root with its installed bundle.
 set(program ${root}/usr/bin/soundboard)

@@ -58,6 +58,8 @@ if(SOUNDBOARD_BUILD_APP)
 
     install(FILES ${SOUNDBOARD_GENERATED_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/copyright
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${SOUNDBOARD_APP_PACKAGE})
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian/soundboard
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
     install(FILES ${SOUNDBOARD_GENERATED_DIR}/${SOUNDBOARD_APPLICATION_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${SOUNDBOARD_GENERATED_DIR}/${SOUNDBOARD_APPLICATION_ID}.metainfo.xml
@@ -76,6 +78,17 @@ if(SOUNDBOARD_BUILD_APP)
                             COMMAND_ERROR_IS_FATAL ANY)
         endif()")
 endif()
+# Likewise for the kit's static libraries, whatever its rules install: debugging
+# symbols and .comment go; the archives get fixed times and owners.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        file(GLOB archives \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/*.a\")
+        foreach(archive \${archives})
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment
+                                    --enable-deterministic-archives \${archive}
+                            COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()" COMPONENT ${SOUNDBOARD_KIT_COMPONENT})
 # Made with the program so that `cmake --install` finds them.
 add_custom_target(soundboard_package_files ALL DEPENDS ${SOUNDBOARD_PACKAGE_FILES})
 
