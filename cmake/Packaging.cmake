@@ -151,12 +151,13 @@ preferences, and utilities for colours, digests, paths and timers.")
 
 include(CPack)
 
-# `make test` builds and checks the packages too, in a release tree of its own
-# under this one. It starts first and takes both cores (its own build runs in parallel).
+# `make test` builds and checks the packages too, in the tree of `make package`
+# (build/package), so either one reuses the other's objects. It starts first and
+# takes both cores (its own build runs in parallel).
 if(SOUNDBOARD_TESTS AND SOUNDBOARD_BUILD_APP AND NOT SOUNDBOARD_FUZZ)
     add_test(NAME package_checks
              COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-                     -DTREE=${PROJECT_BINARY_DIR}/package-tree
+                     -DTREE=${PROJECT_SOURCE_DIR}/build/package
                      -P ${CMAKE_CURRENT_LIST_DIR}/CheckPackage.cmake)
     set_tests_properties(package_checks PROPERTIES
         LABELS package TIMEOUT 1500 COST 100000 PROCESSORS 2)
