@@ -1,5 +1,5 @@
 # The developer's entry points. Each target installs what is missing first.
-.PHONY: run test bench fuzz deps format clean
+.PHONY: run test bench fuzz package deps format clean
 
 ARGS ?=
 
@@ -25,6 +25,11 @@ fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz
 	scripts/run-fuzzers build/fuzz 60
+
+package: deps
+	cmake --preset package >/dev/null
+	cmake --build --preset package
+	cd build/package && cpack
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/UI/Application.h"
+#include "SoundboardVersion.h"
 
 #include <string>
 #include <string_view>
@@ -31,6 +32,7 @@ void open(const std::optional<platform::URL>& url) {
 
 void InfoPage::describeLayout(platform::LayoutClass<InfoPage>& layout) {
     layout.outlet("scrollView", &InfoPage::scrollView)
+        .outlet("versionLabel", &InfoPage::versionLabel)
         .action("onFarland", &InfoPage::onFarland)
         .action("onBrisel", &InfoPage::onBrisel)
         .action("onTwitter", &InfoPage::onTwitter);
@@ -39,6 +41,7 @@ void InfoPage::describeLayout(platform::LayoutClass<InfoPage>& layout) {
 void InfoPage::viewDidLoad() {
     ViewController::viewDidLoad();
     if (scrollView) scrollView->setContentSize(kContentSize);
+    if (versionLabel) versionLabel->setText("Version " + std::string(kSoundboardVersion));
     setTitle("Info");
 }
 

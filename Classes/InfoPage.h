@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/URL.h"
+#include "Platform/UI/Label.h"
 #include "Platform/UI/LayoutRegistry.h"
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/ViewController.h"
@@ -10,7 +11,8 @@
 
 // The about page: scrolling content from its layout and three controls that
 // open the sibling applications' store pages and the maker's profile outside
-// the application. The link parts come from the bundle's Info.plist.
+// the application. The link parts come from the bundle's Info.plist; the version
+// shown is the program's own.
 class InfoPage : public platform::ViewController {
   public:
     static void describeLayout(platform::LayoutClass<InfoPage>& layout);
@@ -30,6 +32,7 @@ class InfoPage : public platform::ViewController {
     static std::optional<platform::URL> secondStoreURL();
     static std::optional<platform::URL> profileURL();
 
-    // Outlet from the layout.
+    // Outlets from the layout.
     std::shared_ptr<platform::ScrollView> scrollView;
+    std::shared_ptr<platform::Label> versionLabel;
 };

@@ -1,12 +1,15 @@
 // Draws the bundle's button, badge, banner and icon images as flat vector art
-// with alpha, and writes them as PNG files into the folder given on the command line.
+// with alpha, and writes them as PNG files into the folder given on the command line;
+// with a second folder, also the desktop icon as SVG and as PNG at the sizes of the
+// hicolor icon theme, laid out as the theme's folders.
 //
 //   g++ -std=c++20 tools/make-images.cpp -o make-images $(pkg-config --cflags --libs cairo)
-//   ./make-images Resources
+//   ./make-images Resources cmake/icons
 //
 // scripts/generate-images does both steps. Shapes are described in unit
 // coordinates (0..1 across the drawing's box) so each one scales to any size.
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
@@ -225,10 +228,10 @@ void drawInfoHeader(cairo_t* cr, double width, double height) {
     drawSpeaker(cr, margin + icon * 0.1, margin + icon * 0.1, icon * 0.8, kWhite);
     const double textLeft = margin * 2 + icon;
     const double textWidth = width - textLeft - margin;
-    drawText(cr, "Soundboard", textLeft, height * 0.47, textWidth, 24, true, kWhite);
-    drawText(cr, "Version 1.0", textLeft, height * 0.66, textWidth, 13, false, Rgba{1, 1, 1, 0.85});
-    drawText(cr, "Tap a sound, make some noise", textLeft, height * 0.80, textWidth, 10, false,
-             Rgba{1, 1, 1, 0.7});
+    // No version here: the page shows the program's own beneath the picture.
+    drawText(cr, "Soundboard", textLeft, height * 0.52, textWidth, 24, true, kWhite);
+    drawText(cr, "Click a sound, make some noise", textLeft, height * 0.70, textWidth, 11, false,
+             Rgba{1, 1, 1, 0.8});
 }
 
 // Draws one image with `draw` onto a transparent canvas and writes it as PNG.
@@ -251,15 +254,48 @@ bool writeImage(const std::filesystem::path& folder, const char* name, int width
     return true;
 }
 
+// Draws the application icon as SVG (scalable/apps) and as PNG at every size
+// of the hicolor theme (NxN/apps) under `themeFolder`.
+bool writeIcons(const std::filesystem::path& themeFolder, const char* name) {
+    const auto scalable = themeFolder / "scalable" / "apps";
+    std::error_code error;
+    std::filesystem::create_directories(scalable, error);
+    if (error) return false;
+    const std::string svgPath = (scalable / (std::string(name) + ".svg")).string();
+    {
+        constexpr double kSvgSize = 128;
+        SurfacePtr surface(cairo_svg_surface_create(svgPath.c_str(), kSvgSize, kSvgSize));
+        ContextPtr cr(cairo_create(surface.get()));
+        drawAppIcon(cr.get(), kSvgSize);
+        cairo_surface_finish(surface.get());
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+            std::fprintf(stderr, "make-images: %s: %s\n", svgPath.c_str(),
+                         cairo_status_to_string(cairo_surface_status(surface.get())));
+            return false;
+        }
+    }
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
+        const auto folder = themeFolder / sizeName / "apps";
+        std::filesystem::create_directories(folder, error);
+        if (error) return false;
+        ok &= writeImage(folder, (std::string(name) + ".png").c_str(), size, size,
+                         [size](cairo_t* cr) { drawAppIcon(cr, size); });
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-images OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make-images OUTPUT_FOLDER [ICON_THEME_FOLDER]\n");
         return 2;
     }
     const std::filesystem::path folder = argv[1];
     bool ok = true;
+    if (argc == 3) ok &= writeIcons(argv[2], "org.soundboard.Soundboard");
     ok &=
         writeImage(folder, "Settings.png", 30, 30, [](cairo_t* cr) { drawGear(cr, 30, 8, kInk); });
     ok &= writeImage(folder, "love.png", 30, 30, [](cairo_t* cr) {

@@ -69,18 +69,21 @@ bool platformCanStart(std::string_view entry, const DisplayAvailability::Environ
 
 }  // namespace
 
+// How to run anyway, in the words of the installed program and its own options.
+constexpr std::string_view kHowToRunWithoutADisplay =
+    "run \"soundboard --headless\" to run without a window, or \"xvfb-run soundboard\" "
+    "for a virtual display (see \"soundboard --help\")";
+
 const std::string& DisplayAvailability::noDisplayMessage() {
     static const std::string message =
-        "soundboard: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set); "
-        "run it under a virtual display with \"xvfb-run make run\", or without a window with "
-        "\"make run ARGS=--headless\"";
+        "soundboard: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set); " +
+        std::string(kHowToRunWithoutADisplay);
     return message;
 }
 
 std::string DisplayAvailability::unreachableDisplayMessage(std::string_view display) {
     return "soundboard: the display \"" + std::string(display) +
-           "\" does not answer, so no window can open; run it under a virtual display with "
-           "\"xvfb-run make run\", or without a window with \"make run ARGS=--headless\"";
+           "\" does not answer, so no window can open; " + std::string(kHowToRunWithoutADisplay);
 }
 
 bool DisplayAvailability::localXServerAnswers(std::string_view display) {

@@ -3,6 +3,7 @@
 #include "PageHarness.h"
 
 #include "../support/TestEnvironment.h"
+#include "SoundboardVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,16 @@ TEST(InfoPageTest, TitleAndContentSize) {
     ASSERT_TRUE(page->scrollView);
     EXPECT_EQ(page->scrollView->contentSize(), (platform::Size{320.0, 650.0}));
     EXPECT_LT(page->scrollView->frame().height, 650.0);
+}
+
+TEST(InfoPageTest, ShowsTheProgramsVersionBeneathTheTitle) {
+    PageHarness app;
+    auto page = makeInfoPage();
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(page->versionLabel);
+    EXPECT_EQ(page->versionLabel->text(), "Version " + std::string(kSoundboardVersion));
+    // It sits in the scrolling content, below the title and above the texts.
+    EXPECT_EQ(page->versionLabel->superview(), page->scrollView.get());
 }
 
 std::string plistWith(const std::vector<std::pair<std::string, std::string>>& keys) {

@@ -18,7 +18,6 @@ TEST(BundledResources, InfoPlistNamesTheBundleAndTheInfoPageLinks) {
     const std::vector<std::pair<const char*, const char*>> expected = {
         {"CFBundleIdentifier", "org.soundboard.Soundboard"},
         {"CFBundleName", "Soundboard"},
-        {"CFBundleVersion", "1.0"},
         {"NSMainNibFile", "MainWindow"},
         {"SBInfoStoreHost", "apps.example.com"},
         {"SBInfoFirstAppStoreID", "100000001"},
@@ -32,6 +31,9 @@ TEST(BundledResources, InfoPlistNamesTheBundleAndTheInfoPageLinks) {
     }
     EXPECT_EQ(bundle->bundleIdentifier(), "org.soundboard.Soundboard");
     EXPECT_EQ(bundle->mainLayoutName(), "MainWindow");
+    // The version is the program's own (from the build), never a second one here.
+    EXPECT_EQ(bundle->stringForInfoKey("CFBundleVersion"), std::nullopt);
+    EXPECT_EQ(bundle->stringForInfoKey("CFBundleShortVersionString"), std::nullopt);
 }
 
 TEST(BundledResources, BannerPageLinksOutOverHttpAndHttps) {
