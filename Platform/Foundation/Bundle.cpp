@@ -1,5 +1,7 @@
 #include "Bundle.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -81,15 +83,47 @@ std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& fold
     return std::make_shared<Bundle>(ConstructionKey{}, canonicalFolderPath(folder));
 }
 
+std::shared_ptr<Bundle> Bundle::boardWithPath(const std::filesystem::path& folder,
+                                              std::shared_ptr<const Bundle> application) {
+    auto board = bundleWithPath(folder);
+    if (board) board->m_application = std::move(application);
+    return board;
+}
+
+bool Bundle::isBoardFolder(const std::filesystem::path& folder) {
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(folder / "Data.XML", failed)) return false;
+    std::string layout(kDefaultMainLayout);
+    if (auto info = PropertyList::readDictionaryFile(folder / "Info.plist")) {
+        auto found = info->find("NSMainNibFile");
+        if (found != info->end()) {
+            if (const auto* text = found->second.get<std::string>(); text && !text->empty()) {
+                layout = *text;
+            }
+        }
+    }
+    return !isPlainNamePart(layout) ||
+           !std::filesystem::is_regular_file(folder / (layout + ".layout"), failed);
+}
+
 std::shared_ptr<Bundle> Bundle::mainBundle() {
     auto& state = mainBundleState();
     std::lock_guard lock(state.mutex);
     if (state.bundle) return state.bundle;
-    for (const auto& candidate : mainBundleCandidates(state.chosenFolder)) {
-        if (auto bundle = bundleWithPath(candidate)) {
-            state.bundle = std::move(bundle);
-            break;
+    const auto candidates = mainBundleCandidates(state.chosenFolder);
+    for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
+        auto bundle = bundleWithPath(*candidate);
+        if (!bundle) continue;
+        if (isBoardFolder(*candidate)) {
+            auto application = std::find_if(candidate + 1, candidates.end(), [](const auto& other) {
+                return isDirectory(other) && !isBoardFolder(other);
+            });
+            if (application != candidates.end()) {
+                bundle = boardWithPath(*candidate, bundleWithPath(*application));
+            }
         }
+        state.bundle = std::move(bundle);
+        break;
     }
     return state.bundle;
 }
@@ -122,20 +156,34 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name,
 
     std::filesystem::path candidate = m_path / fileName;
     std::error_code failed;
-    if (!std::filesystem::is_regular_file(candidate, failed)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(candidate, failed)) {
+        return m_application ? m_application->pathForResource(name, type) : std::nullopt;
+    }
     return candidate.string();
 }
 
 std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const {
     auto found = m_info.find(std::string(key));
-    if (found == m_info.end()) return std::nullopt;
-    if (const auto* text = found->second.get<std::string>()) return *text;
-    return std::nullopt;
+    if (found != m_info.end()) {
+        if (const auto* text = found->second.get<std::string>()) return *text;
+    }
+    return m_application ? m_application->stringForInfoKey(key) : std::nullopt;
 }
 
 std::string Bundle::bundleIdentifier() const {
-    auto identifier = stringForInfoKey("CFBundleIdentifier");
-    return identifier && !identifier->empty() ? *identifier : std::string(kDefaultIdentifier);
+    auto found = m_info.find("CFBundleIdentifier");
+    const auto* identifier = found != m_info.end() ? found->second.get<std::string>() : nullptr;
+    if (identifier && !identifier->empty()) return *identifier;
+    if (!m_application) return std::string(kDefaultIdentifier);
+    // FNV-1a of the folder path: stable across runs and builds, unlike std::hash.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const unsigned char byte : m_path.string()) {
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    static constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string derived = "org.soundboard.board.path-";
+    for (int shift = 60; shift >= 0; shift -= 4) derived += kDigits[(hash >> shift) & 0xf];
+    return derived;
 }
 
 std::string Bundle::mainLayoutName() const {
