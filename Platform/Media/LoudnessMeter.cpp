@@ -29,9 +29,11 @@ std::unique_ptr<LoudnessMeter> LoudnessMeter::create(unsigned channels, unsigned
     ebur128_state* raw = ebur128_init(channels, sampleRate, mode);
     if (raw == nullptr) return nullptr;
     auto state = std::make_unique<State>(raw);
-    if (windowMilliseconds > 0 &&
-        ebur128_set_max_window(raw, windowMilliseconds) != EBUR128_SUCCESS) {
-        return nullptr;
+    if (windowMilliseconds > 0) {
+        // The library never shrinks its window below a gating block and answers
+        // "no change" then; either way the window asked for is served.
+        const int status = ebur128_set_max_window(raw, windowMilliseconds);
+        if (status != EBUR128_SUCCESS && status != EBUR128_ERROR_NO_CHANGE) return nullptr;
     }
     return std::make_unique<LoudnessMeter>(PassKey{}, std::move(state), channels,
                                            windowMilliseconds);
