@@ -4,6 +4,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <memory>
@@ -18,8 +19,9 @@ struct ParserFree {
 // State of one check while expat walks the text; depth 1 is the document element.
 class CatalogueWalk {
   public:
-    CatalogueWalk(XML_Parser parser, const std::string& fileName, CatalogueCheck& result)
-        : m_parser(parser), m_file(fileName), m_result(result) {}
+    CatalogueWalk(XML_Parser parser, std::string_view text, const std::string& fileName,
+                  CatalogueCheck& result)
+        : m_parser(parser), m_input(text), m_file(fileName), m_result(result) {}
 
     static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** attributes) {
         static_cast<CatalogueWalk*>(self)->start(name, attributes);
@@ -56,6 +58,7 @@ class CatalogueWalk {
                              : "text where a sound entry should be");
         }
         m_text.clear();
+        m_textLine = 0;
     }
 
   private:
@@ -119,12 +122,35 @@ class CatalogueWalk {
 
     void characters(std::string_view text) {
         if (m_inCdata) return;
-        if (m_text.empty()) m_textLine = line();
+        // The line of the first character that is not blank, where a reader would look.
+        if (m_textLine == 0) {
+            const auto content = text.find_first_not_of(" \t\r\n");
+            const XML_Index start = XML_GetCurrentByteIndex(m_parser);
+            if (content != std::string_view::npos && start >= 0) {
+                m_textLine = lineAtOffset(static_cast<std::size_t>(start) + content);
+            }
+        }
         // Only whether the run is blank matters; a bounded prefix tells as well as all of it.
         if (m_text.size() < 4096) m_text.append(text.substr(0, 4096 - m_text.size()));
     }
 
+    // Expat's line count lags inside character data, so text is placed by its byte
+    // offset. Offsets only grow during a parse, so the count goes forward only.
+    long lineAtOffset(std::size_t offset) {
+        offset = std::min(offset, m_input.size());
+        if (offset > m_countedUpTo) {
+            m_linesBefore +=
+                std::count(m_input.begin() + static_cast<std::ptrdiff_t>(m_countedUpTo),
+                           m_input.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
+            m_countedUpTo = offset;
+        }
+        return 1 + static_cast<long>(m_linesBefore);
+    }
+
     XML_Parser m_parser;
+    std::string_view m_input;
+    std::size_t m_countedUpTo = 0;
+    std::ptrdiff_t m_linesBefore = 0;
     const std::string& m_file;
     CatalogueCheck& m_result;
     int m_depth = 0;
@@ -151,7 +177,7 @@ CatalogueCheck CatalogueCheck::ofText(std::string_view text, const std::string& 
         result.problems.push_back({BoardProblem::Severity::Error, fileName, 0, "cannot be read"});
         return result;
     }
-    CatalogueWalk walk(parser.get(), fileName, result);
+    CatalogueWalk walk(parser.get(), text, fileName, result);
     XML_SetUserData(parser.get(), &walk);
     XML_SetElementHandler(parser.get(), &CatalogueWalk::onStart, &CatalogueWalk::onEnd);
     XML_SetCharacterDataHandler(parser.get(), &CatalogueWalk::onText);
