@@ -34,6 +34,8 @@ void LastOpenedBoard::remember(const fs::path& board) {
 }
 
 void LastOpenedBoard::forget() {
+    std::error_code failed;
+    if (!fs::exists(preferencesFile(), failed)) return;
     auto preferences = openPreferences();
     if (!preferences.objectForKey(kLastBoardKey)) return;
     preferences.removeObjectForKey(kLastBoardKey);
