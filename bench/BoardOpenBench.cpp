@@ -29,12 +29,14 @@ bench::BenchHome& home() {
 fs::path boardOf(int sounds) {
     const fs::path board = home().path() / ("board-" + std::to_string(sounds));
     fs::create_directories(board);
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Sounds>\n    <DT title=\"All\">\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Sounds>\n    <DT title=\"All\">\n";
     const int width = static_cast<int>(std::to_string(sounds).size());
     for (int i = 1; i <= sounds; ++i) {
         std::string number = std::to_string(i);
         number.insert(0, static_cast<std::size_t>(std::max(3, width)) - number.size(), '0');
-        xml += "        <DS audio_no=\"" + number + "\" label=\"Clip " + number + " &amp; co\" />\n";
+        xml +=
+            "        <DS audio_no=\"" + number + "\" label=\"Clip " + number + " &amp; co\" />\n";
     }
     xml += "    </DT>\n</Sounds>\n";
     std::ofstream(board / "Data.XML", std::ios::binary) << xml;
@@ -70,3 +72,5 @@ void BM_OpenBoardMainPage(benchmark::State& state) {
 BENCHMARK(BM_OpenBoardMainPage)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();

@@ -24,6 +24,10 @@ constexpr int kLowestRate = 1000;
 constexpr int kHighestRate = 384000;
 // EBU R128 gates in blocks of 400 ms; a shorter clip is measured as one window.
 constexpr double kGatingBlockSeconds = 0.4;
+// How far a true peak may lie above the sample peak in real recordings. While
+// the sample peak after the gain stays this far below the ceiling, the costly
+// true-peak measurement cannot change the gain and is skipped.
+constexpr double kIntersamplePeakMarginDb = 3.0;
 
 // Removes the destination unless the conversion got through to the end.
 class PartialOutput {
@@ -95,15 +99,19 @@ ClipConversion ClipConverter::convert(const std::filesystem::path& source,
         return failed("unusable sample rate " + std::to_string(info.samplerate));
     }
     const auto channels = static_cast<std::size_t>(info.channels);
+    // A clip expected to fit the buffer can have its true peak measured later,
+    // from memory, and only when it matters; a longer one is measured in full now.
+    const bool expectFits =
+        info.frames > 0 && static_cast<std::size_t>(info.frames) <= m_bufferSamples / channels;
     auto meter = LoudnessMeter::create(static_cast<unsigned>(channels),
-                                       static_cast<unsigned long>(info.samplerate));
+                                       static_cast<unsigned long>(info.samplerate), 0, !expectFits);
     if (!meter) return failed("cannot be measured");
 
     // First pass: measure, and keep the samples while they fit the budget.
     std::vector<float> block(static_cast<std::size_t>(kBlockFrames) * channels);
     std::vector<float> whole;
     bool wholeFits = true;
-    if (info.frames > 0 && static_cast<std::size_t>(info.frames) <= m_bufferSamples / channels) {
+    if (expectFits) {
         whole.reserve(static_cast<std::size_t>(info.frames) * channels);
     }
     std::size_t totalFrames = 0;
@@ -143,6 +151,25 @@ ClipConversion ClipConverter::convert(const std::filesystem::path& source,
                 outcome.measured.loudnessLufs = shortMeter->measurement().loudnessLufs;
             }
         }
+    }
+    if (!outcome.measured.peakIsTrue) {
+        const double samplePeak = outcome.measured.truePeakDbtp;
+        outcome.measured.truePeakDbtp = samplePeak + kIntersamplePeakMarginDb;
+        const double loudnessGain = outcome.measured.loudnessLufs
+                                        ? m_target.loudnessLufs - *outcome.measured.loudnessLufs
+                                        : 0.0;
+        const bool peakMatters =
+            outcome.measured.truePeakDbtp + loudnessGain > m_target.truePeakCeilingDbtp;
+        if (peakMatters && wholeFits) {
+            auto peakMeter = LoudnessMeter::create(static_cast<unsigned>(channels),
+                                                   static_cast<unsigned long>(info.samplerate));
+            if (!peakMeter || !peakMeter->add(whole.data(), totalFrames)) {
+                return failed("cannot be measured");
+            }
+            outcome.measured.truePeakDbtp = peakMeter->measurement().truePeakDbtp;
+        }
+        // A clip that outgrew the buffer keeps the margin: a little quieter, never over.
+        outcome.measured.peakIsTrue = peakMatters && wholeFits;
     }
     outcome.gainDb = levellingGainDb(outcome.measured, m_target);
     const auto factor = static_cast<float>(std::pow(10.0, outcome.gainDb / 20.0));

@@ -16,16 +16,20 @@ struct LoudnessMeter::State {
 };
 
 LoudnessMeter::LoudnessMeter(PassKey, std::unique_ptr<State> state, unsigned channels,
-                             unsigned long windowMilliseconds)
-    : m_state(std::move(state)), m_channels(channels), m_windowMilliseconds(windowMilliseconds) {}
+                             unsigned long windowMilliseconds, bool truePeak)
+    : m_state(std::move(state)),
+      m_channels(channels),
+      m_windowMilliseconds(windowMilliseconds),
+      m_truePeak(truePeak) {}
 
 LoudnessMeter::~LoudnessMeter() = default;
 
 std::unique_ptr<LoudnessMeter> LoudnessMeter::create(unsigned channels, unsigned long sampleRate,
-                                                     unsigned long windowMilliseconds) {
+                                                     unsigned long windowMilliseconds,
+                                                     bool truePeak) {
     if (channels == 0 || sampleRate == 0) return nullptr;
-    const int mode =
-        EBUR128_MODE_TRUE_PEAK | (windowMilliseconds > 0 ? EBUR128_MODE_M : EBUR128_MODE_I);
+    const int mode = (truePeak ? EBUR128_MODE_TRUE_PEAK : EBUR128_MODE_SAMPLE_PEAK) |
+                     (windowMilliseconds > 0 ? EBUR128_MODE_M : EBUR128_MODE_I);
     ebur128_state* raw = ebur128_init(channels, sampleRate, mode);
     if (raw == nullptr) return nullptr;
     auto state = std::make_unique<State>(raw);
@@ -36,7 +40,7 @@ std::unique_ptr<LoudnessMeter> LoudnessMeter::create(unsigned channels, unsigned
         if (status != EBUR128_SUCCESS && status != EBUR128_ERROR_NO_CHANGE) return nullptr;
     }
     return std::make_unique<LoudnessMeter>(PassKey{}, std::move(state), channels,
-                                           windowMilliseconds);
+                                           windowMilliseconds, truePeak);
 }
 
 bool LoudnessMeter::add(const float* samples, std::size_t frames) {
@@ -58,12 +62,14 @@ LoudnessMeasurement LoudnessMeter::measurement() const {
     double highest = 0.0;
     for (unsigned channel = 0; channel < m_channels; ++channel) {
         double peak = 0.0;
-        if (ebur128_true_peak(m_state->state, channel, &peak) == EBUR128_SUCCESS &&
-            std::isfinite(peak)) {
+        const int status = m_truePeak ? ebur128_true_peak(m_state->state, channel, &peak)
+                                      : ebur128_sample_peak(m_state->state, channel, &peak);
+        if (status == EBUR128_SUCCESS && std::isfinite(peak)) {
             highest = std::max(highest, peak);
         }
     }
     if (highest > 0.0) result.truePeakDbtp = 20.0 * std::log10(highest);
+    result.peakIsTrue = m_truePeak;
     return result;
 }
 
