@@ -1,4 +1,5 @@
 #include "Classes/ApplicationClasses.h"
+#include "Classes/Boards/BoardCommands.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/ApplicationHost.h"
@@ -40,6 +41,7 @@ int answerCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
+    if (auto status = runBoardCommandLine(argc, argv)) return *status;
     registerApplicationClasses();
     if (!platform::installWindowHost(argc, argv)) return 1;
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);

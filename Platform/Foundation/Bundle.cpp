@@ -2,7 +2,9 @@
 
 #include "Log.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -105,15 +107,47 @@ std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& fold
     return std::make_shared<Bundle>(ConstructionKey{}, canonicalFolderPath(folder));
 }
 
+std::shared_ptr<Bundle> Bundle::boardWithPath(const std::filesystem::path& folder,
+                                              std::shared_ptr<const Bundle> application) {
+    auto board = bundleWithPath(folder);
+    if (board) board->m_application = std::move(application);
+    return board;
+}
+
+bool Bundle::isBoardFolder(const std::filesystem::path& folder) {
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(folder / "Data.XML", failed)) return false;
+    std::string layout(kDefaultMainLayout);
+    if (auto info = PropertyList::readDictionaryFile(folder / "Info.plist")) {
+        auto found = info->find("NSMainNibFile");
+        if (found != info->end()) {
+            if (const auto* text = found->second.get<std::string>(); text && !text->empty()) {
+                layout = *text;
+            }
+        }
+    }
+    return !isPlainNamePart(layout) ||
+           !std::filesystem::is_regular_file(folder / (layout + ".layout"), failed);
+}
+
 std::shared_ptr<Bundle> Bundle::mainBundle() {
     auto& state = mainBundleState();
     std::lock_guard lock(state.mutex);
     if (state.bundle) return state.bundle;
-    for (const auto& candidate : mainBundleCandidates(state.chosenFolder)) {
-        if (auto bundle = bundleWithPath(candidate)) {
-            state.bundle = std::move(bundle);
-            break;
+    const auto candidates = mainBundleCandidates(state.chosenFolder);
+    for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
+        auto bundle = bundleWithPath(*candidate);
+        if (!bundle) continue;
+        if (isBoardFolder(*candidate)) {
+            auto application = std::find_if(candidate + 1, candidates.end(), [](const auto& other) {
+                return isDirectory(other) && !isBoardFolder(other);
+            });
+            if (application != candidates.end()) {
+                bundle = boardWithPath(*candidate, bundleWithPath(*application));
+            }
         }
+        state.bundle = std::move(bundle);
+        break;
     }
     return state.bundle;
 }
@@ -146,26 +180,45 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name,
 
     std::filesystem::path candidate = m_path / fileName;
     std::error_code failed;
-    if (!std::filesystem::is_regular_file(candidate, failed)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(candidate, failed)) {
+        return m_application ? m_application->pathForResource(name, type) : std::nullopt;
+    }
     return candidate.string();
 }
 
 std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const {
     auto found = m_info.find(std::string(key));
-    if (found == m_info.end()) return std::nullopt;
-    if (const auto* text = found->second.get<std::string>()) return *text;
-    return std::nullopt;
+    if (found != m_info.end()) {
+        if (const auto* text = found->second.get<std::string>()) return *text;
+    }
+    return m_application ? m_application->stringForInfoKey(key) : std::nullopt;
 }
 
 std::string Bundle::bundleIdentifier() const {
-    auto identifier = stringForInfoKey("CFBundleIdentifier");
-    if (identifier && !identifier->empty()) return *identifier;
+    auto found = m_info.find("CFBundleIdentifier");
+    const auto* own = found != m_info.end() ? found->second.get<std::string>() : nullptr;
+    if (own && !own->empty()) return *own;
+    if (m_application) {
+        // A board without an identifier of its own: one derived from its folder
+        // path, so two boards that share a folder name never share a settings
+        // store. FNV-1a: stable across runs and builds, unlike std::hash.
+        std::uint64_t hash = 14695981039346656037ull;
+        for (const unsigned char byte : m_path.string()) {
+            hash = (hash ^ byte) * 1099511628211ull;
+        }
+        static constexpr std::string_view kDigits = "0123456789abcdef";
+        std::string derived = m_application->bundleIdentifier() + ".board-";
+        for (int shift = 60; shift >= 0; shift -= 4) derived += kDigits[(hash >> shift) & 0xf];
+        return derived;
+    }
     reportMissingIdentifier(m_path, folderName());
     return folderName();
 }
 
 std::string Bundle::bundleName() const {
-    auto name = stringForInfoKey("CFBundleName");
+    // A board's own name, never the application's it falls back on for resources.
+    auto found = m_info.find("CFBundleName");
+    const auto* name = found != m_info.end() ? found->second.get<std::string>() : nullptr;
     return name && !name->empty() ? *name : folderName();
 }
 
@@ -174,13 +227,21 @@ std::string Bundle::folderName() const {
     return name.empty() || name == "." || name == ".." ? std::string("bundle") : name;
 }
 
+// The program's identity stays the application bundle's while a board is open:
+// the device id and the kit's folders do not change with the board shown.
 std::string Bundle::applicationIdentifier() {
-    if (auto bundle = mainBundle()) return bundle->bundleIdentifier();
+    if (auto bundle = mainBundle()) {
+        if (bundle->m_application) return bundle->m_application->bundleIdentifier();
+        return bundle->bundleIdentifier();
+    }
     return programFileName();
 }
 
 std::string Bundle::applicationName() {
-    if (auto bundle = mainBundle()) return bundle->bundleName();
+    if (auto bundle = mainBundle()) {
+        if (bundle->m_application) return bundle->m_application->bundleName();
+        return bundle->bundleName();
+    }
     return programFileName();
 }
 

@@ -22,11 +22,19 @@ class Bundle {
 
     // None when `folder` is not a directory.
     static std::shared_ptr<Bundle> bundleWithPath(const std::filesystem::path& folder);
+    // A board: a folder of the user's own sounds that holds only what it needs
+    // (Data.XML, the sounds, perhaps Info.plist, ad.html and images). Whatever
+    // it lacks is looked up in `application`. None when `folder` is not a directory.
+    static std::shared_ptr<Bundle> boardWithPath(const std::filesystem::path& folder,
+                                                 std::shared_ptr<const Bundle> application);
+    // A folder holding Data.XML but not its own main window layout.
+    static bool isBoardFolder(const std::filesystem::path& folder);
 
     // The main bundle, found in this order: the folder given to setMainBundlePath
     // (the command line's --bundle DIR), $SOUNDBOARD_BUNDLE, the installed share
     // folder next to the executable (../share/soundboard/Resources), the source
-    // tree's Resources/. None when none of them exists.
+    // tree's Resources/. None when none of them exists. When the folder found is a
+    // board, the first of the others that is not a board backs its lookups.
     static std::shared_ptr<Bundle> mainBundle();
     static void setMainBundlePath(std::filesystem::path folder);
     // Forgets the chosen main bundle; the next mainBundle() looks again. For tests.
@@ -45,15 +53,21 @@ class Bundle {
     // Both empty is a special case: the bundle folder followed by "/", so that a
     // caller that deletes the last path component and appends "/<file>" gets
     // "<bundle>/<file>".
+    // A board answers from its own folder first, then from the application bundle.
     std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
+    // The bundle backing a board's lookups; null for any other bundle.
+    const std::shared_ptr<const Bundle>& applicationBundle() const { return m_application; }
 
     // Info.plist of the folder; empty when missing or unreadable.
     const PlistDictionary& infoDictionary() const { return m_info; }
+    // A board's own key, else the application bundle's.
     std::optional<std::string> stringForInfoKey(std::string_view key) const;
-    // CFBundleIdentifier, else folderName() (a folder without one says so in the
-    // log, once per process, the first time its identifier is asked for).
+    // CFBundleIdentifier of the folder's own Info.plist; else, for a board, the
+    // application's identifier with a suffix derived from the board's folder path
+    // (boards never share a settings store); else folderName() (a folder without
+    // one says so in the log, once per process, the first time it is asked).
     std::string bundleIdentifier() const;
-    // CFBundleName, else folderName().
+    // CFBundleName of the folder's own Info.plist, else folderName().
     std::string bundleName() const;
     // The bundle folder's own name ("Boards/Cats" gives "Cats"); "bundle" for a
     // folder whose path names none (the file system root).
@@ -65,6 +79,7 @@ class Bundle {
     explicit Bundle(std::filesystem::path folder);
     std::filesystem::path m_path;
     PlistDictionary m_info;
+    std::shared_ptr<const Bundle> m_application;  // set for boards only
 };
 
 }  // namespace platform

@@ -11,8 +11,10 @@ namespace {
 
 // Every option the program takes, in the order --help lists them. A new option
 // is one row here (and its reading where it is used).
-constexpr std::array<HostOptions::Option, 7> kOptions{{
-    {"--bundle", "DIR", "", "play the bundle in DIR instead of the installed one"},
+constexpr std::array<HostOptions::Option, 9> kOptions{{
+    {"--bundle", "DIR", "", "play the bundle or board in DIR instead of the installed one"},
+    {"--make-board", "SOURCE BOARD", "", "make a board in BOARD from the audio files in SOURCE"},
+    {"--check-board", "DIR", "", "report every problem of the board in DIR and exit"},
     {"--headless", "", "", "run without a window until SIGINT or SIGTERM"},
     {"--screenshot", "DIR", "", "draw every screen into DIR as PNG files and exit"},
     {"--report-first-frame", "", "", "print \"first frame drawn\" once the window is drawn"},
@@ -141,17 +143,26 @@ HostOptions::Check HostOptions::check(std::span<const std::string_view> argument
         } else if (option->value.empty() && equals != argument.npos) {
             mistake = "option " + quoted(option->name) + " takes no value";
         } else if (!option->value.empty()) {
+            // "SOURCE BOARD" names two values; only a single value may follow "=".
+            const auto count = static_cast<std::size_t>(
+                std::count(option->value.begin(), option->value.end(), ' ') + 1);
             const bool inlineValue = equals != argument.npos;
-            const bool separate = !inlineValue && index + 1 < arguments.size();
-            const std::string_view value = inlineValue ? argument.substr(equals + 1)
-                                           : separate  ? arguments[index + 1]
-                                                       : std::string_view();
-            if (value.empty()) {
-                mistake = "option " + quoted(option->name) +
-                          " needs a value: " + std::string(option->name) + " " +
-                          std::string(option->value);
+            bool missing = false;
+            if (inlineValue) {
+                missing = count != 1 || argument.size() == equals + 1;
+            } else {
+                for (std::size_t n = 1; n <= count; ++n) {
+                    if (index + n >= arguments.size() || arguments[index + n].empty()) {
+                        missing = true;
+                    }
+                }
+                index += std::min(count, arguments.size() - 1 - index);
             }
-            if (separate) ++index;
+            if (missing) {
+                mistake = "option " + quoted(option->name) +
+                          (count == 1 ? " needs a value: " : " needs values: ") +
+                          std::string(option->name) + " " + std::string(option->value);
+            }
         }
         if (!mistake.empty()) {
             if (result.mistake.empty()) result.mistake = std::move(mistake);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "BoardProblem.h"
+
+#include <filesystem>
+#include <vector>
+
+// Checks a board folder as the pages would read it: its catalogue (see
+// CatalogueCheck), a sound file that decodes for every audio number, and (as
+// notes) sound files that no entry names. Usable when there is no error.
+struct BoardCheck {
+    std::vector<BoardProblem> problems;
+    bool usable() const;
+
+    static BoardCheck ofFolder(const std::filesystem::path& board);
+};

@@ -1,0 +1,140 @@
+#include "BoardMaker.h"
+
+#include "BoardIdentity.h"
+#include "BoardSource.h"
+#include "BoardStaging.h"
+#include "CatalogueWriter.h"
+
+#include "Classes/SPLibrary/SPXML.h"
+#include "Platform/Foundation/DurableFile.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+BoardMakerReport failure(std::string error, std::vector<std::string> skipped = {}) {
+    BoardMakerReport report;
+    report.error = std::move(error);
+    report.skipped = std::move(skipped);
+    return report;
+}
+
+// Whether the catalogue reads back through the pages' own reader as written.
+bool readsBackAs(const std::string& text, const std::vector<CatalogueCategory>& categories) {
+    auto reader = SPXML::initWithData(text);
+    if (!reader || !reader->parse()) return false;
+    auto root = reader->document();
+    if (!root || root->childCount() != categories.size()) return false;
+    for (std::size_t section = 0; section < categories.size(); ++section) {
+        auto category = root->childAt(section);
+        const auto& expected = categories[section];
+        if (!category || category->attribute("title") != expected.title ||
+            category->childCount() != expected.sounds.size()) {
+            return false;
+        }
+        for (std::size_t row = 0; row < expected.sounds.size(); ++row) {
+            auto entry = category->childAt(row);
+            if (!entry || entry->attribute("audio_no") != expected.sounds[row].audioNumber ||
+                entry->attribute("label") != expected.sounds[row].label) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+BoardMaker::BoardMaker(media::ImportEngine::Settings settings) : m_engine(settings) {}
+
+std::string BoardMaker::audioNumber(std::size_t index, std::size_t count) {
+    const std::size_t width = std::max<std::size_t>(3, std::to_string(count).size());
+    std::string digits = std::to_string(index + 1);
+    return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
+}
+
+BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destination,
+                                  const media::CancellationFlag& cancellation,
+                                  const ProgressCallback& progress) const {
+    std::error_code failed;
+    if (!fs::exists(source, failed)) return failure("source folder not found: " + source.string());
+    if (!fs::is_directory(source, failed)) return failure(source.string() + " is not a folder");
+    if (auto problem = BoardStaging::destinationProblem(destination)) return failure(*problem);
+
+    SourceScan scan = SourceScan::ofFolder(source);
+    if (scan.fileCount() == 0) {
+        return failure("no files to make sounds from in " + source.string(), scan.skipped);
+    }
+    std::string error;
+    auto staging = BoardStaging::begin(destination, error);
+    if (!staging) return failure(error, scan.skipped);
+
+    std::vector<media::ImportJob> jobs;
+    jobs.reserve(scan.fileCount());
+    for (const auto& category : scan.categories) {
+        for (const auto& file : category.files) {
+            jobs.push_back({file.path, staging->folder() /
+                                           (".import-" + std::to_string(jobs.size()) + ".aiff")});
+        }
+    }
+    auto outcomes = m_engine.run(jobs, cancellation, [&](const media::ImportProgress& step) {
+        if (progress) progress(step.finished, step.total);
+    });
+    if (cancellation.isCancelled()) {
+        BoardMakerReport report = failure("cancelled", scan.skipped);
+        report.cancelled = true;
+        return report;
+    }
+
+    BoardMakerReport report;
+    report.skipped = std::move(scan.skipped);
+    const auto converted = static_cast<std::size_t>(std::count_if(
+        outcomes.begin(), outcomes.end(), [](const auto& outcome) { return outcome.converted; }));
+    std::vector<CatalogueCategory> categories;
+    std::size_t job = 0;
+    std::size_t number = 0;
+    for (const auto& category : scan.categories) {
+        CatalogueCategory written{category.title, {}};
+        for (const auto& file : category.files) {
+            const auto& outcome = outcomes.at(job);
+            const auto& staged = jobs.at(job).destination;
+            ++job;
+            if (!outcome.converted) {
+                report.skipped.push_back(file.path.string() + ": skipped: " + outcome.failure);
+                continue;
+            }
+            std::string audioNo = audioNumber(number++, converted);
+            fs::rename(staged, staging->folder() / (audioNo + ".aiff"), failed);
+            if (failed) return failure("cannot name a sound: " + failed.message(), report.skipped);
+            report.audioSeconds += outcome.seconds;
+            written.sounds.push_back({std::move(audioNo), file.label});
+        }
+        if (!written.sounds.empty()) categories.push_back(std::move(written));
+    }
+    if (converted == 0) {
+        return failure("none of the files in " + source.string() + " could be read as audio",
+                       report.skipped);
+    }
+
+    BoardIdentity identity;
+    identity.name = staging->destination().filename().string();
+    identity.identifier = BoardIdentity::identifierOfBoard(destination)
+                              .value_or(BoardIdentity::generatedIdentifier());
+    const std::string info = platform::PropertyList::toBytes(identity.infoDictionary());
+    const std::string catalogue = CatalogueWriter::catalogueText(categories);
+    if (!readsBackAs(catalogue, categories)) {
+        return failure("the catalogue did not read back as written", report.skipped);
+    }
+    if (info.empty() || !platform::writeFileDurably(staging->folder() / "Info.plist", info) ||
+        !platform::writeFileDurably(staging->folder() / "Data.XML", catalogue)) {
+        return failure("cannot write the catalogue", report.skipped);
+    }
+    if (!staging->commit(error)) return failure(error, report.skipped);
+
+    report.made = true;
+    report.soundCount = converted;
+    report.categoryCount = categories.size();
+    return report;
+}

@@ -1,0 +1,19 @@
+# Boards: import throughput and peak memory of `soundboard --make-board` on
+# generated clips against the same work done by hand with sox, and the main
+# page of a board of 10,000 sounds.
+if(TARGET soundboard)
+    sb_add_benchmark(board_import SOURCES ${CMAKE_CURRENT_LIST_DIR}/BoardImportBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS PkgConfig::SNDFILE)
+    add_dependencies(bench_board_import soundboard)
+    target_compile_definitions(bench_board_import PRIVATE
+        SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>"
+        SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
+endif()
+if(TARGET soundboard_app)
+    sb_add_benchmark(board_open SOURCES ${CMAKE_CURRENT_LIST_DIR}/BoardOpenBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS soundboard_app)
+    target_compile_definitions(bench_board_open PRIVATE
+        SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
+endif()

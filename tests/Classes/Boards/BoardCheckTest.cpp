@@ -1,0 +1,182 @@
+// --check-board's reader: a table of broken boards, each with the exact lines
+// it must report, and whether the board is still usable.
+
+#include "Classes/Boards/BoardChecker.h"
+#include "Classes/Boards/BoardCommands.h"
+#include "Classes/Boards/CatalogueCheck.h"
+
+#include "TestAudio.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BrokenBoard {
+    const char* name;
+    const char* catalogue;  // nullptr: no Data.XML
+    std::vector<std::string> goodSounds;
+    std::vector<std::string> garbageSounds;
+    std::vector<std::string> expected;  // each reported line starts with one of these, in order
+    bool usable;
+};
+
+void PrintTo(const BrokenBoard& row, std::ostream* out) {
+    *out << row.name;
+}
+
+fs::path writeBoard(const BrokenBoard& row) {
+    const fs::path board = sbtest::tempDir() / "board";
+    fs::create_directories(board);
+    if (row.catalogue != nullptr) sbtest::writeFile(board / "Data.XML", row.catalogue);
+    for (const auto& name : row.goodSounds) {
+        testaudio::writeTone(board / (name + ".aiff"),
+                             {testaudio::aiffFormat(), 22050, 1, 0.1, 0.3, 440.0});
+    }
+    for (const auto& name : row.garbageSounds) {
+        sbtest::writeFile(board / (name + ".aiff"),
+                          "FORM\x00\x00\x00\x04"
+                          "AIFF");
+    }
+    return board;
+}
+
+class BrokenBoards : public testing::TestWithParam<BrokenBoard> {};
+
+TEST_P(BrokenBoards, ReportEveryProblemWithFileAndLine) {
+    const BrokenBoard& row = GetParam();
+    const BoardCheck check = BoardCheck::ofFolder(writeBoard(row));
+    std::vector<std::string> lines;
+    for (const auto& problem : check.problems) lines.push_back(problem.text());
+    ASSERT_EQ(lines.size(), row.expected.size()) << testing::PrintToString(lines);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].rfind(row.expected[i], 0), 0u) << lines[i];
+    }
+    EXPECT_EQ(check.usable(), row.usable);
+}
+
+const char* const kGood =
+    "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"001\" label=\"One\"/>\n</DT>\n</Sounds>\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrokenBoards,
+    testing::Values(
+        BrokenBoard{"good", kGood, {"001"}, {}, {}, true},
+        BrokenBoard{"no_catalogue",
+                    nullptr,
+                    {"001"},
+                    {},
+                    {"Data.XML: error: missing or unreadable"},
+                    false},
+        BrokenBoard{"not_well_formed",
+                    "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"001\" label=\"One\"/>\n</Sounds>\n",
+                    {"001"},
+                    {},
+                    {"Data.XML:4: error: not well formed: mismatched tag"},
+                    false},
+        BrokenBoard{"empty_file", "", {}, {}, {"Data.XML:1: error: not well formed"}, false},
+        BrokenBoard{"no_category",
+                    "<Sounds>\n</Sounds>\n",
+                    {},
+                    {},
+                    {"Data.XML: error: no category"},
+                    false},
+        BrokenBoard{"category_without_title",
+                    "<Sounds>\n<DT>\n<DS audio_no=\"001\" label=\"One\"/>\n</DT>\n</Sounds>\n",
+                    {"001"},
+                    {},
+                    {"Data.XML:2: error: a category without title"},
+                    false},
+        BrokenBoard{"entry_without_audio_no",
+                    "<Sounds>\n<DT title=\"A\">\n<DS label=\"One\"/>\n</DT>\n</Sounds>\n",
+                    {},
+                    {},
+                    {"Data.XML:3: error: a sound entry without audio_no"},
+                    false},
+        BrokenBoard{"entry_without_label",
+                    "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"001\"/>\n</DT>\n</Sounds>\n",
+                    {"001"},
+                    {},
+                    {"Data.XML:3: error: a sound entry without label"},
+                    false},
+        BrokenBoard{"missing_sound",
+                    kGood,
+                    {},
+                    {},
+                    {"Data.XML:3: error: sound file 001.aiff is missing"},
+                    false},
+        BrokenBoard{
+            "undecodable_sound", kGood, {}, {"001"}, {"001.aiff: error: cannot be decoded"}, false},
+        BrokenBoard{
+            "path_like_numbers",
+            "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"../../etc/passwd\" label=\"x\"/>\n"
+            "<DS audio_no=\"..\" label=\"y\"/>\n<DS audio_no=\"\" label=\"z\"/>\n</DT>\n</Sounds>",
+            {},
+            {},
+            {"Data.XML:3: error: audio number \"../../etc/passwd\" is not a plain file name",
+             "Data.XML:4: error: audio number \"..\" is not a plain file name",
+             "Data.XML:5: error: audio number \"\" is not a plain file name"},
+            false},
+        BrokenBoard{
+            "vibration_key",
+            "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"vibrate\" label=\"x\"/>\n</DT>\n</Sounds>",
+            {"vibrate"},
+            {},
+            {"Data.XML:3: error: audio number \"vibrate\" is the key of the vibration setting",
+             "vibrate.aiff: note: no entry names this sound"},
+            false},
+        BrokenBoard{
+            "shared_number_with_two_labels",
+            "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"001\" label=\"One\"/>\n"
+            "<DS audio_no=\"001\" label=\"Uno\"/>\n<DS audio_no=\"001\" label=\"One\"/>\n"
+            "</DT>\n</Sounds>",
+            {"001"},
+            {},
+            {"Data.XML:4: note: audio number 001 is also used with another label on line 3"},
+            true},
+        BrokenBoard{"unnamed_sound_files",
+                    kGood,
+                    {"001", "002", "zzz"},
+                    {},
+                    {"002.aiff: note: no entry names this sound",
+                     "zzz.aiff: note: no entry names this sound"},
+                    true},
+        BrokenBoard{"text_where_entries_go",
+                    "<Sounds>\nstray\n<DT title=\"A\">\n<![CDATA[ignored]]>oops\n"
+                    "<DS audio_no=\"001\" label=\"One\"/>\n</DT>\n</Sounds>",
+                    {"001"},
+                    {},
+                    {"Data.XML:2: error: text where a category should be",
+                     "Data.XML:4: error: text where a sound entry should be"},
+                    false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BoardCheck, AFolderThatIsNotThereIsReportedNotFollowed) {
+    const BoardCheck check = BoardCheck::ofFolder(sbtest::tempDir() / "nowhere");
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_FALSE(check.usable());
+}
+
+TEST(BoardCheck, TheCommandLineExitsZeroOnlyForAUsableBoard) {
+    BrokenBoard good{"good", kGood, {"001"}, {}, {}, true};
+    const std::string folder = writeBoard(good).string();
+    std::vector<std::string> words = {"soundboard", "--check-board", folder};
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    EXPECT_EQ(runBoardCommandLine(static_cast<int>(argv.size()), argv.data()), 0);
+    fs::remove(fs::path(folder) / "001.aiff");
+    EXPECT_EQ(runBoardCommandLine(static_cast<int>(argv.size()), argv.data()), 1);
+    argv.pop_back();
+    EXPECT_EQ(runBoardCommandLine(static_cast<int>(argv.size()), argv.data()), 1);
+}
+
+TEST(CatalogueCheck, TheBundledCatalogueHasNoProblem) {
+    const auto check =
+        CatalogueCheck::ofText(sbtest::readFile(sbtest::sourceBundle() / "Data.XML"));
+    EXPECT_TRUE(check.problems.empty()) << check.problems.front().text();
+    EXPECT_GT(check.entries.size(), 8u);
+}
+
+}  // namespace
