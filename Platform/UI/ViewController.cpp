@@ -39,9 +39,9 @@ std::optional<std::string> ViewController::performDefaultAction() {
     // Held: the action may release this page's view, or the page itself.
     auto keepPage = weak_from_this().lock();
     auto control = m_defaultControl.lock();
-    const View* root = control.get();
-    while (root != nullptr && root->superview() != nullptr) root = root->superview();
-    if (control && m_view && root == m_view.get()) {
+    const View* ancestor = control.get();
+    while (ancestor != nullptr && ancestor != m_view.get()) ancestor = ancestor->superview();
+    if (control && m_view && ancestor == m_view.get()) {
         // Pressed as a tap on it would: a disabled button does nothing.
         std::string name = control->accessibilityName();
         const Rect frame = control->frame();
