@@ -1,5 +1,6 @@
 #include "Classes/ApplicationClasses.h"
 #include "Classes/Boards/BoardCommands.h"
+#include "Classes/ScreenshotTourOfPages.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/ApplicationHost.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
     registerApplicationClasses();
+    platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
     if (!platform::installWindowHost(argc, argv)) return 1;
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

@@ -6,12 +6,14 @@
 #include "HostOptions.h"
 #include "HostWindow.h"
 #include "MemoryWarningSignal.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/UI/Application.h"
+#include "Platform/UI/ScreenshotTour.h"
 #include "Platform/UI/TerminationSignals.h"
 #include "QtMessageLog.h"
 #include "RunLoopBridge.h"
-#include "ScreenshotTour.h"
+#include "ScreenshotTourRunner.h"
 
 #include <QApplication>
 
@@ -23,8 +25,19 @@
 namespace platform {
 namespace {
 
-// The desktop entry the window belongs to (its icon and name in the shell).
-constexpr const char* kDesktopFileName = "org.soundboard.Soundboard";
+// The desktop entry the window belongs to (its icon and name in the shell) is
+// named after the bundle's identifier.
+QString desktopFileName() {
+    auto bundle = Bundle::mainBundle();
+    return bundle ? QString::fromStdString(bundle->bundleIdentifier()) : QString();
+}
+
+// The bundle's name (CFBundleName), for a command line without a program name.
+std::string bundleName() {
+    auto bundle = Bundle::mainBundle();
+    auto name = bundle ? bundle->stringForInfoKey("CFBundleName") : std::nullopt;
+    return name && !name->empty() ? *name : std::string("application");
+}
 
 int runWindow(Application& application, const HostOptions& options) {
     HostWindow window(application, options);
@@ -43,7 +56,8 @@ int runWindow(Application& application, const HostOptions& options) {
 
 int runScreenshots(Application& application, const HostOptions& options) {
     HostWindow window(application, options);
-    const bool written = ScreenshotTour(window, application).run(options.screenshotDir);
+    const bool written = ScreenshotTourRunner(window, application)
+                             .run(ScreenshotTour::applicationTour(), options.screenshotDir);
     const int status = written ? 0 : 1;
     application.terminate(status);
     return status;
@@ -70,12 +84,12 @@ int DesktopHost::run(Application& application, const LaunchArguments& arguments)
     QtMessageLog::install();
     // Qt keeps references to these for the application's life. Only the program
     // name is passed on: our options are not Qt's to read.
-    std::string programName = arguments.programName.empty() ? "soundboard" : arguments.programName;
+    std::string programName = arguments.programName.empty() ? bundleName() : arguments.programName;
     std::vector<char*> qtArguments{programName.data(), nullptr};
     int qtArgumentCount = 1;
     QApplication qtApplication(qtArgumentCount, qtArguments.data());
     QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    QGuiApplication::setDesktopFileName(desktopFileName());
     HostFonts::install();
 
     application.setURLOpener(DesktopURLOpener::open);

@@ -8,6 +8,7 @@
 #include "Platform/UI/Window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -18,31 +19,52 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 
 namespace platform {
 namespace {
 
 constexpr int kDefaultWidth = 320;
 constexpr int kDefaultHeight = 480;
+// The Info.plist key of the window's accessible description.
+constexpr std::string_view kAccessibleDescriptionKey = "SBWindowAccessibleDescription";
 
 double now() {
     return RunLoop::main().now();
 }
 
-QString displayName() {
-    if (auto bundle = Bundle::mainBundle()) {
-        if (auto name = bundle->stringForInfoKey("CFBundleDisplayName"); name && !name->empty()) {
-            return QString::fromStdString(*name);
-        }
+// The first of `keys` that the main bundle's Info.plist gives as a text that is not empty.
+std::optional<std::string> infoText(std::initializer_list<std::string_view> keys) {
+    auto bundle = Bundle::mainBundle();
+    if (!bundle) return std::nullopt;
+    for (auto key : keys) {
+        if (auto text = bundle->stringForInfoKey(key); text && !text->empty()) return text;
     }
-    return QStringLiteral("Soundboard");
+    return std::nullopt;
+}
+
+// The window's title and accessible name: the bundle's display name, else its
+// name, else the program's.
+QString displayName() {
+    if (auto name = infoText({"CFBundleDisplayName", "CFBundleName"})) {
+        return QString::fromStdString(*name);
+    }
+    return QCoreApplication::applicationName();
+}
+
+// What assistive technology reads about the window as a whole (how to use it).
+QString windowDescription() {
+    auto description = infoText({kAccessibleDescriptionKey});
+    return description ? QString::fromStdString(*description) : QString();
 }
 
 QIcon applicationIcon() {
-    if (auto bundle = Bundle::mainBundle()) {
-        if (auto path = bundle->pathForResource("soundboard", "png")) {
-            return QIcon(QString::fromStdString(*path));
-        }
+    auto bundle = Bundle::mainBundle();
+    auto file = infoText({"CFBundleIconFile"});
+    if (!bundle || !file) return {};
+    if (auto path = bundle->pathForResource(*file, "")) {
+        return QIcon(QString::fromStdString(*path));
     }
     return {};
 }
@@ -60,7 +82,7 @@ std::optional<InputRouter::Key> routedKey(int key) {
         case Qt::Key_Backspace:
             return InputRouter::Key::kBack;
         case Qt::Key_Space:
-            return InputRouter::Key::kPlay;
+            return InputRouter::Key::kDefaultAction;
         default:
             return std::nullopt;
     }
@@ -89,9 +111,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     setWindowTitle(displayName());
     setWindowIcon(applicationIcon());
     setAccessibleName(displayName());
-    setAccessibleDescription(
-        QStringLiteral("Sound clips by category; arrows choose, Enter opens, "
-                       "Space plays, Escape goes back"));
+    setAccessibleDescription(windowDescription());
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 

@@ -2,7 +2,6 @@
 
 #include "NavigationBarLayout.h"
 #include "NavigationSites.h"
-#include "Platform/UI/Button.h"
 #include "Platform/UI/WebView.h"
 #include "WebContentCache.h"
 
@@ -136,15 +135,18 @@ std::optional<std::string> InputRouter::key(View& root, Key key) {
         if (!stack->popViewControllerAnimated(true)) return std::nullopt;
         return std::string("Back");
     }
+    if (key == Key::kDefaultAction) {
+        const NavigationSites sites(root);
+        const NavigationSite* site = sites.outermost();
+        if (site == nullptr || site->controller->viewControllers().empty()) return std::nullopt;
+        // Held: the action may pop the page.
+        const auto top = site->controller->viewControllers().back();
+        if (!top->isViewLoaded()) return std::nullopt;
+        return top->performDefaultAction();
+    }
     View* page = topPageView(root);
     if (page == nullptr) return std::nullopt;
     const auto keepPage = page->weak_from_this().lock();
-    if (key == Key::kPlay) {
-        auto play = std::dynamic_pointer_cast<Button>(page->findView("Play"));
-        if (!play) return std::nullopt;
-        play->sendActions();
-        return play->accessibilityName();
-    }
     auto table = firstTable(*page);
     if (!table) return std::nullopt;
     table->layoutIfNeeded();

@@ -1,24 +1,21 @@
 #pragma once
 
 #include "NavigationSites.h"
+#include "ViewPainters.h"
 
 #include <QPainter>
 #include <QRectF>
 
 namespace platform {
 
-class Button;
-class Label;
 class PageTransitions;
-class TableView;
-class TableViewCell;
 class WebContentCache;
-class WebView;
-struct IndexPath;
 
 // Draws the UI model as it stands at one instant: presentation frames and
 // alphas, so running animations show their current step. The whole tree is
 // drawn on every frame; the model is small and this keeps the host stateless.
+// Each view is drawn by the painter of its type (ViewPainters); this class
+// draws what belongs to no view type: navigation stacks, their bars and slides.
 class ModelPainter {
   public:
     ModelPainter(WebContentCache& web, const PageTransitions& transitions)
@@ -31,26 +28,15 @@ class ModelPainter {
                double pageShake);
 
   private:
-    struct Pass {
-        const NavigationSites& sites;
-        double now;
-        double pageShake;
-    };
-    void paintView(QPainter& painter, const View& view, const Pass& pass, bool highlighted);
-    void paintOwnContent(QPainter& painter, const View& view, const QRectF& bounds,
-                         bool highlighted);
-    void paintSubviews(QPainter& painter, const View& view, const Pass& pass, bool highlighted);
-    void paintTable(QPainter& painter, const TableView& table, const Pass& pass);
-    void paintCell(QPainter& painter, const TableView& table, IndexPath indexPath,
-                   const TableViewCell& cell, const Pass& pass);
-    void paintStack(QPainter& painter, const NavigationSite& site, const Pass& pass);
-    void paintBar(QPainter& painter, const NavigationSite& site, const Pass& pass);
-    void paintWeb(QPainter& painter, const WebView& webView, const QRectF& bounds);
-    static void paintLabel(QPainter& painter, const Label& label, const QRectF& bounds,
-                           bool highlighted);
+    class Scene;
+    void paintView(QPainter& painter, const View& view, Scene& scene, bool highlighted);
+    void paintSubviews(QPainter& painter, const View& view, Scene& scene, bool highlighted);
+    void paintStack(QPainter& painter, const NavigationSite& site, Scene& scene);
+    void paintBar(QPainter& painter, const NavigationSite& site, Scene& scene);
 
     WebContentCache& m_web;
     const PageTransitions& m_transitions;
+    ViewPainters m_painters;
 };
 
 }  // namespace platform

@@ -11,7 +11,7 @@ TemporaryUserDefaults::TemporaryUserDefaults() {
     std::error_code error;
     const auto base = std::filesystem::temp_directory_path(error);
     if (error) return;
-    std::string pattern = (base / "soundboard-defaults-XXXXXX").string();
+    std::string pattern = (base / "screenshot-defaults-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) return;

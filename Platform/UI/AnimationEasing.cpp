@@ -1,7 +1,5 @@
 #include "AnimationEasing.h"
 
-#include "View.h"
-
 #include <cmath>
 
 namespace platform {

@@ -23,7 +23,7 @@ void Application::resetSharedApplication() {
     auto delegate = std::move(application.m_delegate);
     application.m_topLevelObjects.clear();
     application.m_delegate = nullptr;
-    application.m_keyWindow.reset();
+    Window::setKeyWindow(nullptr);
     application.m_opener = nullptr;
     application.m_terminating = false;
     application.m_terminationStatus = 0;
@@ -31,6 +31,18 @@ void Application::resetSharedApplication() {
 
 void Application::setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
     m_delegate = std::move(delegate);
+}
+
+Window* Application::keyWindow() const {
+    return Window::keyWindow().get();
+}
+
+std::shared_ptr<Window> Application::keyWindowPointer() const {
+    return Window::keyWindow();
+}
+
+void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
+    Window::setKeyWindow(window);
 }
 
 bool Application::openURL(const URL& url) {

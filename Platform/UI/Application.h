@@ -27,9 +27,10 @@ class Application : public Object {
     ApplicationDelegate* delegate() const { return m_delegate.get(); }
     const std::shared_ptr<ApplicationDelegate>& delegatePointer() const { return m_delegate; }
 
-    Window* keyWindow() const { return m_keyWindow.lock().get(); }
-    std::shared_ptr<Window> keyWindowPointer() const { return m_keyWindow.lock(); }
-    void setKeyWindow(const std::shared_ptr<Window>& window) { m_keyWindow = window; }
+    // The key window (Window keeps it; see Window::makeKeyAndVisible).
+    Window* keyWindow() const;
+    std::shared_ptr<Window> keyWindowPointer() const;
+    void setKeyWindow(const std::shared_ptr<Window>& window);
 
     // Hands `url` to the desktop's handler and reports whether it was handed over.
     // The default opener spawns `xdg-open URL` with an argument vector (never a
@@ -68,7 +69,6 @@ class Application : public Object {
 
   private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
-    std::weak_ptr<Window> m_keyWindow;
     URLOpener m_opener;
     std::vector<std::shared_ptr<Object>> m_topLevelObjects;
     bool m_terminating = false;

@@ -1,7 +1,8 @@
 #include "ApplicationHost.h"
 
 #include "Application.h"
-#include "LayoutLoader.h"
+#include "LayoutRegistry.h"
+#include "MainWindowLoader.h"
 #include "NavigationController.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
@@ -84,7 +85,7 @@ int launch(const LaunchArguments& arguments, const char* principalClassName,
         keep.push_back(std::move(object));
     }
     // The layout logs its own line when it fails.
-    auto mainWindow = LayoutLoader::loadMainWindowLayout(bundle->mainLayoutName(), bundle);
+    auto mainWindow = MainWindowLoader::load(bundle->mainLayoutName(), bundle);
     if (!mainWindow) return 1;
     if (mainWindow->applicationDelegate) application.setDelegate(mainWindow->applicationDelegate);
     for (auto& [id, object] : mainWindow->objects) keep.push_back(object);

@@ -6,11 +6,17 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 // A push button: a title or an image; a tap inside it runs its action.
 class Button : public View {
   public:
     using View::View;
     std::string_view typeName() const override { return "Button"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<Button>& attributes);
 
     const std::string& title() const { return m_title; }
     void setTitle(std::string title) { m_title = std::move(title); }

@@ -5,6 +5,9 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 // Shows an image scaled to its frame; its alpha is the view's alpha.
 class ImageView : public View {
   public:
@@ -12,6 +15,9 @@ class ImageView : public View {
     // A view the size of the image (at the origin), showing it.
     static std::shared_ptr<ImageView> initWithImage(std::shared_ptr<Image> image);
     std::string_view typeName() const override { return "ImageView"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<ImageView>& attributes);
 
     const std::shared_ptr<Image>& image() const { return m_image; }
     void setImage(std::shared_ptr<Image> image) { m_image = std::move(image); }

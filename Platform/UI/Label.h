@@ -4,6 +4,9 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 enum TextAlignment : int {
     kTextAlignmentLeft = 0,
     kTextAlignmentCenter = 1,
@@ -14,6 +17,9 @@ class Label : public View {
   public:
     using View::View;
     std::string_view typeName() const override { return "Label"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<Label>& attributes);
 
     const std::string& text() const { return m_text; }
     void setText(std::string text) { m_text = std::move(text); }

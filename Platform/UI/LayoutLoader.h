@@ -1,47 +1,36 @@
 #pragma once
 
+#include "Action.h"
 #include "LayoutRegistry.h"
 #include "View.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace platform {
 
-class ApplicationDelegate;
 class Bundle;
-class NavigationController;
-class Window;
 
-// Reads layout files (`<Name>.layout` in a bundle) and builds what they describe.
-// Every failure is reported as exactly one log line naming the file and the
-// problem, and yields nothing; a failed load connects nothing to its owner.
+// Reads page layouts (`<Name>.layout` in a bundle) and builds the view tree
+// they describe. Every failure is reported as exactly one log line naming the
+// file and the problem, and yields nothing; a failed load connects nothing to
+// its owner. The main window layout has a loader of its own (MainWindowLoader).
 class LayoutLoader {
   public:
-    // The view tree of page layout `name` of `bundle` (null: the main bundle),
-    // with outlets, actions and delegates connected to `owner`, which `info` describes.
-    static std::shared_ptr<View> loadPageLayout(std::string_view name,
-                                                const std::shared_ptr<Bundle>& bundle,
-                                                Object& owner, const LayoutClassInfo& info);
-
-    // What the main window layout made. Holding it keeps every object alive.
-    struct MainWindow {
-        std::shared_ptr<ApplicationDelegate> applicationDelegate;  // role="applicationDelegate"
-        std::shared_ptr<Window> window;
-        std::vector<std::shared_ptr<NavigationController>> navigationControllers;
-        // Every object the layout made, by id, in document order.
-        std::vector<std::pair<std::string, std::shared_ptr<Object>>> objects;
-
-        std::shared_ptr<Object> object(std::string_view id) const;
+    // What a page layout made and marked.
+    struct Page {
+        std::shared_ptr<View> view;  // null when the load failed
+        // The owner's action the layout marks as the page's default
+        // (defaultAction="name"); empty when it marks none.
+        Action defaultAction;
+        // The first control of the tree whose action is the default one, or null.
+        std::shared_ptr<View> defaultControl;
     };
 
-    // Creates and connects the objects of the main window layout `name`.
-    static std::optional<MainWindow> loadMainWindowLayout(std::string_view name,
-                                                          const std::shared_ptr<Bundle>& bundle);
+    // The view tree of page layout `name` of `bundle` (null: the main bundle),
+    // with outlets, actions and delegates connected to `owner`, which `info` describes.
+    static Page loadPageLayout(std::string_view name, const std::shared_ptr<Bundle>& bundle,
+                               Object& owner, const LayoutClassInfo& info);
 };
 
 }  // namespace platform

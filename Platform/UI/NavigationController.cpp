@@ -1,7 +1,6 @@
 #include "NavigationController.h"
 
 #include "Platform/Foundation/RunLoop.h"
-#include "TableView.h"
 
 #include <algorithm>
 
@@ -12,15 +11,6 @@ namespace {
 std::vector<std::weak_ptr<NavigationController>>& allNavigationControllers() {
     static std::vector<std::weak_ptr<NavigationController>> all;
     return all;
-}
-
-void placeView(View& view, Rect frame) {
-    // TableView lays out its rows in its own setFrame, which View's does not reach.
-    if (auto* table = dynamic_cast<TableView*>(&view)) {
-        table->setFrame(frame);
-    } else {
-        view.setFrame(frame);
-    }
 }
 
 }  // namespace
@@ -109,7 +99,7 @@ void NavigationController::layoutPages() {
     if (auto bar = m_barView.lock()) bar->setFrame({0, 0, bounds.width, kNavigationBarHeight});
     if (auto shown = m_shownView.lock(); shown && shown->superview() == m_view.get()) {
         double height = std::max(0.0, bounds.height - kNavigationBarHeight);
-        placeView(*shown, {0, kNavigationBarHeight, bounds.width, height});
+        shown->setFrame({0, kNavigationBarHeight, bounds.width, height});
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ScrollView.h"
 
+#include "LayoutAttributes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +37,10 @@ void ScrollView::setContentOffset(Point offset) {
 
 void ScrollView::layoutSubviews() {
     m_contentOffset = clampedOffset(m_contentOffset);
+}
+
+void ScrollView::describeLayoutAttributes(LayoutAttributes<ScrollView>& attributes) {
+    attributes.size("contentSize", &ScrollView::setContentSize);
 }
 
 }  // namespace platform

@@ -4,12 +4,18 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 // A view whose content is larger than its frame. Subviews are laid out in
 // content coordinates; the content offset says which part is shown.
 class ScrollView : public View {
   public:
     using View::View;
     std::string_view typeName() const override { return "ScrollView"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<ScrollView>& attributes);
 
     Size contentSize() const { return m_contentSize; }
     virtual void setContentSize(Size size);

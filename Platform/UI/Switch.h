@@ -5,11 +5,17 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 // An on/off switch. setOn from code never runs the action; a user's toggle does.
 class Switch : public View {
   public:
     using View::View;
     std::string_view typeName() const override { return "Switch"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<Switch>& attributes);
 
     bool isOn() const { return m_on; }
     void setOn(bool on, bool animated = false) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "IndexPath.h"
 #include "Platform/Graphics/Geometry.h"
-#include "TableView.h"
 
 #include <optional>
 #include <vector>

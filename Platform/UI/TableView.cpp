@@ -1,5 +1,6 @@
 #include "TableView.h"
 
+#include "LayoutAttributes.h"
 #include "TableRowGeometry.h"
 
 #include <algorithm>
@@ -262,10 +263,6 @@ void TableView::scrollToRowAtIndexPath(IndexPath indexPath) {
     setContentOffset(offset);
 }
 
-void TableView::setFrame(Rect frame) {
-    View::setFrame(frame);
-}
-
 void TableView::layoutSubviews() {
     if (m_needsReload) {
         ScrollView::layoutSubviews();
@@ -281,6 +278,16 @@ void TableView::setContentOffset(Point offset) {
     const Point before = m_contentOffset;
     ScrollView::setContentOffset(offset);
     if (m_contentOffset != before) layoutVisibleCells();
+}
+
+void TableView::describeLayoutAttributes(LayoutAttributes<TableView>& attributes) {
+    attributes
+        .choice<int>("style", &TableView::setStyle,
+                     {{"plain", kTableViewStylePlain}, {"grouped", kTableViewStyleGrouped}})
+        .number("rowHeight", &TableView::setRowHeight, LayoutAttributeValue::Range::positive())
+        .color("separatorColor", &TableView::setSeparatorColor)
+        .owner<TableViewDataSource>("dataSource", "a table data source", &TableView::setDataSource)
+        .owner<TableViewDelegate>("delegate", "a table delegate", &TableView::setDelegate);
 }
 
 }  // namespace platform

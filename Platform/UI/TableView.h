@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IndexPath.h"
 #include "ScrollView.h"
 #include "TableViewCell.h"
 
@@ -13,16 +14,11 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 class TableView;
 class TableRowGeometry;
-
-struct IndexPath {
-    int section = 0;
-    int row = 0;
-    static IndexPath indexPathForRowInSection(int row, int section) { return {section, row}; }
-    bool operator==(const IndexPath&) const = default;
-    auto operator<=>(const IndexPath&) const = default;
-};
 
 // What a table asks of its data source. Empty defaults.
 class TableViewDataSource {
@@ -55,6 +51,9 @@ class TableView : public ScrollView {
     explicit TableView(Rect frame);
     ~TableView() override;
     std::string_view typeName() const override { return "TableView"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<TableView>& attributes);
 
     // Non-owning; a data source or delegate that has gone is treated as absent.
     void setDataSource(std::weak_ptr<TableViewDataSource> dataSource);
@@ -95,7 +94,6 @@ class TableView : public ScrollView {
     // Scrolls the least amount that shows the row whole.
     void scrollToRowAtIndexPath(IndexPath indexPath);
 
-    void setFrame(Rect frame);
     void setContentOffset(Point offset) override;
 
     // The most sections a table lists; a data source answering more is cut to it.

@@ -1,6 +1,7 @@
 #include "View.h"
 
 #include "AnimationTransaction.h"
+#include "LayoutAttributes.h"
 #include "Platform/Foundation/RunLoop.h"
 
 #include <algorithm>
@@ -216,6 +217,16 @@ void View::performWithoutAnimation(const std::function<void()>& changes) {
         ~Resume() { AnimationTransaction::resume(); }
     } resume;
     if (changes) changes();
+}
+
+void View::describeLayoutAttributes(LayoutAttributes<View>& attributes) {
+    attributes.text("id", &View::setLayoutId)
+        .rect("frame", &View::setFrame)
+        .number("alpha", &View::setAlpha, LayoutAttributeValue::Range::fraction())
+        .flag("hidden", &View::setHidden)
+        .color("backgroundColor", &View::setBackgroundColor)
+        .flag("clipsToBounds", &View::setClipsToBounds)
+        .text("accessibilityName", &View::setAccessibilityName);
 }
 
 }  // namespace platform

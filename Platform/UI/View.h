@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnimationEasing.h"
 #include "Object.h"
 #include "Platform/Graphics/Color.h"
 #include "Platform/Graphics/Geometry.h"
@@ -13,13 +14,8 @@
 
 namespace platform {
 
-// Animation curves of an animation block.
-enum AnimationCurve : int {
-    kAnimationCurveEaseInOut = 0,
-    kAnimationCurveEaseIn = 1,
-    kAnimationCurveEaseOut = 2,
-    kAnimationCurveLinear = 3,
-};
+template <class T>
+class LayoutAttributes;
 
 // A node of the retained UI model. Owns its subviews (in order, back to front);
 // the superview link does not own and is cleared when the superview goes.
@@ -37,6 +33,8 @@ class View : public Object {
 
     // The layout type name ("View", "Label", ...), used by the host and in logs.
     virtual std::string_view typeName() const { return "View"; }
+    // The attributes every view takes in layouts (id, frame, alpha, ...).
+    static void describeLayoutAttributes(LayoutAttributes<View>& attributes);
 
     Rect frame() const { return m_frame; }
     void setFrame(Rect frame);
@@ -57,7 +55,7 @@ class View : public Object {
     bool isUserInteractionEnabled() const { return m_userInteractionEnabled; }
     void setUserInteractionEnabled(bool enabled) { m_userInteractionEnabled = enabled; }
 
-    // A name for assistive technology and for tests ("Play", "Vibrate").
+    // A name for assistive technology and for tests ("Back", "Done").
     const std::string& accessibilityName() const { return m_accessibilityName; }
     void setAccessibilityName(std::string name) { m_accessibilityName = std::move(name); }
     // The id a layout gave the view; empty when made by code.

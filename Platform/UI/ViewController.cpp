@@ -1,6 +1,5 @@
 #include "ViewController.h"
 
-#include "Application.h"
 #include "LayoutLoader.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Window.h"
@@ -26,7 +25,32 @@ const std::shared_ptr<View>& ViewController::view() {
 
 void ViewController::loadView() {
     if (m_layoutInfo)
-        m_view = LayoutLoader::loadPageLayout(m_nibName, m_bundle, *this, *m_layoutInfo);
+        takeLayout(LayoutLoader::loadPageLayout(m_nibName, m_bundle, *this, *m_layoutInfo));
+}
+
+void ViewController::takeLayout(LayoutLoader::Page page) {
+    m_view = std::move(page.view);
+    m_defaultAction = std::move(page.defaultAction);
+    m_defaultControl = page.defaultControl;
+}
+
+std::optional<std::string> ViewController::performDefaultAction() {
+    if (!m_defaultAction) return std::nullopt;
+    // Held: the action may release this page's view, or the page itself.
+    auto keepPage = weak_from_this().lock();
+    auto control = m_defaultControl.lock();
+    const View* ancestor = control.get();
+    while (ancestor != nullptr && ancestor != m_view.get()) ancestor = ancestor->superview();
+    if (control && m_view && ancestor == m_view.get()) {
+        // Pressed as a tap on it would: a disabled button does nothing.
+        std::string name = control->accessibilityName();
+        const Rect frame = control->frame();
+        control->tapAt({frame.width / 2, frame.height / 2});
+        return name;
+    }
+    const Action action = m_defaultAction;
+    action();
+    return std::string();
 }
 
 void ViewController::setView(std::shared_ptr<View> view) {
@@ -36,7 +60,7 @@ void ViewController::setView(std::shared_ptr<View> view) {
 
 bool ViewController::isViewOnScreen() const {
     if (!m_viewLoaded || !m_view) return false;
-    auto window = Application::sharedApplication().keyWindowPointer();
+    auto window = Window::keyWindow();
     if (!window) return false;
     const View* root = m_view.get();
     while (root->superview() != nullptr) root = root->superview();
@@ -62,12 +86,12 @@ void ViewController::setTitle(std::string title) {
 
 bool ViewController::loadLayout(std::string_view nibName, const std::shared_ptr<Bundle>& bundle,
                                 const LayoutClassInfo& info) {
-    auto view = LayoutLoader::loadPageLayout(nibName, bundle, *this, info);
-    if (!view) return false;
+    auto page = LayoutLoader::loadPageLayout(nibName, bundle, *this, info);
+    if (!page.view) return false;
     m_nibName = std::string(nibName);
     m_bundle = bundle;
     m_layoutInfo = &info;
-    m_view = std::move(view);
+    takeLayout(std::move(page));
     m_viewLoaded = false;
     return true;
 }

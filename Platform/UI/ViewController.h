@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Action.h"
+#include "LayoutLoader.h"
 #include "LayoutRegistry.h"
 #include "NavigationItem.h"
 #include "Object.h"
@@ -7,6 +9,7 @@
 #include "View.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,6 +86,14 @@ class ViewController : public Object {
     void setTitle(std::string title);
     const std::string& nibName() const { return m_nibName; }
 
+    // The action the page's layout marks as its default (defaultAction="name"
+    // on the layout): what the keyboard's default key does. Performed as a tap
+    // on the first control of the shown view that sends it (a disabled button
+    // then does nothing), else called directly. Returns the tapped control's
+    // accessibility name (empty when none was tapped), or none when the layout
+    // marks no default action.
+    std::optional<std::string> performDefaultAction();
+
     // Builds the view tree of layout `nibName` and connects it to this page as
     // `info` declares. False (with one log line) on any failure.
     bool loadLayout(std::string_view nibName, const std::shared_ptr<Bundle>& bundle,
@@ -90,7 +101,10 @@ class ViewController : public Object {
 
   private:
     friend class NavigationController;
+    void takeLayout(LayoutLoader::Page page);
     std::shared_ptr<View> m_view;
+    Action m_defaultAction;
+    std::weak_ptr<View> m_defaultControl;  // inside m_view when set
     bool m_viewLoaded = false;
     std::string m_nibName;
     std::shared_ptr<Bundle> m_bundle;

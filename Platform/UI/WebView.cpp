@@ -1,6 +1,7 @@
 #include "WebView.h"
 
 #include "HTMLLinkScanner.h"
+#include "LayoutAttributes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -157,6 +158,10 @@ void WebView::load(const URLRequest& request) {
             m_links.push_back({std::move(link.href), std::move(link.text), std::move(*resolved)});
         }
     }
+}
+
+void WebView::describeLayoutAttributes(LayoutAttributes<WebView>& attributes) {
+    attributes.owner<WebViewDelegate>("delegate", "a web view delegate", &WebView::setDelegate);
 }
 
 }  // namespace platform

@@ -12,6 +12,9 @@
 
 namespace platform {
 
+template <class T>
+class LayoutAttributes;
+
 class WebView;
 
 enum WebViewNavigationType : int {
@@ -48,6 +51,9 @@ class WebView : public View {
   public:
     using View::View;
     std::string_view typeName() const override { return "WebView"; }
+
+    // The attributes layouts may give this type beyond those of every view.
+    static void describeLayoutAttributes(LayoutAttributes<WebView>& attributes);
 
     void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { m_delegate = std::move(delegate); }
 

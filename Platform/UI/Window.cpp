@@ -1,20 +1,31 @@
 #include "Window.h"
 
-#include "Application.h"
-
 namespace platform {
+namespace {
+
+// Main thread only, like the rest of the view model.
+std::weak_ptr<Window>& keyWindowSlot() {
+    static std::weak_ptr<Window> key;
+    return key;
+}
+
+}  // namespace
 
 void Window::makeKeyAndVisible() {
-    // The application holds its key window weakly; a window not owned by a
-    // shared pointer can be shown but never becomes key.
-    if (auto self = std::static_pointer_cast<Window>(weak_from_this().lock())) {
-        Application::sharedApplication().setKeyWindow(self);
-    }
+    if (auto self = std::static_pointer_cast<Window>(weak_from_this().lock())) setKeyWindow(self);
     m_visible = true;
 }
 
 bool Window::isKeyWindow() const {
-    return Application::sharedApplication().keyWindow() == this;
+    return keyWindow().get() == this;
+}
+
+std::shared_ptr<Window> Window::keyWindow() {
+    return keyWindowSlot().lock();
+}
+
+void Window::setKeyWindow(const std::shared_ptr<Window>& window) {
+    keyWindowSlot() = window;
 }
 
 }  // namespace platform

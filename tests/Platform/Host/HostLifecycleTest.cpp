@@ -3,6 +3,7 @@
 
 #include "HostSession.h"
 
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Host/LifecycleTracker.h"
 #include "Platform/Host/RunLoopBridge.h"
@@ -122,6 +123,26 @@ TEST(HostLifecycleTest, TheWindowsEventsReachTheDelegateInOrder) {
                              "Application Did Become Active",
                              "Application Will Terminate",
                          }));
+}
+
+}  // namespace
+
+namespace {
+
+// The window's title, accessible name and description and its icon come from
+// the bundle's Info.plist, not from the host.
+TEST(HostWindowIdentityTest, NameDescriptionAndIconComeFromTheBundle) {
+    hosttest::runSession([](hosttest::Session& session) {
+        auto bundle = platform::Bundle::mainBundle();
+        ASSERT_NE(bundle, nullptr);
+        const auto name = bundle->stringForInfoKey("CFBundleDisplayName");
+        const auto description = bundle->stringForInfoKey("SBWindowAccessibleDescription");
+        ASSERT_TRUE(name && description);
+        EXPECT_EQ(session.window.windowTitle().toStdString(), *name);
+        EXPECT_EQ(session.window.accessibleName().toStdString(), *name);
+        EXPECT_EQ(session.window.accessibleDescription().toStdString(), *description);
+        EXPECT_FALSE(session.window.windowIcon().isNull());
+    });
 }
 
 }  // namespace

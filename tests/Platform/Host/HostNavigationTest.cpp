@@ -173,6 +173,8 @@ TEST(HostNavigationTest, KeysMoveTheSelectionOpenPlayAndGoBack) {
         const auto plays = platform::playCount();
         key(Qt::Key_Space);
         EXPECT_EQ(platform::playCount(), plays + 1);
+        EXPECT_EQ(session.window.accessibleName().toStdString(), "Play")
+            << "Space pressed the control of the page's default action";
 
         key(Qt::Key_Escape);
         EXPECT_EQ(session.depth(), 1u);

@@ -2,8 +2,8 @@
 
 #include "Platform/Foundation/Log.h"
 #include "Platform/UI/ImageView.h"
-#include "Platform/UI/LayoutLoader.h"
 #include "Platform/UI/LayoutValues.h"
+#include "Platform/UI/MainWindowLoader.h"
 #include "Platform/UI/ScrollView.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 namespace {
 
 using platform::Color;
-using platform::LayoutLoader;
 using platform::LogCapture;
 using platform::Rect;
 using platform::ViewController;
@@ -182,6 +181,66 @@ TEST(LayoutTest, EveryAttributeOfEveryViewTypeReachesItsView) {
     EXPECT_EQ(table->numberOfRowsInSection(0), page->rows);
 }
 
+// The whole problem text of each attribute a view type refuses, word for word:
+// people search their logs for these lines.
+TEST(LayoutTest, EveryRefusedAttributeReadsTheSameWholeLine) {
+    const struct {
+        const char* element;
+        const char* problem;  // what follows "Layout <file>: "
+    } cases[] = {
+        {R"(<View colour="1"/>)", R"(unknown attribute "colour" on <View>)"},
+        {R"(<View frame="1,2"/>)", R"(bad value "1,2" for frame on <View>)"},
+        {R"(<View alpha="2"/>)", R"(bad value "2" for alpha on <View>)"},
+        {R"(<View hidden="1"/>)", R"(bad value "1" for hidden on <View>)"},
+        {R"(<View clipsToBounds="no"/>)", R"(bad value "no" for clipsToBounds on <View>)"},
+        {R"(<View backgroundColor="red"/>)", R"(bad value "red" for backgroundColor on <View>)"},
+        {R"(<View text="a"/>)", R"(unknown attribute "text" on <View>)"},
+        {R"(<Label fontSize="0"/>)", R"(bad value "0" for fontSize on <Label>)"},
+        {R"(<Label bold="yes"/>)", R"(bad value "yes" for bold on <Label>)"},
+        {R"(<Label alignment="middle"/>)",
+         R"(bad value "middle" for alignment (left, center or right) on <Label>)"},
+        {R"(<Label textColor="#12"/>)", R"(bad value "#12" for textColor on <Label>)"},
+        {R"(<Label lines="-1"/>)", R"(bad value "-1" for lines on <Label>)"},
+        {R"(<Label image="a.png"/>)", R"(unknown attribute "image" on <Label>)"},
+        {R"(<ImageView title="a"/>)", R"(unknown attribute "title" on <ImageView>)"},
+        {R"(<Button style="round"/>)",
+         R"(bad value "round" for style (rounded, info or custom) on <Button>)"},
+        {R"(<Button action="onPlay"/>)",
+         R"(class RecordingPage has no action "onPlay" on <Button>)"},
+        {R"(<Button on="true"/>)", R"(unknown attribute "on" on <Button>)"},
+        {R"(<Switch on="1"/>)", R"(bad value "1" for on on <Switch>)"},
+        {R"(<Switch action="onPlay"/>)",
+         R"(class RecordingPage has no action "onPlay" on <Switch>)"},
+        {R"(<Switch title="a"/>)", R"(unknown attribute "title" on <Switch>)"},
+        {R"(<ScrollView contentSize="1"/>)", R"(bad value "1" for contentSize on <ScrollView>)"},
+        {R"(<ScrollView rowHeight="1"/>)", R"(unknown attribute "rowHeight" on <ScrollView>)"},
+        {R"(<TableView style="list"/>)",
+         R"(bad value "list" for style (plain or grouped) on <TableView>)"},
+        {R"(<TableView rowHeight="0"/>)", R"(bad value "0" for rowHeight on <TableView>)"},
+        {R"(<TableView separatorColor="x"/>)",
+         R"(bad value "x" for separatorColor on <TableView>)"},
+        {R"(<TableView dataSource="page"/>)",
+         R"(bad value "page" for dataSource (only "owner") on <TableView>)"},
+        {R"(<TableView contentSize="1,1"/>)", R"(unknown attribute "contentSize" on <TableView>)"},
+        {R"(<WebView delegate="page"/>)",
+         R"(bad value "page" for delegate (only "owner") on <WebView>)"},
+        {R"(<WebView image="a.png"/>)", R"(unknown attribute "image" on <WebView>)"},
+        {R"(<Label outlet="table"/>)",
+         R"(outlet "table" of class RecordingPage cannot take a Label on <Label outlet="table">)"},
+        {R"(<TableViewCell/>)", R"(unknown view type <TableViewCell>)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.element);
+        auto bundle = uitest::makeBundle({{"Bad.layout", uitest::pageLayout("", c.element)}});
+        LogCapture log;
+        EXPECT_EQ(ViewController::initWithNibName<RecordingPage>("Bad", bundle), nullptr);
+        const auto lines = log.messages();
+        ASSERT_EQ(lines.size(), 1u);
+        const std::string ending = std::string(".layout: ") + c.problem;
+        EXPECT_TRUE(lines[0].ends_with(ending)) << lines[0];
+    }
+}
+
 TEST(LayoutTest, TheMainWindowLayoutMakesAndConnectsDelegateWindowAndStack) {
     platform::LayoutRegistry::registerClass<uitest::RecordingDelegate>("RecordingDelegate");
     platform::LayoutRegistry::registerClass<RecordingPage>("RootPage");
@@ -201,7 +260,7 @@ TEST(LayoutTest, TheMainWindowLayoutMakesAndConnectsDelegateWindowAndStack) {
 </layout>)"},
     });
     LogCapture log;
-    auto loaded = LayoutLoader::loadMainWindowLayout("MainWindow", bundle);
+    auto loaded = platform::MainWindowLoader::load("MainWindow", bundle);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_TRUE(log.messages().empty());
 
@@ -257,6 +316,8 @@ TEST(LayoutTest, ABrokenMainWindowLayoutGivesNothingAndOneLogLine) {
         {"duplicate id", delegate + R"(<Window id="delegate"/>)", "Main.layout", "used twice"},
         {"two windows", window + "<Window/>", "Main.layout", "second <Window>"},
         {"bad window attribute", R"(<Window frame="0,0"/>)", "Main.layout", "for frame"},
+        {"attribute of another type on the window", R"(<Window id="w" text="x"/>)", "Main.layout",
+         "unknown attribute \"text\" on <Window id=\"w\">"},
         {"outlet inside the window", R"(<Window><Label outlet="x"/></Window>)", "Main.layout",
          "without an owner"},
         {"stack without a page", R"(<NavigationController id="n"/>)", "Main.layout",
@@ -298,7 +359,7 @@ TEST(LayoutTest, ABrokenMainWindowLayoutGivesNothingAndOneLogLine) {
             {"Main.layout", "<layout>" + broken.body + "</layout>"},
         });
         LogCapture log;
-        EXPECT_FALSE(LayoutLoader::loadMainWindowLayout("Main", bundle).has_value());
+        EXPECT_FALSE(platform::MainWindowLoader::load("Main", bundle).has_value());
         auto lines = log.messages();
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find(broken.file), std::string::npos) << lines[0];

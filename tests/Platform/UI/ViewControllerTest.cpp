@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 namespace {
 
 using platform::LogCapture;
@@ -146,6 +149,77 @@ TEST(ViewControllerTest, ABrokenLayoutGivesNoPageAndOneLogLineNamingFileAndProbl
         EXPECT_NE(lines[0].find(file), std::string::npos) << lines[0];
         EXPECT_NE(lines[0].find(broken.problem), std::string::npos) << lines[0];
     }
+}
+
+// The default action a layout marks is pressed through the control that sends
+// it (so a disabled button still refuses), or called when no control sends it.
+TEST(ViewControllerTest, TheLayoutsDefaultActionIsPressedThroughItsControl) {
+    const struct {
+        const char* name;
+        const char* root;  // attributes of <layout>
+        const char* body;
+        bool enabled;
+        std::optional<std::string> answer;  // what performDefaultAction returns
+        int taps;                           // onTap calls it made
+        int toggles;
+    } cases[] = {
+        {"none", "", R"(<View><Button action="onTap" accessibilityName="Go"/></View>)", true,
+         std::nullopt, 0, 0},
+        {"button", R"(defaultAction="onTap")",
+         R"(<View><Button action="onToggle" accessibilityName="Other"/>
+            <Button id="go" action="onTap" accessibilityName="Go"/>
+            <Button action="onTap" accessibilityName="Second"/></View>)",
+         true, "Go", 1, 0},
+        {"disabled button", R"(defaultAction="onTap")",
+         R"(<View><Button id="go" action="onTap" accessibilityName="Go"/></View>)", false, "Go", 0,
+         0},
+        {"switch", R"(defaultAction="onToggle")",
+         R"(<View><Switch action="onToggle" accessibilityName="Vibrate"/></View>)", true, "Vibrate",
+         0, 1},
+        {"no control", R"(defaultAction="onTap")", "<View/>", true, "", 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string layout = std::string("<layout ") + c.root + ">" + c.body + "</layout>";
+        auto bundle = uitest::makeBundle({{"Default.layout", layout}});
+        auto page = ViewController::initWithNibName<RecordingPage>("Default", bundle);
+        ASSERT_NE(page, nullptr);
+        auto view = page->view();
+        if (auto go = std::dynamic_pointer_cast<platform::Button>(view->findView("go"))) {
+            go->setEnabled(c.enabled);
+        }
+        EXPECT_EQ(page->performDefaultAction(), c.answer);
+        EXPECT_EQ(page->taps, c.taps);
+        EXPECT_EQ(page->toggles, c.toggles);
+    }
+}
+
+TEST(ViewControllerTest, ADefaultActionTheOwnerDoesNotDeclareFailsTheLayout) {
+    auto bundle = uitest::makeBundle(
+        {{"Default.layout", R"(<layout defaultAction="onPlay"><View/></layout>)"}});
+    LogCapture log;
+    EXPECT_EQ(ViewController::initWithNibName<RecordingPage>("Default", bundle), nullptr);
+    const auto lines = log.messages();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].ends_with(
+        R"(Default.layout: class RecordingPage has no action "onPlay" on <layout>)"))
+        << lines[0];
+}
+
+TEST(ViewControllerTest, AReloadedViewPressesTheDefaultControlOfTheNewTree) {
+    auto bundle = uitest::makeBundle({{"Default.layout", R"(<layout defaultAction="onTap">
+        <View><Button id="go" action="onTap" accessibilityName="Go"/></View></layout>)"}});
+    auto page = ViewController::initWithNibName<RecordingPage>("Default", bundle);
+    ASSERT_NE(page, nullptr);
+    auto first = page->view()->findView("go");
+    page->didReceiveMemoryWarning();  // not on screen: the view goes
+    ASSERT_FALSE(page->isViewLoaded());
+    auto second = std::dynamic_pointer_cast<platform::Button>(page->view()->findView("go"));
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    second->setEnabled(false);
+    EXPECT_EQ(page->performDefaultAction(), std::optional<std::string>("Go"));
+    EXPECT_EQ(page->taps, 0) << "the new tree's (disabled) button was pressed";
 }
 
 TEST(ViewControllerTest, ADelegateAttributeNeedsAnOwnerOfThatInterface) {

@@ -1,4 +1,4 @@
-#include "ScreenshotTour.h"
+#include "ScreenshotTourRunner.h"
 
 #include "HostWindow.h"
 #include "InputRouter.h"
@@ -7,6 +7,7 @@
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UI/Application.h"
+#include "Platform/UI/ScreenshotTour.h"
 #include "Platform/UI/Window.h"
 #include "TemporaryUserDefaults.h"
 
@@ -17,12 +18,6 @@
 namespace platform {
 namespace {
 
-// Long enough for a page slide or the options panel to come to rest.
-constexpr double kSettle = 0.5;
-// Into the badge flash: it is fully shown from 0.2 s to 1.4 s after the tap.
-constexpr double kMidFlash = 0.7;
-constexpr double kFlashRest = 1.2;
-
 QPointF windowPoint(const View& view, Point local) {
     const Point point = view.convertPointToAncestor(local, nullptr);
     return {point.x, point.y};
@@ -30,19 +25,18 @@ QPointF windowPoint(const View& view, Point local) {
 
 }  // namespace
 
-ScreenshotTour::ScreenshotTour(HostWindow& window, Application& application)
+ScreenshotTourRunner::ScreenshotTourRunner(HostWindow& window, Application& application)
     : m_window(window), m_application(application) {}
 
-const std::vector<std::string>& ScreenshotTour::pictureNames() {
-    static const std::vector<std::string> names{"main", "options", "play", "favourites", "info"};
-    return names;
-}
-
-std::shared_ptr<View> ScreenshotTour::root() const {
+std::shared_ptr<View> ScreenshotTourRunner::root() const {
     return m_application.keyWindowPointer();
 }
 
-bool ScreenshotTour::run(const std::filesystem::path& folder) {
+bool ScreenshotTourRunner::run(const ScreenshotTour& tour, const std::filesystem::path& folder) {
+    if (tour.pictureNames().empty()) {
+        Log("Screenshots: the application describes no pictures to take");
+        return false;
+    }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
@@ -54,59 +48,60 @@ bool ScreenshotTour::run(const std::filesystem::path& folder) {
         Log("Screenshots: no temporary folder for the settings; nothing was written");
         return false;
     }
-    // Time moves only when the walk says so: every picture shows a chosen instant.
+    // Time moves only when the tour says so: every picture shows a chosen instant.
     m_clock = std::make_shared<ManualClock>(RunLoop::main().now());
     RunLoop::main().setClock(m_clock);
     m_window.show();
     QCoreApplication::processEvents();
-    const bool walked = walk(folder);
+    const bool walked = walk(tour, folder);
     RunLoop::main().setClock(nullptr);
     return walked;
 }
 
-bool ScreenshotTour::walk(const std::filesystem::path& folder) {
-    using Part = NavigationBarLayout::Part;
-    // A visit to the favourites and back makes the main page read the
-    // (temporary) settings again, so the first picture shows a fresh start.
-    if (!tapBarButton(Part::kRight) || !expectDepth(2, "open the favourites")) return false;
-    advance(kSettle);
-    if (!tapBarButton(Part::kBack) || !expectDepth(1, "go back")) return false;
-    advance(kSettle);
-    if (!capture(folder, "main")) return false;
-
-    if (!tapBarButton(Part::kLeft)) return false;
-    advance(kSettle);
-    if (!capture(folder, "options")) return false;
-    tapBarButton(Part::kLeft);
-    advance(kSettle);
-
-    if (!tapFirstRow() || !expectDepth(2, "open a sound")) return false;
-    advance(kSettle);
-    if (!tapBarButton(Part::kRight)) return false;
-    advance(kMidFlash);
-    if (!capture(folder, "play")) return false;
-    advance(kFlashRest);
-
-    if (!tapBarButton(Part::kBack) || !expectDepth(1, "go back")) return false;
-    advance(kSettle);
-    if (!tapBarButton(Part::kRight) || !expectDepth(2, "open the favourites")) return false;
-    advance(kSettle);
-    if (!capture(folder, "favourites")) return false;
-
-    if (!tapFirstRow() || !expectDepth(3, "open the favourite")) return false;
-    advance(kSettle);
-    if (!tapControl("Info") || !expectDepth(4, "open the info page")) return false;
-    advance(kSettle);
-    return capture(folder, "info");
+bool ScreenshotTourRunner::walk(const ScreenshotTour& tour, const std::filesystem::path& folder) {
+    for (const ScreenshotStep& step : tour.steps()) {
+        if (!perform(step, folder)) return false;
+    }
+    return true;
 }
 
-void ScreenshotTour::advance(double seconds) {
+bool ScreenshotTourRunner::perform(const ScreenshotStep& step,
+                                   const std::filesystem::path& folder) {
+    using Kind = ScreenshotStep::Kind;
+    using Part = NavigationBarLayout::Part;
+    switch (step.kind) {
+        case Kind::kTapBarButton:
+            switch (step.barButton) {
+                case ScreenshotStep::BarButton::kBack:
+                    return tapBarButton(Part::kBack);
+                case ScreenshotStep::BarButton::kLeft:
+                    return tapBarButton(Part::kLeft);
+                case ScreenshotStep::BarButton::kRight:
+                    return tapBarButton(Part::kRight);
+            }
+            return false;
+        case Kind::kTapFirstRow:
+            return tapFirstRow();
+        case Kind::kTapControl:
+            return tapControl(step.name);
+        case Kind::kExpectDepth:
+            return expectDepth(step.depth, step.name);
+        case Kind::kWait:
+            advance(step.seconds);
+            return true;
+        case Kind::kCapture:
+            return capture(folder, step.name);
+    }
+    return false;
+}
+
+void ScreenshotTourRunner::advance(double seconds) {
     m_clock->advance(seconds);
     RunLoop::main().serviceDueWork();
     QCoreApplication::processEvents();
 }
 
-bool ScreenshotTour::capture(const std::filesystem::path& folder, std::string_view name) {
+bool ScreenshotTourRunner::capture(const std::filesystem::path& folder, std::string_view name) {
     const QImage picture = m_window.renderFrame();
     const auto path = folder / (std::string(name) + ".png");
     if (picture.isNull() || !picture.save(QString::fromStdString(path.string()), "PNG")) {
@@ -116,7 +111,7 @@ bool ScreenshotTour::capture(const std::filesystem::path& folder, std::string_vi
     return true;
 }
 
-bool ScreenshotTour::tapBarButton(NavigationBarLayout::Part part) {
+bool ScreenshotTourRunner::tapBarButton(NavigationBarLayout::Part part) {
     auto window = root();
     if (!window) return false;
     const NavigationSites sites(*window);
@@ -137,7 +132,7 @@ bool ScreenshotTour::tapBarButton(NavigationBarLayout::Part part) {
     return true;
 }
 
-bool ScreenshotTour::tapFirstRow() {
+bool ScreenshotTourRunner::tapFirstRow() {
     auto window = root();
     View* page = window ? InputRouter::topPageView(*window) : nullptr;
     auto table = page ? InputRouter::firstTable(*page) : nullptr;
@@ -157,7 +152,7 @@ bool ScreenshotTour::tapFirstRow() {
     return false;
 }
 
-bool ScreenshotTour::tapControl(std::string_view accessibilityName) {
+bool ScreenshotTourRunner::tapControl(std::string_view accessibilityName) {
     auto window = root();
     View* page = window ? InputRouter::topPageView(*window) : nullptr;
     auto control = page ? page->findView(accessibilityName) : nullptr;
@@ -170,7 +165,7 @@ bool ScreenshotTour::tapControl(std::string_view accessibilityName) {
     return true;
 }
 
-bool ScreenshotTour::expectDepth(std::size_t depth, std::string_view step) {
+bool ScreenshotTourRunner::expectDepth(std::size_t depth, std::string_view step) {
     if (auto window = root()) {
         const NavigationSites sites(*window);
         const NavigationSite* site = sites.outermost();

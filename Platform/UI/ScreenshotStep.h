@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// One step of a screenshot tour: what the window host does next as it walks
+// the application the way a user would (see ScreenshotTour).
+struct ScreenshotStep {
+    enum class Kind {
+        kTapBarButton,  // a button of the outermost navigation bar
+        kTapFirstRow,   // the first row of the first list on the top page
+        kTapControl,    // the view of the top page with accessibility name `name`
+        kExpectDepth,   // the outermost stack holds `depth` pages, else the tour fails
+        kWait,          // the clock moves on by `seconds`
+        kCapture,       // the window as it stands, written as `name`.png
+    };
+    enum class BarButton { kBack, kLeft, kRight };
+
+    Kind kind = Kind::kWait;
+    BarButton barButton = BarButton::kBack;
+    // kTapControl: the accessibility name; kCapture: the picture's name;
+    // kExpectDepth: what the taps before it did ("open the favourites"), for the log.
+    std::string name;
+    std::size_t depth = 0;
+    double seconds = 0.0;
+};
+
+}  // namespace platform
