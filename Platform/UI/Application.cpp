@@ -34,6 +34,7 @@ void Application::setDelegate(std::shared_ptr<ApplicationDelegate> delegate) {
 }
 
 bool Application::openURL(const URL& url) {
+    ++m_openURLRequests;
     // A copy, so an opener that replaces itself while running stays alive.
     auto opener = m_opener;
     return opener ? opener(url) : openWithXdgOpen(url);
