@@ -9,7 +9,9 @@ void BannerPanel::load(platform::WebView* banner) {
     if (!bundle) return;
     auto path = bundle->pathForResource("ad", "html");
     if (!path) return;
-    auto url = platform::URL::URLWithString(*path);
+    // Escaped where the path holds what a URL would read otherwise ("#", "?", "%41"),
+    // so the URL names exactly the file; an ordinary path is its own URL text.
+    auto url = platform::URL::URLWithString(platform::URL::pathText(*path));
     if (!url) url = platform::URL::fileURLWithPath(*path);
     banner->loadRequest(platform::URLRequest::requestWithURL(*url));
 }

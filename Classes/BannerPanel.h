@@ -8,9 +8,9 @@
 class BannerPanel {
   public:
     // Starts `banner` afresh on the bundle's ad.html. The URL is the path text
-    // itself (no scheme); a path that is no valid URI text (a blank in a folder
-    // name) falls back to a file URL. Without ad.html, or without a banner,
-    // nothing is loaded.
+    // itself (no scheme), escaped only where a URL would read the path otherwise
+    // (a blank, "#", "?", "%", non-ASCII), so it names exactly the file in any
+    // folder. Without ad.html, or without a banner, nothing is loaded.
     static void load(platform::WebView* banner);
 
     // The link policy: a tapped (navigation type 0) link whose scheme is exactly

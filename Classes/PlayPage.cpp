@@ -52,6 +52,11 @@ void PlayPage::pushData(std::shared_ptr<SPXMLElement> entry) {
 void PlayPage::viewDidLoad() {
     ViewController::viewDidLoad();
     if (tlabel) tlabel->setText(curData ? Catalogue::label(*curData) : std::string());
+    if (m_flashedBadge && loveImage && m_flashedBadge != loveImage) {
+        loveImage->setImage(m_flashedBadge->image());
+        loveImage->adoptAlphaOf(*m_flashedBadge);
+        m_flashedBadge = loveImage;
+    }
 }
 
 void PlayPage::viewWillAppear(bool /*animated*/) {
@@ -93,6 +98,7 @@ void PlayPage::toggleMark(bool marked, std::string_view badgeImageName) {
     Reference::setBool(marked, audioNumber());
     saving = true;
     if (loveImage) loveImage->setImage(platform::Image::imageNamed(badgeImageName));
+    m_flashedBadge = loveImage;
     fadeBadgeTo(1.0);
     // The run loop holds the page until the call has run, also when the page is
     // popped meanwhile; the button keeps its old look until then.

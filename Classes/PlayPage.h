@@ -75,6 +75,11 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     bool saving = false;
 
   private:
+    // The badge view the last flash ran on. A view loaded again (after a memory
+    // warning) takes over its picture and its fade, so the page shows the flash
+    // where it stands rather than the layout's hidden badge.
+    std::shared_ptr<platform::ImageView> m_flashedBadge;
+
     void toggleMark(bool marked, std::string_view badgeImageName);
     void fadeBadgeTo(double alpha);
     std::string audioNumber() const;

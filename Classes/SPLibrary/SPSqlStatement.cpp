@@ -184,14 +184,29 @@ std::optional<std::string> SPSqlStatement::andConditionWithArray(
     return andConditionWithArray(&list);
 }
 
-std::string SPSqlStatement::customListOf(std::string_view separator, Texts items) {
+SPSqlStatement::Texts SPSqlStatement::itemsOf(std::initializer_list<Argument> arguments) {
+    Texts items;
+    items.reserve(arguments.size());
+    for (const Argument& argument : arguments) {
+        if (!argument) break;
+        items.push_back(*argument);
+    }
+    return items;
+}
+
+std::string SPSqlStatement::customListOf(std::string_view separator, const Texts& items) {
     return separatedList(separator, items);
 }
 
-std::string SPSqlStatement::joined(std::string_view separator, Texts items) {
+std::string SPSqlStatement::joined(std::string_view separator, const Texts& items) {
     return listOf("", "", separator, "", "", items);
 }
 
-std::string SPSqlStatement::quotedCommaListOf(Texts items) {
+std::string SPSqlStatement::quotedCommaListOf(const Texts& items) {
     return backtickedList(items);
+}
+
+std::string SPSqlStatement::condition(std::string_view separator, const Texts& items) {
+    if (items.empty()) return {};
+    return concat({"(", joined(separator, items), ")"});
 }

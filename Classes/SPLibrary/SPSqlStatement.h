@@ -80,57 +80,66 @@ class SPSqlStatement {
     static std::optional<std::string> andConditionWithArray(const std::vector<std::string>* list);
     static std::optional<std::string> andConditionWithArray(const std::vector<std::string>& list);
 
-    // Variable-argument forms. The first text is required; the list ends with the last argument.
-    // Arguments are anything that reads as text (std::string, std::string_view, C strings); a
-    // null C string counts as the empty text.
+    // Variable-argument forms. The list is the arguments up to the first null one: anything that
+    // reads as text (std::string, std::string_view, C strings) is an item, and a null C string or
+    // nullptr ends the list there, as the end marker of a variable-argument list does. A list whose
+    // first item is null has no items and gives the empty text (for the conditions too: no
+    // parentheses around nothing).
     // The first text, then "separator text" for each further one.
-    template <class... S>
-    static std::string customListSeparatedByWithStrings(std::string_view separator,
-                                                        const std::string& first,
+    template <class F, class... S>
+    static std::string customListSeparatedByWithStrings(std::string_view separator, const F& first,
                                                         const S&... rest) {
-        return customListOf(separator, {first, textOf(rest)...});
+        return customListOf(separator, itemsOf({textOf(first), textOf(rest)...}));
     }
     // Texts joined by ", ".
-    template <class... S>
-    static std::string rawCommaListWithStrings(const std::string& first, const S&... rest) {
-        return joined(", ", {first, textOf(rest)...});
+    template <class F, class... S>
+    static std::string rawCommaListWithStrings(const F& first, const S&... rest) {
+        return joined(", ", itemsOf({textOf(first), textOf(rest)...}));
     }
     // Every text in backticks, joined by ", ".
-    template <class... S>
-    static std::string commaListWithStrings(const std::string& first, const S&... rest) {
-        return quotedCommaListOf({first, textOf(rest)...});
+    template <class F, class... S>
+    static std::string commaListWithStrings(const F& first, const S&... rest) {
+        return quotedCommaListOf(itemsOf({textOf(first), textOf(rest)...}));
     }
     // "(a OR b)"
-    template <class... S>
-    static std::string orConditionWithStrings(const std::string& first, const S&... rest) {
-        return "(" + joined(" OR ", {first, textOf(rest)...}) + ")";
+    template <class F, class... S>
+    static std::string orConditionWithStrings(const F& first, const S&... rest) {
+        return condition(" OR ", itemsOf({textOf(first), textOf(rest)...}));
     }
     // "(a AND b)"
-    template <class... S>
-    static std::string andConditionWithStrings(const std::string& first, const S&... rest) {
-        return "(" + joined(" AND ", {first, textOf(rest)...}) + ")";
+    template <class F, class... S>
+    static std::string andConditionWithStrings(const F& first, const S&... rest) {
+        return condition(" AND ", itemsOf({textOf(first), textOf(rest)...}));
     }
 
   private:
-    using Texts = std::initializer_list<std::string_view>;
+    // One argument of a variable-argument form: its text, or none for a null one.
+    using Argument = std::optional<std::string_view>;
+    using Texts = std::vector<std::string_view>;
 
     template <class S>
-    static std::string_view textOf(const S& text) {
-        static_assert(!std::is_same_v<S, std::nullptr_t>,
-                      "the list ends with its last argument; no null terminator is needed");
-        static_assert(std::is_convertible_v<const S&, std::string_view>,
-                      "list items must be texts");
-        if constexpr (std::is_convertible_v<const S&, const char*>) {
-            const char* chars = text;
-            return chars ? std::string_view(chars) : std::string_view();
+    static Argument textOf(const S& text) {
+        if constexpr (std::is_same_v<S, std::nullptr_t>) {
+            return std::nullopt;
         } else {
-            return std::string_view(text);
+            static_assert(std::is_convertible_v<const S&, std::string_view>,
+                          "list items must be texts");
+            if constexpr (std::is_convertible_v<const S&, const char*>) {
+                const char* chars = text;
+                if (chars == nullptr) return std::nullopt;
+                return std::string_view(chars);
+            } else {
+                return std::string_view(text);
+            }
         }
     }
 
-    static std::string customListOf(std::string_view separator, Texts items);
-    static std::string joined(std::string_view separator, Texts items);
-    static std::string quotedCommaListOf(Texts items);
+    // The arguments before the first null one.
+    static Texts itemsOf(std::initializer_list<Argument> arguments);
+    static std::string customListOf(std::string_view separator, const Texts& items);
+    static std::string joined(std::string_view separator, const Texts& items);
+    static std::string quotedCommaListOf(const Texts& items);
+    static std::string condition(std::string_view separator, const Texts& items);
 
     std::string m_statement;
 };

@@ -14,10 +14,10 @@ class SPSqlite3;
 // (101) at the end, anything else after an error. Nothing is logged or thrown.
 //
 // Lifetime: the cursor keeps no reference to its connection; it takes the connection's handle
-// for each query and holds only the prepared statement. Closing the connection while a cursor
-// still holds a statement is safe: SQLite keeps the connection's memory until the last statement
-// is finalized, which this cursor does on close() or destruction. Only close the cursor or destroy
-// it after its connection has closed.
+// for each query and holds only the prepared statement. Close or destroy a cursor before its
+// connection: cursors first, the connection last. The other order is forgiven, not intended: a
+// connection closed while a cursor still holds a statement lingers (SQLite keeps its memory)
+// until this cursor finalizes the statement on close() or destruction.
 class SPSqlite3Cursur {
   public:
     // No statement, result code 0.

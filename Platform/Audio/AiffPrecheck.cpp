@@ -18,9 +18,34 @@ std::uint32_t bigEndian16(std::string_view bytes, std::size_t at) {
            static_cast<unsigned char>(bytes[at + 1]);
 }
 
+std::uint32_t littleEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i > 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i - 1]);
+    return value;
+}
+
+// Every chunk up to and including "data" lies inside the file.
+bool waveChunksFit(std::string_view file) {
+    std::uint64_t at = 12;
+    while (at + 8 <= file.size()) {
+        const auto pos = static_cast<std::size_t>(at);
+        const std::uint64_t length = littleEndian32(file, pos + 4);
+        const std::uint64_t end = at + 8 + length;
+        if (end > file.size()) return false;
+        if (file.substr(pos, 4) == "data") return true;
+        at = end + (length & 1);  // odd chunks carry a pad byte
+    }
+    return false;
+}
+
 }  // namespace
 
 bool formAudioIsSafeToDecode(std::string_view file) {
+    if (file.starts_with("Creative Voice File")) return false;
+    if (file.size() >= 12 && file.substr(0, 4) == "RIFF" && file.substr(8, 4) == "WAVE") {
+        return waveChunksFit(file);
+    }
     if (file.size() < 4 || file.substr(0, 4) != "FORM") return true;
     if (file.size() < 12) return false;
     const std::string_view form = file.substr(8, 4);

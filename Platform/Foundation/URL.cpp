@@ -71,7 +71,45 @@ void appendEscapedSegment(std::string& out, std::string_view segment) {
     }
 }
 
+// The characters RFC 3986 lets a path segment carry as themselves: unreserved,
+// sub-delimiters, ":" and "@".
+bool isPathCharacter(char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+    return std::string_view("-._~!$&'()*+,;=:@").find(c) != std::string_view::npos;
+}
+
+void appendPercentEscape(std::string& out, char c) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0F];
+}
+
 }  // namespace
+
+std::string URL::pathText(std::string_view path) {
+    std::string text;
+    text.reserve(path.size());
+    const bool relative = path.empty() || path.front() != '/';
+    bool inFirstSegment = true;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '/') {
+            inFirstSegment = false;
+            if (i == 1 && path[0] == '/') {
+                appendPercentEscape(text, c);
+            } else {
+                text += c;
+            }
+        } else if (isPathCharacter(c) && !(c == ':' && relative && inFirstSegment)) {
+            text += c;
+        } else {
+            appendPercentEscape(text, c);
+        }
+    }
+    return text;
+}
 
 std::optional<URL> URL::URLWithString(std::string_view text) {
     // uriparser rejects a null range, which an empty view may carry.

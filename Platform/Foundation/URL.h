@@ -17,6 +17,13 @@ class URL {
     // Every byte but the unreserved ones and "/" is escaped. A relative path is
     // taken from the current folder, as a host-less file URL needs a full path.
     static URL fileURLWithPath(std::string_view path);
+    // The text of a scheme-less URL whose path is exactly `path`, to give to
+    // URLWithString. The characters a URI path carries as themselves (unreserved,
+    // sub-delimiters, ":", "@", "/") stay, so an ordinary path comes back unchanged;
+    // every other byte ("%", "#", "?", blanks, controls, non-ASCII) becomes %XX. In a
+    // relative path a ":" of the first segment is escaped too (it would read as a
+    // scheme), and so is the second of two leading slashes (they would start a host).
+    static std::string pathText(std::string_view path);
 
     // The scheme exactly as written (case kept); none when absent.
     const std::optional<std::string>& scheme() const { return m_scheme; }

@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -214,10 +215,21 @@ void HostWindow::updateFrameTimer() {
     }
 }
 
+bool HostWindow::isPageSliding(View& root) const {
+    const double instant = now();
+    const NavigationSites sites(root);
+    return std::any_of(sites.all().begin(), sites.all().end(), [instant](const auto& site) {
+        return PageTransitions::isSliding(*site.controller, instant);
+    });
+}
+
 std::optional<std::string> HostWindow::tapAt(QPointF point) {
+    m_lastTapOpenedURL = false;
     auto root = m_application.keyWindowPointer();
-    if (!root) return std::nullopt;
+    if (!root || isPageSliding(*root)) return std::nullopt;
+    const auto requestsBefore = m_application.openURLRequestCount();
     auto taken = m_router.tap(*root, point);
+    m_lastTapOpenedURL = m_application.openURLRequestCount() != requestsBefore;
     announceFocus(taken);
     update();
     // A tap often starts an animation; the timer must run before the next paint.
@@ -269,7 +281,7 @@ void HostWindow::closeEvent(QCloseEvent* event) {
 void HostWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     auto root = m_application.keyWindowPointer();
-    m_press = Press{event->position(), event->position(), false, {}};
+    m_press = Press{event->position(), event->position(), false, {}, false};
     if (root) m_press->scrollView = m_router.scrollViewAt(*root, event->position());
 }
 
@@ -290,11 +302,30 @@ void HostWindow::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
+void HostWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Qt delivers the second press of a double-click as a press and then as this
+    // event; a platform that sends only this event still starts the press here.
+    if (event->button() != Qt::LeftButton) return;
+    if (!m_press) mousePressEvent(event);
+    if (m_press) m_press->secondOfDoubleClick = true;
+}
+
 void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_press) return;
-    const bool wasDrag = m_press->dragging;
+    const Press press = *m_press;
     m_press.reset();
-    if (!wasDrag) tapAt(event->position());
+    if (press.dragging) {
+        m_lastTapOpenedURL = false;
+        return;
+    }
+    // On the phone a tap that opens a URL leaves the application, so the second
+    // tap of a double tap never lands: the second click of a double-click does
+    // not hand the link to the desktop again (one activation per click).
+    if (press.secondOfDoubleClick && m_lastTapOpenedURL) {
+        m_lastTapOpenedURL = false;
+        return;
+    }
+    tapAt(event->position());
 }
 
 void HostWindow::wheelEvent(QWheelEvent* event) {

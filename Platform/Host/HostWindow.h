@@ -45,7 +45,9 @@ class HostWindow : public QWidget {
     ~HostWindow() override;
 
     // A click at `point` (window coordinates), exactly as a mouse click is
-    // handled. Returns the accessibility name of what took it.
+    // handled. Returns the accessibility name of what took it. Like the touch
+    // screen the pages were made for, the window takes no taps while a page
+    // slides in or out: such a click is dropped, not kept for later.
     std::optional<std::string> tapAt(QPointF point);
     // Draws the model as it stands now into a picture of the window's size.
     QImage renderFrame();
@@ -71,6 +73,7 @@ class HostWindow : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -79,6 +82,7 @@ class HostWindow : public QWidget {
     void updateFrameTimer();
     void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
+    bool isPageSliding(View& root) const;
 
     Application& m_application;
     HostOptions m_options;
@@ -92,6 +96,8 @@ class HostWindow : public QWidget {
     QImage m_frame;
     QImage m_previousFrame;
     std::uint64_t m_framesPainted = 0;
+    // Whether the last tap handed a URL to another program.
+    bool m_lastTapOpenedURL = false;
 
     // The press being followed: a tap until it moves past the drag threshold.
     struct Press {
@@ -99,6 +105,7 @@ class HostWindow : public QWidget {
         QPointF last;
         bool dragging = false;
         std::weak_ptr<ScrollView> scrollView;
+        bool secondOfDoubleClick = false;
     };
     std::optional<Press> m_press;
 };

@@ -39,6 +39,12 @@ std::optional<PageTransitions::Slide> PageTransitions::slideFor(const Navigation
                  state.direction, &state.outgoing};
 }
 
+bool PageTransitions::isSliding(const NavigationController& stack, double now) {
+    const auto& transition = stack.lastTransition();
+    return transition.animated && transition.direction != 0 && now >= transition.startTime &&
+           now < transition.startTime + kDuration;
+}
+
 bool PageTransitions::isRunning(double now) const {
     for (const auto& [stack, state] : m_states) {
         if (!state.outgoing.isNull() && !state.owner.expired() && now >= state.startTime &&

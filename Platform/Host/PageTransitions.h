@@ -32,6 +32,9 @@ class PageTransitions {
     // The slide of `stack` at `now`, when one runs.
     std::optional<Slide> slideFor(const NavigationController& stack, double now) const;
     bool isRunning(double now) const;
+    // Whether the stack's last push or pop still slides at `now`, from the model
+    // alone: it holds from the push or pop itself, before any frame is drawn.
+    static bool isSliding(const NavigationController& stack, double now);
 
   private:
     struct State {

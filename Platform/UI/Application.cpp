@@ -46,6 +46,7 @@ void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
 }
 
 bool Application::openURL(const URL& url) {
+    ++m_openURLRequests;
     // A copy, so an opener that replaces itself while running stays alive.
     auto opener = m_opener;
     return opener ? opener(url) : openWithXdgOpen(url);

@@ -4,6 +4,7 @@
 #include "Object.h"
 #include "Platform/Foundation/URL.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,9 @@ class Application : public Object {
     // window host replace the opener.
     using URLOpener = std::function<bool(const URL&)>;
     bool openURL(const URL& url);
+    // How many URLs openURL was asked to open in this process, handed over or not.
+    // The window host compares it around a click to tell one that left for another program.
+    std::uint64_t openURLRequestCount() const { return m_openURLRequests; }
     void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
     static bool openWithXdgOpen(const URL& url);
 
@@ -70,6 +74,7 @@ class Application : public Object {
   private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
     URLOpener m_opener;
+    std::uint64_t m_openURLRequests = 0;
     std::vector<std::shared_ptr<Object>> m_topLevelObjects;
     bool m_terminating = false;
     int m_terminationStatus = 0;

@@ -72,6 +72,13 @@ void View::setAlpha(double alpha) {
     m_alpha = alpha;
 }
 
+void View::adoptAlphaOf(const View& other) {
+    if (&other == this) return;
+    m_alpha = other.m_alpha;
+    m_alphaAnimation =
+        other.m_alphaAnimation ? std::make_unique<Animation>(*other.m_alphaAnimation) : nullptr;
+}
+
 Rect View::presentationFrame() const {
     if (!m_frameAnimation) return m_frame;
     const double progress = m_frameAnimation->timing->progressAt(now());

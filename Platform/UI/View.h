@@ -43,6 +43,10 @@ class View : public Object {
     void setAlpha(double alpha);
     Rect presentationFrame() const;
     double presentationAlpha() const;
+    // Takes over `other`'s alpha together with the fade it is in (the same target,
+    // start, duration and curve), so a view that stands in for another one (a
+    // page's view loaded again) shows at every instant what the other would.
+    void adoptAlphaOf(const View& other);
     // True while a frame or alpha animation of this view has not reached its end.
     bool isAnimating() const;
 

@@ -1,9 +1,13 @@
+#include "../support/TestEnvironment.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "PageHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -89,6 +93,47 @@ TEST(BannerPanelTest, BundleWithoutABannerPageLoadsNothing) {
     app.launch();
     EXPECT_EQ(app.mainPage().Ad->loadCount(), 0);
     EXPECT_FALSE(app.mainPage().Ad->request());
+}
+
+// The banner's URL names exactly ad.html whatever the folder is called: characters a URL
+// would read (a fragment, a query, an escape) stay part of the path, and an ordinary path
+// is its own URL text.
+TEST(BannerPanelTest, TheBannerLoadsFromAFolderOfAnyName) {
+    const struct {
+        const char* folder;
+        bool textIsThePath;  // the URL text is the path unchanged
+    } cases[] = {
+        {"plain-folder_1.0~x", true},
+        {"sub-delims!$&'()*+,;=:@", true},
+        {"b#x", false},
+        {"a?b", false},
+        {"%41", false},
+        {"100%", false},
+        {"with space", false},
+        {"caf\xc3\xa9 \xe2\x99\xab", false},
+        {"[brackets]{braces}<angles>", false},
+        {"back\\slash^`|\"", false},
+    };
+    const std::string sourceBundle =
+        pagetest::makeBundle("<S><DT><DS audio_no=\"1\" label=\"x\"/></DT></S>");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const auto folder = sbtest::tempDir() / "named" / c.folder;
+        std::filesystem::create_directories(folder.parent_path());
+        std::filesystem::copy(sourceBundle, folder, std::filesystem::copy_options::recursive);
+        pagetest::useBundle(folder);
+        PageHarness app;
+        app.launch();
+        auto& ad = *app.mainPage().Ad;
+        ASSERT_TRUE(ad.request());
+        const platform::URL& url = ad.request()->url();
+        const std::string file = (folder / "ad.html").string();
+        EXPECT_FALSE(url.scheme());
+        EXPECT_EQ(url.path(), file);
+        EXPECT_EQ(url.absoluteString() == file, c.textIsThePath) << url.absoluteString();
+        EXPECT_FALSE(ad.html().empty()) << "the banner page was read";
+        EXPECT_FALSE(ad.links().empty());
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "PageHarness.h"
+#include "Platform/Graphics/Image.h"
 #include "Platform/UI/Application.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,58 @@ TEST(MemoryWarningTest, PlayAndFavouritesPagesComeBackWhole) {
     EXPECT_EQ(pagetest::rowTexts(*love->LoveTable),
               (std::vector<std::vector<std::string>>{{}, {}}));
     EXPECT_TRUE(love->navigationItem().titleView());
+}
+
+// A memory warning while the badge flashes (the info page on top) unloads the play page's
+// view; the view loaded on the way back shows the flash where it stands: the same badge
+// picture and, at every instant, the alpha the flash gives it.
+TEST(MemoryWarningTest, AViewLoadedDuringTheBadgeFlashShowsTheFlash) {
+    // Alpha at instants after the tap: fade-in 0 to 0.2 s, shown, fade-out 1.4 to 1.6 s.
+    const struct {
+        double at;
+        double alpha;
+    } flash[] = {{0.1, 0.5}, {0.2, 1.0}, {0.7, 1.0}, {1.4, 1.0}, {1.5, 0.5}, {1.6, 0.0}};
+    const struct {
+        bool marked;      // the mark before the tap: the tap removes it
+        double unloadAt;  // the memory warning, after the tap
+        double reloadAt;  // back on the play page
+    } cases[] = {
+        {false, 0.05, 0.1}, {false, 0.05, 0.7}, {true, 0.1, 0.2},
+        {true, 0.3, 1.5},   {false, 1.45, 1.5}, {true, 0.5, 1.6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("unload " + std::to_string(c.unloadAt) + " reload " +
+                     std::to_string(c.reloadAt) + (c.marked ? " removing" : " adding"));
+        pagetest::useBundle(pagetest::makeBundle(kCatalogue, {"11", "12"}));
+        Reference::setBool(c.marked, "11");
+        PageHarness app;
+        app.launch();
+        app.mainPage().RootTable->tapRowAtIndexPath({0, 0});
+        auto* play = app.topAs<PlayPage>();
+        ASSERT_TRUE(play);
+        app.advance(1);
+        const auto badge = platform::Image::imageNamed(c.marked ? "LoveRemove.png" : "LoveAdd.png");
+        play->navigationItem().rightBarButtonItem()->tap();
+        double now = 0;
+        app.advance(c.unloadAt);
+        now = c.unloadAt;
+        play->toInfoPage();
+        ASSERT_TRUE(app.topAs<InfoPage>());
+        platform::Application::sharedApplication().didReceiveMemoryWarning();
+        ASSERT_FALSE(play->isViewLoaded());
+        app.advance(c.reloadAt - now);
+        now = c.reloadAt;
+        app.back();
+        ASSERT_TRUE(play->isViewLoaded());
+        EXPECT_EQ(play->loveImage->image(), badge);
+        for (const auto& step : flash) {
+            if (step.at < now) continue;
+            app.advance(step.at - now);
+            now = step.at;
+            EXPECT_NEAR(play->loveImage->presentationAlpha(), step.alpha, 1e-9) << step.at;
+        }
+        EXPECT_EQ(Reference::boolForKey("11"), !c.marked);
+    }
 }
 
 }  // namespace

@@ -65,12 +65,6 @@ TEST(SPSqlStatementTest, TemplatesListsAndConditionsGiveTheirExactTexts) {
         {"custom strings, bare separator",
          [] { return SPSqlStatement::customListSeparatedByWithStrings("|", "a", "b", "c"); },
          "a| b| c"},
-        {"null C string reads as empty",
-         [] {
-             const char* none = nullptr;
-             return SPSqlStatement::rawCommaListWithStrings("a", none);
-         },
-         "a, "},
         // Modifiers.
         {"init", [] { return SPSqlStatement::init()->string(); }, ""},
         {"initWithString", [] { return SPSqlStatement::initWithString("SELECT 1")->string(); },
@@ -115,6 +109,40 @@ TEST(SPSqlStatementTest, ArrayFormsAnswerAbsentAndEmptyListsWithNoResult) {
         EXPECT_EQ(form(&empty), std::nullopt) << name;
         // A list holding one empty text is not empty.
         EXPECT_TRUE(form(&oneEmptyItem).has_value()) << name;
+    }
+}
+
+// A null C string is the end marker of a variable-argument list: the items before it are the
+// list, and a null first item leaves none (the empty text, never an exception).
+TEST(SPSqlStatementTest, StringFormsEndTheListAtTheFirstNullText) {
+    const char* none = nullptr;
+    const std::string b = "b";
+    const TextCase cases[] = {
+        {"raw, null first", [&] { return SPSqlStatement::rawCommaListWithStrings(none, "a"); }, ""},
+        {"comma, null first", [&] { return SPSqlStatement::commaListWithStrings(none); }, ""},
+        {"or, null first", [&] { return SPSqlStatement::orConditionWithStrings(none, "a"); }, ""},
+        {"and, null first", [&] { return SPSqlStatement::andConditionWithStrings(none); }, ""},
+        {"custom, null first",
+         [&] { return SPSqlStatement::customListSeparatedByWithStrings("|", none, "a"); }, ""},
+        {"raw, null second", [&] { return SPSqlStatement::rawCommaListWithStrings("a", none); },
+         "a"},
+        {"raw, null in the middle",
+         [&] { return SPSqlStatement::rawCommaListWithStrings("a", b, none, "c"); }, "a, b"},
+        {"comma, null in the middle",
+         [&] { return SPSqlStatement::commaListWithStrings("a", none, "c"); }, "`a`"},
+        {"or, null in the middle",
+         [&] { return SPSqlStatement::orConditionWithStrings("a", b, none, "c"); }, "(a OR b)"},
+        {"and, null in the middle",
+         [&] { return SPSqlStatement::andConditionWithStrings("a", none, b); }, "(a)"},
+        {"custom, null in the middle",
+         [&] { return SPSqlStatement::customListSeparatedByWithStrings("|", "a", none, b); }, "a"},
+        {"nullptr ends it too",
+         [&] { return SPSqlStatement::orConditionWithStrings("a", b, nullptr); }, "(a OR b)"},
+        {"an empty text is an item, not an end",
+         [&] { return SPSqlStatement::rawCommaListWithStrings("", b); }, ", b"},
+    };
+    for (const auto& testCase : cases) {
+        EXPECT_EQ(testCase.build(), testCase.expected) << testCase.name;
     }
 }
 

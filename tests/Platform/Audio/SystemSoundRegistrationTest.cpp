@@ -104,7 +104,21 @@ TEST(SystemSoundRegistration, FailureWritesNothingAndReportsAnError) {
                            std::string(20, '\x01') + std::string("BODY\0\0\x10\0", 8) +
                            std::string(16, '\x02');
 
+    // WAVE chunks that claim more bytes than the file holds: the reader would reserve the
+    // claimed size (up to 4 GiB) before finding out.
+    const std::string wav = makeWav({8000, 1, 16}, 0.05);
+    auto patchedWav = [&wav](std::size_t at, std::string_view bytes) {
+        std::string copy = wav;
+        copy.replace(at, bytes.size(), bytes);
+        return copy;
+    };
+    constexpr std::size_t kFormatLengthAt = 16;  // RIFF, size, WAVE, "fmt "
+    constexpr std::size_t kDataLengthAt = 40;    // the 16-byte format, then "data"
+
     const std::vector<Case> files = {
+        {"data-longer-than-file.wav", patchedWav(kDataLengthAt, "\xff\xff\xff\x7f")},
+        {"data-one-byte-short.wav", wav.substr(0, wav.size() - 1)},
+        {"format-longer-than-file.wav", patchedWav(kFormatLengthAt, "\xf0\xff\xff\x7f")},
         {"missing.aiff", std::nullopt},
         {"cut-in-samples.aiff", aiff.substr(0, aiff.size() - 100)},
         {"more-frames-than-data.aiff", patched(kFramesAt, std::string("\0\x01\0\0", 4))},

@@ -105,6 +105,40 @@ TEST(URL, FileUrlFromPathEscapesWhatAPathMayNotCarry) {
     }
 }
 
+// A path's URL text names exactly that path: ordinary paths stay as they are, and what
+// a URL would read otherwise (fragment, query, escapes, a scheme, a host) is escaped.
+TEST(URL, PathTextNamesExactlyThePath) {
+    const struct {
+        std::string path;
+        std::string text;
+    } cases[] = {
+        {"/usr/share/x.html", "/usr/share/x.html"},
+        {"/a/!$&'()*+,;=:@-._~/b", "/a/!$&'()*+,;=:@-._~/b"},
+        {"/b#x/ad.html", "/b%23x/ad.html"},
+        {"/a?b/ad.html", "/a%3Fb/ad.html"},
+        {"/%41/ad.html", "/%2541/ad.html"},
+        {"/with space/x", "/with%20space/x"},
+        {"/caf\xC3\xA9", "/caf%C3%A9"},
+        {"/[v6]{x}<y>\\^`|\"", "/%5Bv6%5D%7Bx%7D%3Cy%3E%5C%5E%60%7C%22"},
+        {std::string("/nul\0byte", 9), "/nul%00byte"},
+        {"//host/x", "/%2Fhost/x"},
+        {"a:b/c:d", "a%3Ab/c:d"},
+        {"relative/x y", "relative/x%20y"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string text = URL::pathText(c.path);
+        EXPECT_EQ(text, c.text);
+        const auto url = URL::URLWithString(text);
+        ASSERT_TRUE(url.has_value());
+        EXPECT_EQ(url->path(), c.path);
+        EXPECT_EQ(url->scheme(), std::nullopt);
+        EXPECT_EQ(url->host(), std::nullopt);
+        EXPECT_EQ(url->query(), std::nullopt);
+    }
+}
+
 TEST(URL, FileUrlFromRelativePathStartsAtTheCurrentFolder) {
     URL url = URL::fileURLWithPath("some file.txt");
     EXPECT_EQ(url.path(), (std::filesystem::current_path() / "some file.txt").string());

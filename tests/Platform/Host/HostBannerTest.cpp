@@ -80,4 +80,29 @@ TEST(HostBannerTest, ClicksBesideTheLinksChangeNothing) {
     });
 }
 
+// One activation per click: a double-click on a link hands it to the desktop once, and a
+// refused link that the banner loads itself is loaded once. Separate clicks each count.
+TEST(HostBannerTest, ADoubleClickOnALinkActivatesItOnce) {
+    for (const bool openSucceeds : {true, false}) {
+        SCOPED_TRACE(openSucceeds ? "opened" : "refused");
+        hosttest::runSession([openSucceeds](Session& session) {
+            auto banner = session.topAs<MainPage>()->Ad;
+            ASSERT_TRUE(banner);
+            const auto point = linkPoint(*banner, 0);
+            ASSERT_TRUE(point);
+            const int loads = banner->loadCount();
+            session.openSucceeds = openSucceeds;
+
+            session.doubleClick(*point);
+            EXPECT_EQ(session.openedURLs.size(), 1u);
+            EXPECT_EQ(banner->loadCount(), loads + (openSucceeds ? 0 : 1));
+            EXPECT_EQ(session.depth(), 1u);
+            if (!openSucceeds) return;
+            session.click(*point);
+            session.click(*point);
+            EXPECT_EQ(session.openedURLs.size(), 3u);
+        });
+    }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Host/PageTransitions.h"
 
 #include <QTest>
 
@@ -24,6 +25,8 @@ std::string rowText(Session& session, IndexPath indexPath) {
     auto cell = session.table()->cellForRowAtIndexPath(indexPath);
     return cell ? cell->textLabel().text() : std::string();
 }
+
+constexpr double kSlide = platform::PageTransitions::kDuration;
 
 int rightSystemItem(Session& session) {
     const auto bar = session.bar();
@@ -129,13 +132,108 @@ TEST(HostNavigationTest, TheInfoControlOpensTheInfoPageAndBackReturns) {
         auto* play = session.topAs<PlayPage>();
         ASSERT_NE(play, nullptr);
         const std::string label = session.bar().title;
+        session.advance(kSlide);
         session.click(session.controlPoint("Info"));
         ASSERT_NE(session.topAs<InfoPage>(), nullptr);
         EXPECT_EQ(session.bar().title, "Info");
         EXPECT_EQ(session.bar().backTitle, std::optional<std::string>(label));
+        session.advance(kSlide);
         session.click(session.barButtonPoint(Part::kBack));
         EXPECT_EQ(session.top(), play);
     });
+}
+
+// The window takes no clicks while a page slides in or out, from the push or pop to
+// the end of the slide; clicks then are dropped, not kept for later.
+TEST(HostNavigationTest, ClicksDuringAPageSlideAreDropped) {
+    const struct {
+        double after;  // seconds after the push
+        bool lands;
+    } cases[] = {{0.0, false}, {0.1, false}, {kSlide - 0.01, false}, {kSlide, true}, {1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        hosttest::runSession([&c](Session& session) {
+            session.click(session.rowPoint({0, 1}));
+            ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+            const auto plays = platform::playCount();
+            const QPoint play = session.controlPoint("Play");
+            session.advance(c.after);
+            session.click(play);
+            EXPECT_EQ(platform::playCount(), plays + (c.lands ? 1 : 0));
+            session.click(session.barButtonPoint(Part::kBack));
+            EXPECT_EQ(session.depth(), c.lands ? 1u : 2u);
+        });
+    }
+}
+
+// A double-click is two clicks, and the second one arrives while the page that the first
+// one opened (or closed) still slides: it does nothing. Where the second click lands, the
+// new page has a control (the play button over a row, the gear where Back was).
+TEST(HostNavigationTest, ADoubleClickNavigatesOnce) {
+    hosttest::runSession([](Session& session) {
+        auto* main = session.topAs<MainPage>();
+        ASSERT_NE(main, nullptr);
+        // A row under the spot where the play page puts its play button.
+        session.click(session.rowPoint({0, 0}));
+        const QPoint play = session.controlPoint("Play");
+        session.advance(kSlide);
+        session.click(session.barButtonPoint(Part::kBack));
+        session.advance(kSlide);
+        ASSERT_EQ(session.depth(), 1u);
+        const auto plays = platform::playCount();
+
+        session.doubleClick(play);
+        ASSERT_NE(session.topAs<PlayPage>(), nullptr) << "the row opened its play page";
+        EXPECT_EQ(platform::playCount(), plays) << "the second click did not play";
+        session.advance(kSlide);
+
+        session.doubleClick(session.barButtonPoint(Part::kBack));
+        EXPECT_EQ(session.depth(), 1u);
+        EXPECT_FALSE(main->OVopen) << "the gear where Back was is not pressed";
+        session.advance(1);
+
+        session.click(session.rowPoint({0, 0}));
+        session.advance(kSlide);
+        session.click(session.controlPoint("Info"));
+        session.advance(kSlide);
+        ASSERT_NE(session.topAs<InfoPage>(), nullptr);
+        session.doubleClick(session.barButtonPoint(Part::kBack));
+        EXPECT_EQ(session.depth(), 2u) << "one page popped";
+        EXPECT_NE(session.topAs<PlayPage>(), nullptr);
+        session.advance(kSlide);
+
+        // Where nothing slides, both clicks count: a double-click on Play plays twice.
+        const auto before = platform::playCount();
+        session.doubleClick(session.controlPoint("Play"));
+        EXPECT_EQ(platform::playCount(), before + 2);
+    });
+}
+
+// The info page's links open outside the application: a double-click opens the link
+// once, while two separate clicks open it twice.
+TEST(HostNavigationTest, ADoubleClickOnAnInfoPageLinkOpensItOnce) {
+    for (const char* link : {"Farland", "Brisel", "Twitter"}) {
+        SCOPED_TRACE(link);
+        hosttest::runSession([link](Session& session) {
+            session.click(session.rowPoint({0, 0}));
+            session.advance(kSlide);
+            session.click(session.controlPoint("Info"));
+            session.advance(kSlide);
+            auto* info = session.topAs<InfoPage>();
+            ASSERT_NE(info, nullptr);
+            // The links sit low on the page: scrolled to the end, all three show.
+            info->scrollView->scrollBy(0, InfoPage::kContentSize.height);
+            const QPoint point = session.controlPoint(link);
+
+            session.doubleClick(point);
+            ASSERT_EQ(session.openedURLs.size(), 1u);
+            session.advance(1);
+            session.click(point);
+            session.click(point);
+            EXPECT_EQ(session.openedURLs.size(), 3u);
+            EXPECT_EQ(session.openedURLs[2], session.openedURLs[0]);
+        });
+    }
 }
 
 TEST(HostNavigationTest, KeysMoveTheSelectionOpenPlayAndGoBack) {

@@ -165,6 +165,11 @@ void Session::click(QPoint point) {
     QCoreApplication::processEvents();
 }
 
+void Session::doubleClick(QPoint point) {
+    QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
+    QCoreApplication::processEvents();
+}
+
 void Session::advance(double seconds) {
     clock.advance(seconds);
     platform::RunLoop::main().serviceDueWork();

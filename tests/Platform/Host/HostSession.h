@@ -47,6 +47,10 @@ struct Session {
 
     // A left click as the mouse gives it.
     void click(QPoint point);
+    // A left double-click as the mouse gives it: two clicks in quick succession,
+    // which Qt's platform layer reports as a press, a release, a press, a
+    // double-click and a release. The clock does not move in between.
+    void doubleClick(QPoint point);
     // Moves the clock, runs what fell due, and lets Qt deliver its events.
     void advance(double seconds);
     // A frame drawn now.
