@@ -1,4 +1,5 @@
 #include "Classes/ApplicationClasses.h"
+#include "Classes/BoardWindowCommands.h"
 #include "Classes/Boards/BoardCommands.h"
 #include "Classes/ScreenshotTourOfPages.h"
 #include "Platform/Host/HostOptions.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
     registerApplicationClasses();
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
+    platform::WindowCommands::setApplicationCommands(boardWindowCommands());
     if (!platform::installWindowHost(argc, argv)) return 1;
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

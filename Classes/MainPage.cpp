@@ -23,8 +23,7 @@ void MainPage::viewDidLoad() {
     ViewController::viewDidLoad();
     // A second load (after a memory warning) reads the catalogue anew and drops
     // the previous tree.
-    RootData = Catalogue::loadDocument();
-    if (RootTable) RootTable->reloadData();
+    reloadCatalogue();
     BannerPanel::load(Ad.get());
     // The navigation item holds the buttons; the buttons hold the page weakly.
     navigationItem().setLeftBarButtonItem(platform::BarButtonItem::initWithImage(
@@ -33,6 +32,11 @@ void MainPage::viewDidLoad() {
     navigationItem().setRightBarButtonItem(platform::BarButtonItem::initWithImage(
         platform::Image::imageNamed("love.png"), platform::kBarButtonItemStylePlain,
         platform::Action(self<MainPage>(), &MainPage::toLovePage)));
+}
+
+void MainPage::reloadCatalogue() {
+    RootData = Catalogue::loadDocument();
+    if (RootTable) RootTable->reloadData();
 }
 
 void MainPage::viewWillAppear(bool /*animated*/) {

@@ -26,6 +26,8 @@ class MainPage : public platform::ViewController,
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
+    // Reads the catalogue anew and lists it (after sounds were added to the board).
+    void reloadCatalogue();
 
     // Slides the options panel in or out.
     void optionPop();

@@ -4,13 +4,17 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/UI/Application.h"
+#include "Platform/UI/ApplicationHost.h"
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowCommands.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
@@ -70,6 +74,16 @@ QIcon applicationIcon() {
     return {};
 }
 
+// The local files and folders among dropped URLs.
+std::vector<std::filesystem::path> localPaths(const QMimeData* data) {
+    std::vector<std::filesystem::path> paths;
+    if (data == nullptr || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
+    }
+    return paths;
+}
+
 std::optional<InputRouter::Key> routedKey(int key) {
     switch (key) {
         case Qt::Key_Up:
@@ -97,7 +111,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_options(std::move(options)),
       m_painter(m_web, m_transitions),
       m_router(m_web),
-      m_lifecycle(application) {
+      m_lifecycle(application),
+      m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     if (auto window = application.keyWindowPointer()) {
@@ -109,10 +124,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     }
     // The model lays its pages out for one screen size; it has no resizing rules.
     setFixedSize(width, height);
-    setWindowTitle(displayName());
-    setWindowIcon(applicationIcon());
-    setAccessibleName(displayName());
-    setAccessibleDescription(windowDescription());
+    showBundleIdentity();
+    installCommands();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -131,6 +144,56 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
 HostWindow::~HostWindow() {
     setVibrationHandler(nullptr);
+}
+
+void HostWindow::showBundleIdentity() {
+    setWindowTitle(displayName());
+    setWindowIcon(applicationIcon());
+    setAccessibleName(displayName());
+    setAccessibleDescription(windowDescription());
+}
+
+void HostWindow::installCommands() {
+    const WindowCommands& commands = WindowCommands::applicationCommands();
+    for (const WindowCommand& command : commands.commands()) {
+        auto action = std::make_unique<QAction>(QString::fromStdString(command.title));
+        action->setShortcut(QKeySequence(QString::fromStdString(command.shortcut)));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action.get(), &QAction::triggered, this, [this, perform = command.perform] {
+            if (perform) perform(m_dialogs);
+        });
+        addAction(action.get());
+        m_commandActions.push_back(std::move(action));
+    }
+    setAcceptDrops(static_cast<bool>(commands.dropHandler()));
+}
+
+bool HostWindow::openBundle(const std::filesystem::path& folder) {
+    if (!reopenMainWindow(m_application, folder)) return false;
+    m_press.reset();
+    m_web.purge();
+    showBundleIdentity();
+    update();
+    return true;
+}
+
+void HostWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (WindowCommands::applicationCommands().dropHandler() &&
+        !localPaths(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void HostWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!localPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void HostWindow::dropEvent(QDropEvent* event) {
+    const auto& handler = WindowCommands::applicationCommands().dropHandler();
+    auto paths = localPaths(event->mimeData());
+    if (!handler || paths.empty()) return;
+    event->acceptProposedAction();
+    handler(m_dialogs, std::move(paths));
 }
 
 void HostWindow::shake() {

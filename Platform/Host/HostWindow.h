@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
 #include "LifecycleTracker.h"
@@ -8,15 +9,18 @@
 #include "ShakeEffect.h"
 #include "WebContentCache.h"
 
+#include <QAction>
 #include <QImage>
 #include <QPointF>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -25,7 +29,9 @@ class ScrollView;
 
 // The desktop window of the application: draws the key window's view tree
 // and turns clicks, drags, the wheel and keys into model events, and window
-// events into lifecycle events.
+// events into lifecycle events. The application's window commands become
+// keyboard shortcuts, and local files dropped on the window go to its drop
+// handler; both act through the window's dialogs.
 //
 // Drawing: every frame draws the whole model at the run loop's current time.
 // A frame timer (about 60 Hz) runs only while something moves (an animation
@@ -58,6 +64,12 @@ class HostWindow : public QWidget {
     // nothing moves, even when no frame gets drawn (a minimised window).
     void frameTick();
 
+    // The dialogs and background work the application's commands use.
+    HostDialogs& dialogs() { return m_dialogs; }
+    // Opens the application anew on the bundle in `folder` in this window
+    // (see reopenMainWindow), and takes its name and icon.
+    bool openBundle(const std::filesystem::path& folder);
+
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
     LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
@@ -76,6 +88,9 @@ class HostWindow : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void drawModel(QImage& target);
@@ -83,6 +98,8 @@ class HostWindow : public QWidget {
     void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
     bool isPageSliding(View& root) const;
+    void showBundleIdentity();
+    void installCommands();
 
     Application& m_application;
     HostOptions m_options;
@@ -108,6 +125,10 @@ class HostWindow : public QWidget {
         bool secondOfDoubleClick = false;
     };
     std::optional<Press> m_press;
+
+    // Declared last: dialogs and their work go first, while the window still stands.
+    std::vector<std::unique_ptr<QAction>> m_commandActions;
+    HostDialogs m_dialogs;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/UserDefaults.h"
 #include "TerminationSignals.h"
 #include "Window.h"
 
@@ -51,6 +52,26 @@ std::shared_ptr<Object> delegateObject(const char* className) {
     return object;
 }
 
+// Loads the main window layout of `bundle`, keeps its objects (with `keep`) in
+// place of any kept before, and tells the delegate it finished launching.
+bool loadMainWindow(Application& application, const std::shared_ptr<Bundle>& bundle,
+                    std::vector<std::shared_ptr<Object>> keep) {
+    // The layout logs its own line when it fails.
+    auto mainWindow = MainWindowLoader::load(bundle->mainLayoutName(), bundle);
+    if (!mainWindow) return false;
+    if (mainWindow->applicationDelegate) application.setDelegate(mainWindow->applicationDelegate);
+    for (auto& [id, object] : mainWindow->objects) keep.push_back(object);
+    if (mainWindow->window) keep.push_back(mainWindow->window);
+    for (auto& navigation : mainWindow->navigationControllers) keep.push_back(navigation);
+    application.retainTopLevelObjects(std::move(keep));
+    mainWindow.reset();
+
+    if (auto delegate = application.delegatePointer()) {
+        delegate->applicationDidFinishLaunchingWithOptions(application, nullptr);
+    }
+    return true;
+}
+
 int launch(const LaunchArguments& arguments, const char* principalClassName,
            const char* delegateClassName) {
     if (arguments.error) {
@@ -84,19 +105,7 @@ int launch(const LaunchArguments& arguments, const char* principalClassName,
         application.setDelegate(std::dynamic_pointer_cast<ApplicationDelegate>(object));
         keep.push_back(std::move(object));
     }
-    // The layout logs its own line when it fails.
-    auto mainWindow = MainWindowLoader::load(bundle->mainLayoutName(), bundle);
-    if (!mainWindow) return 1;
-    if (mainWindow->applicationDelegate) application.setDelegate(mainWindow->applicationDelegate);
-    for (auto& [id, object] : mainWindow->objects) keep.push_back(object);
-    if (mainWindow->window) keep.push_back(mainWindow->window);
-    for (auto& navigation : mainWindow->navigationControllers) keep.push_back(navigation);
-    application.retainTopLevelObjects(std::move(keep));
-    mainWindow.reset();
-
-    if (auto delegate = application.delegatePointer()) {
-        delegate->applicationDidFinishLaunchingWithOptions(application, nullptr);
-    }
+    if (!loadMainWindow(application, bundle, std::move(keep))) return 1;
 
     std::unique_ptr<ApplicationHost> host;
     if (!arguments.headless && windowHostFactory()) host = windowHostFactory()();
@@ -136,6 +145,26 @@ int HeadlessHost::run(Application& application, const LaunchArguments&) {
     if (application.isTerminating()) return application.terminationStatus();
     RunLoop::main().post([&application] { application.didBecomeActive(); });
     return RunLoop::main().run();
+}
+
+bool reopenMainWindow(Application& application, const std::filesystem::path& bundleFolder) {
+    auto previous = Bundle::mainBundle();
+    const std::optional<std::filesystem::path> previousFolder =
+        previous ? std::optional(previous->bundlePath()) : std::nullopt;
+    Bundle::setMainBundlePath(bundleFolder);
+    auto bundle = Bundle::mainBundle();
+    // The settings store belongs to the bundle: the next one is the new bundle's.
+    UserDefaults::standardUserDefaults().synchronize();
+    UserDefaults::resetStandardUserDefaults();
+    // A layout that fails to load changes nothing: the old pages stay, and key.
+    if (bundle && loadMainWindow(application, bundle, {})) return true;
+    if (previousFolder) {
+        Bundle::setMainBundlePath(*previousFolder);
+    } else {
+        Bundle::resetMainBundle();
+    }
+    UserDefaults::resetStandardUserDefaults();
+    return false;
 }
 
 int UIApplicationMain(int argc, char** argv, const char* principalClassName,

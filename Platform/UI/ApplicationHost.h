@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,6 +53,14 @@ class HeadlessHost final : public ApplicationHost {
 // "UIApplication"). A missing bundle, a broken main window layout or an unusable
 // command line logs one line and returns 1. Before returning, the shared
 // application lets go of its delegate and the layout's objects.
+// Starts the running application anew on the bundle in `bundleFolder`: it
+// becomes the main bundle (with its own settings store), and its main window
+// layout's objects replace the present ones, whose pages then go (once nothing
+// else holds them). The delegate is told it finished launching, as at start.
+// False, with the previous bundle and pages kept, when the folder holds no
+// bundle or its main window layout does not load. Main thread only.
+bool reopenMainWindow(Application& application, const std::filesystem::path& bundleFolder);
+
 int UIApplicationMain(int argc, char** argv, const char* principalClassName,
                       const char* delegateClassName);
 
