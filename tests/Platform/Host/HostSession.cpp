@@ -8,6 +8,7 @@
 #include "Platform/Host/NavigationSites.h"
 #include "Platform/UI/ApplicationHost.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowCommands.h"
 
 #include <QApplication>
 #include <QTest>
@@ -27,6 +28,7 @@ const bool g_resetHookInstalled = [] {
     sbtest::addResetHook([] {
         Application::resetSharedApplication();
         platform::setWindowHostFactory(nullptr);
+        platform::WindowCommands::setApplicationCommands({});
     });
     return true;
 }();
@@ -76,14 +78,15 @@ QPoint toWindow(const View& view, platform::Point local) {
 
 }  // namespace
 
-int runSession(const std::function<void(Session&)>& body, platform::HostOptions options) {
+int runSession(const std::function<void(Session&)>& body, platform::HostOptions options,
+               const std::filesystem::path& bundleFolder) {
     (void)g_resetHookInstalled;
     auto clock = std::make_shared<platform::ManualClock>(100.0);
     platform::RunLoop::main().setClock(clock);
     registerApplicationClasses();
     platform::setWindowHostFactory(
         [&] { return std::make_unique<SessionHost>(body, options, *clock); });
-    std::string bundle = SB_HOST_SOURCE_BUNDLE;
+    std::string bundle = bundleFolder.empty() ? SB_HOST_SOURCE_BUNDLE : bundleFolder.string();
     std::vector<std::string> arguments{"soundboard", "--bundle", bundle};
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());

@@ -10,6 +10,7 @@
 
 #include <QPoint>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,9 +58,11 @@ struct Session {
     QImage frame();
 };
 
-// Runs `body` inside a launched session; returns the program's exit status.
+// Runs `body` inside a launched session (on the bundled content, or on the
+// bundle in `bundle` when given); returns the program's exit status.
 int runSession(const std::function<void(Session&)>& body,
-               platform::HostOptions options = platform::HostOptions{});
+               platform::HostOptions options = platform::HostOptions{},
+               const std::filesystem::path& bundle = {});
 
 // How many different colours a picture holds (a blank one has one).
 std::size_t distinctColours(const QImage& picture);
