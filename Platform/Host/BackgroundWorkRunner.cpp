@@ -1,6 +1,5 @@
 #include "BackgroundWorkRunner.h"
 
-#include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,6 +37,7 @@ bool BackgroundWorkRunner::start(BackgroundWork work) {
     // Counts, not a percentage: the bar's own texts carry no words.
     auto bar = std::make_unique<QProgressBar>();
     bar->setFormat(QStringLiteral("%v / %m"));
+    m_bar = bar.get();
     m_dialog->setBar(bar.release());  // the dialog owns its bar
     m_dialog->setWindowModality(Qt::WindowModal);
     m_dialog->setMinimumDuration(0);
@@ -69,9 +69,11 @@ void BackgroundWorkRunner::launch(std::uint64_t generation) {
 
 void BackgroundWorkRunner::showProgress() {
     m_progressQueued = false;
-    if (!m_dialog) return;
-    m_dialog->setMaximum(barValue(m_total));
-    m_dialog->setValue(barValue(m_finished));
+    if (m_bar == nullptr) return;
+    // On the bar itself: a modal QProgressDialog's setValue runs the event loop,
+    // which could end the work (and delete the dialog) from inside this call.
+    m_bar->setMaximum(barValue(m_total));
+    m_bar->setValue(barValue(m_finished));
 }
 
 void BackgroundWorkRunner::waitForWork() {
@@ -83,6 +85,7 @@ void BackgroundWorkRunner::waitForWork() {
 void BackgroundWorkRunner::end(std::uint64_t generation) {
     if (generation != m_generation || !m_work) return;
     if (m_thread.joinable()) m_thread.join();
+    m_bar = nullptr;
     m_dialog.reset();
     BackgroundWork work = std::move(*m_work);
     m_work.reset();

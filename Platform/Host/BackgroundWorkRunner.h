@@ -3,6 +3,7 @@
 #include "Platform/UI/HostServices.h"
 
 #include <QObject>
+#include <QProgressBar>
 #include <QProgressDialog>
 
 #include <atomic>
@@ -49,6 +50,7 @@ class BackgroundWorkRunner final : public QObject {
     HostServices& m_services;
     std::optional<BackgroundWork> m_work;
     std::unique_ptr<QProgressDialog> m_dialog;
+    QProgressBar* m_bar = nullptr;  // owned by m_dialog
     std::stop_source m_stop;
     std::thread m_thread;
     // Each work has its own number, so a queued call for work already ended does nothing.

@@ -148,14 +148,17 @@ int HeadlessHost::run(Application& application, const LaunchArguments&) {
 }
 
 bool reopenMainWindow(Application& application, const std::filesystem::path& bundleFolder) {
+    // The main bundle would otherwise fall back on another folder.
+    std::error_code failed;
+    if (!std::filesystem::is_directory(bundleFolder, failed)) return false;
     auto previous = Bundle::mainBundle();
     const std::optional<std::filesystem::path> previousFolder =
         previous ? std::optional(previous->bundlePath()) : std::nullopt;
-    Bundle::setMainBundlePath(bundleFolder);
-    auto bundle = Bundle::mainBundle();
     // The settings store belongs to the bundle: the next one is the new bundle's.
     UserDefaults::standardUserDefaults().synchronize();
     UserDefaults::resetStandardUserDefaults();
+    Bundle::setMainBundlePath(bundleFolder);
+    auto bundle = Bundle::mainBundle();
     // A layout that fails to load changes nothing: the old pages stay, and key.
     if (bundle && loadMainWindow(application, bundle, {})) return true;
     if (previousFolder) {
