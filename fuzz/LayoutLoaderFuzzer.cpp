@@ -9,6 +9,7 @@
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
 #include "Platform/UI/LayoutLoader.h"
+#include "Platform/UI/MainWindowLoader.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/Switch.h"
@@ -147,7 +148,8 @@ void loadAsPage(const std::string& file) {
     auto page = std::make_shared<FuzzPage>();
     platform::LogCapture log;
     auto view = platform::LayoutLoader::loadPageLayout(
-        "Fuzz", bundle(), *page, platform::LayoutRegistry::infoFor<FuzzPage>());
+                    "Fuzz", bundle(), *page, platform::LayoutRegistry::infoFor<FuzzPage>())
+                    .view;
     if (!view) {
         require(failedWithOneLine(log, file));
         require(page->connectedNothing());
@@ -160,7 +162,7 @@ void loadAsPage(const std::string& file) {
 
 void loadAsMainWindow(const std::string& file) {
     platform::LogCapture log;
-    auto made = platform::LayoutLoader::loadMainWindowLayout("Fuzz", bundle());
+    auto made = platform::MainWindowLoader::load("Fuzz", bundle());
     if (!made) {
         // A page the window names may have failed instead; its line names its own file.
         require(log.messages().size() == 1);
