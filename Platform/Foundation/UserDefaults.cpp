@@ -84,8 +84,9 @@ UserDefaults::UserDefaults(std::filesystem::path file) : m_file(std::move(file))
 }
 
 std::filesystem::path UserDefaults::standardFilePath() {
+    // The open bundle's own store: a board's marks never show in another board.
     const auto bundle = Bundle::mainBundle();
-    std::string identifier = Bundle::applicationIdentifier();
+    std::string identifier = bundle ? bundle->bundleIdentifier() : Bundle::applicationIdentifier();
     if (!isSafeFolderName(identifier) && bundle) identifier = bundle->folderName();
     return XdgPaths::configHome() / identifier / (identifier + ".plist");
 }

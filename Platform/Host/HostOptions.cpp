@@ -12,8 +12,8 @@ namespace {
 // Every option the program takes, in the order --help lists them. A new option
 // is one row here (and its reading where it is used).
 constexpr std::array<HostOptions::Option, 9> kOptions{{
-    {"--bundle", "DIR", "", "play the bundle or board in DIR instead of the installed one"},
-    {"--make-board", "SOURCE BOARD", "", "make a board in BOARD from the audio files in SOURCE"},
+    {"--bundle", "DIR", "", "open the board or bundle in DIR"},
+    {"--make-board", "SOURCE BOARD", "", "make the board BOARD from the audio files in SOURCE"},
     {"--check-board", "DIR", "", "report every problem of the board in DIR and exit"},
     {"--headless", "", "", "run without a window until SIGINT or SIGTERM"},
     {"--screenshot", "DIR", "", "draw every screen into DIR as PNG files and exit"},
