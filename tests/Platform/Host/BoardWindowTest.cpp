@@ -8,6 +8,7 @@
 #include "Classes/Boards/LastOpenedBoard.h"
 #include "HostSession.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/UserDefaults.h"
 #include "Platform/UI/TableViewCell.h"
 #include "TestAudio.h"
 #include "tests/support/TestEnvironment.h"
@@ -24,6 +25,7 @@
 #include <map>
 
 namespace fs = std::filesystem;
+using platform::UserDefaults;
 
 namespace {
 
@@ -188,8 +190,11 @@ TEST(BoardWindow, ANewBoardFromAFolderOpensInTheWindowAndIsRemembered) {
     sbtest::writeFile(place / "something else.txt", "the folder is not empty");
 
     hosttest::runSession([&](hosttest::Session& session) {
+        const fs::path bundledSettings = UserDefaults::standardUserDefaults().filePath();
         startNewBoard(session, work() / "Party", place);
         session.window.dialogs().backgroundWork().waitForWork();
+        // The new board's favourites are its own.
+        EXPECT_NE(UserDefaults::standardUserDefaults().filePath(), bundledSettings);
         QMessageBox* report = session.window.dialogs().message();
         ASSERT_NE(report, nullptr);
         const std::string text = report->text().toStdString();
