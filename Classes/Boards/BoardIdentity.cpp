@@ -1,5 +1,7 @@
 #include "BoardIdentity.h"
 
+#include "Platform/Foundation/FileContents.h"
+
 #include <array>
 #include <random>
 
@@ -14,17 +16,33 @@ std::string BoardIdentity::generatedIdentifier() {
     return identifier;
 }
 
-std::optional<std::string> BoardIdentity::identifierOfBoard(const std::filesystem::path& board) {
-    auto info = platform::PropertyList::readDictionaryFile(board / "Info.plist");
-    if (!info) return std::nullopt;
-    auto found = info->find("CFBundleIdentifier");
-    if (found == info->end()) return std::nullopt;
+namespace {
+
+std::optional<std::string> usableIdentifier(const std::optional<platform::PlistValue>& info) {
+    const auto* dictionary = info ? info->get<platform::PlistDictionary>() : nullptr;
+    if (dictionary == nullptr) return std::nullopt;
+    auto found = dictionary->find("CFBundleIdentifier");
+    if (found == dictionary->end()) return std::nullopt;
     const auto* text = found->second.get<std::string>();
     if (text == nullptr || text->empty() || text->find('/') != std::string::npos || *text == "." ||
         *text == "..") {
         return std::nullopt;
     }
     return *text;
+}
+
+}  // namespace
+
+std::optional<std::string> BoardIdentity::identifierOfBoard(const std::filesystem::path& board) {
+    return usableIdentifier(platform::PropertyList::readFile(board / "Info.plist"));
+}
+
+std::optional<std::string> BoardIdentity::identifierForBoardAt(const std::filesystem::path& board) {
+    const auto contents = platform::readFileContents(board / "Info.plist");
+    if (contents.unreadable()) return std::nullopt;
+    std::optional<platform::PlistValue> info;
+    if (contents.bytes) info = platform::PropertyList::fromBytes(*contents.bytes);
+    return usableIdentifier(info).value_or(generatedIdentifier());
 }
 
 platform::PlistDictionary BoardIdentity::infoDictionary() const {

@@ -18,5 +18,11 @@ struct BoardIdentity {
     // The identifier in `board`/Info.plist; none when there is no usable one.
     static std::optional<std::string> identifierOfBoard(const std::filesystem::path& board);
 
+    // The identifier a board made at `board` takes: the old board's when it has
+    // a usable one, else a new one; none when its Info.plist is there but cannot
+    // be read now (no descriptors, an I/O error), since a new identifier would
+    // part the board from its settings.
+    static std::optional<std::string> identifierForBoardAt(const std::filesystem::path& board);
+
     platform::PlistDictionary infoDictionary() const;
 };

@@ -88,6 +88,13 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
         return report;
     }
 
+    for (const auto& outcome : outcomes) {
+        // A sound that could not be written is a fault of the board, not of its clip.
+        if (outcome.writeFailed) {
+            return failure("cannot write the board: " + outcome.failure, scan.skipped);
+        }
+    }
+
     BoardMakerReport report;
     report.skipped = std::move(scan.skipped);
     const auto converted = static_cast<std::size_t>(std::count_if(
@@ -120,8 +127,12 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
 
     BoardIdentity identity;
     identity.name = staging->destination().filename().string();
-    identity.identifier = BoardIdentity::identifierOfBoard(destination)
-                              .value_or(BoardIdentity::generatedIdentifier());
+    auto identifier = BoardIdentity::identifierForBoardAt(destination);
+    if (!identifier) {
+        return failure("cannot read the identifier of the board " + destination.string(),
+                       report.skipped);
+    }
+    identity.identifier = std::move(*identifier);
     const std::string info = platform::PropertyList::toBytes(identity.infoDictionary());
     const std::string catalogue = CatalogueWriter::catalogueText(categories);
     if (!readsBackAs(catalogue, categories)) {

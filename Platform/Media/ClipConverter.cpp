@@ -51,6 +51,12 @@ ClipConversion failed(std::string reason) {
     return outcome;
 }
 
+ClipConversion writeFailure(std::string reason) {
+    ClipConversion outcome = failed(std::move(reason));
+    outcome.writeFailed = true;
+    return outcome;
+}
+
 ClipConversion cancelledConversion() {
     ClipConversion outcome = failed("cancelled");
     outcome.cancelled = true;
@@ -176,14 +182,16 @@ ClipConversion ClipConverter::convert(const std::filesystem::path& source,
 
     platform::FileDescriptor fd(
         ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!fd.valid()) return failed(std::string("cannot write the sound: ") + std::strerror(errno));
+    if (!fd.valid()) {
+        return writeFailure(std::string("cannot write the sound: ") + std::strerror(errno));
+    }
     PartialOutput partial(destination);
     SF_INFO outputInfo{};
     outputInfo.samplerate = info.samplerate;
     outputInfo.channels = info.channels;
     outputInfo.format = SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
     SoundFileHandle output = SoundFileHandle::openForWriting(fd.get(), outputInfo, error);
-    if (!output) return failed("cannot write the sound (" + error + ")");
+    if (!output) return writeFailure("cannot write the sound (" + error + ")");
     sf_command(output.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
     std::size_t written = 0;
@@ -195,7 +203,7 @@ ClipConversion ClipConverter::convert(const std::filesystem::path& source,
             if (sf_writef_float(output.get(), whole.data() + written * channels,
                                 static_cast<sf_count_t>(frames)) !=
                 static_cast<sf_count_t>(frames)) {
-                return failed("cannot write the sound");
+                return writeFailure("cannot write the sound");
             }
             written += frames;
         }
@@ -210,14 +218,19 @@ ClipConversion ClipConverter::convert(const std::filesystem::path& source,
             replaceNonFinite(block.data(), frames * channels);
             applyGain(block.data(), frames * channels, factor);
             if (sf_writef_float(output.get(), block.data(), read) != read) {
-                return failed("cannot write the sound");
+                return writeFailure("cannot write the sound");
             }
             written += frames;
         }
         if (written != totalFrames) return failed("changed while it was read");
     }
+    // The header with the final length is written when the handle closes, and
+    // libsndfile does not report a failure there; written now, it is checked, and
+    // the rewrite at the close puts the same bytes in the same place.
+    sf_command(output.get(), SFC_UPDATE_HEADER_NOW, nullptr, 0);
+    if (sf_error(output.get()) != SF_ERR_NO_ERROR) return writeFailure("cannot write the sound");
     if (!output.close() || ::fsync(fd.get()) != 0 || !fd.close()) {
-        return failed("cannot write the sound");
+        return writeFailure("cannot write the sound");
     }
     partial.keep();
     outcome.converted = true;

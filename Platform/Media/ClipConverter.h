@@ -14,6 +14,9 @@ struct ClipConversion {
     bool converted = false;
     bool cancelled = false;
     std::string failure;  // one short reason when not converted
+    // The destination could not be written (the source may be fine): a fault of
+    // where the sound goes, not of the clip, so no reason to leave the clip out.
+    bool writeFailed = false;
     double seconds = 0.0;
     LoudnessMeasurement measured;  // before the gain
     double gainDb = 0.0;

@@ -151,7 +151,8 @@ std::vector<std::string> FaultHarness::environmentFor(const Scenario& scenario,
     environment.push_back("XDG_DATA_HOME=" + (lane.work / "home" / "data").string());
     environment.push_back("XDG_CACHE_HOME=" + (lane.work / "home" / "cache").string());
     environment.push_back("LD_PRELOAD=" + m_preload);
-    environment.push_back("SB_FAULT_SCOPE=" + scope.string());
+    const auto faulted = scenario.faultScope.empty() ? scope : scope / scenario.faultScope;
+    environment.push_back("SB_FAULT_SCOPE=" + faulted.string());
     if (scenario.environment) {
         for (auto& extra : scenario.environment(scope)) environment.push_back(std::move(extra));
     }
@@ -219,7 +220,8 @@ std::vector<Call> FaultHarness::record(const Scenario& scenario) {
 
 Figures FaultHarness::sweep(const Scenario& scenario) {
     Figures figures;
-    figures.errors = static_cast<int>(errors().size()) + 1;
+    const std::vector<std::string> chosen = scenario.errors.empty() ? errors() : scenario.errors;
+    figures.errors = static_cast<int>(chosen.size()) + 1;
     auto judge = [&](const Lane& lane, const std::string& label,
                      const std::vector<ProgramRun>& runs) {
         ++figures.runs;
@@ -255,7 +257,7 @@ Figures FaultHarness::sweep(const Scenario& scenario) {
         if (count == 0) continue;
         ++figures.operations;
         figures.calls += count;
-        std::vector<std::string> tried = errors();
+        std::vector<std::string> tried = chosen;
         if (operation == "write") tried.push_back("SHORT");
         for (int call = 1; call <= count; ++call) {
             for (const auto& error : tried) faults.push_back(Fault{operation, call, error});

@@ -63,6 +63,12 @@ struct Scenario {
     // Judges the folder after the programs have ended.
     std::function<Verdict(const std::filesystem::path& scope, const std::vector<ProgramRun>&)>
         check;
+    // A folder under the scope: when set, only calls on paths under it are
+    // counted and faulted (the programs' other files, such as inputs, are not).
+    std::filesystem::path faultScope;
+    // The errors tried at each call; every one of errors() when empty. The short
+    // write is tried at every write whatever this holds.
+    std::vector<std::string> errors;
     // Extra environment for the programs, NAME=value.
     std::function<std::vector<std::string>(const std::filesystem::path& scope)> environment;
 };

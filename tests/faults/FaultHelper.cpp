@@ -10,7 +10,10 @@
 //   fault_helper writer <file> <prefix> <count> UserDefaults writes and synchronize
 //   fault_helper preference <file> <key>        SPPreference sets key, writeToFile
 //   fault_helper durable <file> <contents>      writeFileDurably
+//   fault_helper make-board <source> <board>    the --make-board command; ok when
+//                                               its exit status is 0
 
+#include "Classes/Boards/BoardCommands.h"
 #include "Classes/Reference.h"
 #include "Classes/SPLibrary/SPPreference.h"
 #include "Platform/Foundation/DurableFile.h"
@@ -76,6 +79,18 @@ int durable(const std::string& file, const std::string& contents) {
     return 0;
 }
 
+// Through the command line's own handler, so the exit status a user's script
+// sees is what is judged.
+int makeBoard(const std::string& source, const std::string& board) {
+    std::vector<std::string> words = {"soundboard", "--make-board", source, board};
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const auto status = runBoardCommandLine(static_cast<int>(words.size()), argv.data());
+    report(status == 0, "board");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,5 +108,6 @@ int main(int argc, char** argv) {
     if (mode == "preference" && arguments.size() == 3)
         return preference(arguments[1], arguments[2]);
     if (mode == "durable" && arguments.size() == 3) return durable(arguments[1], arguments[2]);
+    if (mode == "make-board" && arguments.size() == 3) return makeBoard(arguments[1], arguments[2]);
     return 64;
 }

@@ -2,7 +2,7 @@
 // fault-injection shim: each call of each file operation fails in turn with
 // each error, and what is left on disk is judged after every run.
 
-#include "FaultHarness.h"
+#include "FaultSuite.h"
 
 #include "Platform/Foundation/PropertyList.h"
 
@@ -10,19 +10,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <set>
-
 namespace {
 
 using platform::PlistDictionary;
 using platform::PlistValue;
 using platform::PropertyList;
 using sbfault::Call;
+using sbfault::expectClean;
+using sbfault::expectEveryOperationSucceedsWithoutFaults;
 using sbfault::FaultHarness;
 using sbfault::Figures;
 using sbfault::ProgramRun;
@@ -30,49 +25,6 @@ using sbfault::Scenario;
 using sbfault::Verdict;
 
 const std::string kHelper = SB_FAULT_HELPER;
-
-// The figures of the whole run, printed once at its end.
-Figures& totals() {
-    static Figures figures;
-    return figures;
-}
-
-class FiguresPrinter : public ::testing::Environment {
-  public:
-    void TearDown() override {
-        const Figures& all = totals();
-        std::printf(
-            "fault injection: %d operations x %d calls x %d errors tried (%d runs); "
-            "faults that lost data: %d; faults reported as success: %d\n",
-            all.operations, all.calls, all.errors, all.runs, all.lostData, all.reportedAsSuccess);
-    }
-};
-const auto* const kPrinter = ::testing::AddGlobalTestEnvironment(new FiguresPrinter);
-
-// The runs' files live on a memory file system when there is one: fsync costs
-// nothing there, and the suite judges what the calls do, not how fast a disk is.
-std::filesystem::path scratchFolder() {
-    std::error_code failed;
-    if (std::filesystem::is_directory("/dev/shm", failed) && ::access("/dev/shm", W_OK) == 0) {
-        std::string pattern = "/dev/shm/sbfault-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) return pattern;
-    }
-    return sbtest::tempDir() / "faults";
-}
-
-FaultHarness makeHarness() {
-    return FaultHarness(SB_FAULT_SHIM, scratchFolder());
-}
-
-void expectClean(const std::string& name, const Figures& figures) {
-    totals() += figures;
-    std::printf("%s: %d operations, %d calls, %d runs\n", name.c_str(), figures.operations,
-                figures.calls, figures.runs);
-    EXPECT_EQ(figures.lostData, 0);
-    EXPECT_EQ(figures.reportedAsSuccess, 0);
-    for (const auto& problem : figures.problems) ADD_FAILURE() << problem;
-    EXPECT_GT(figures.runs, 1) << "the scenario made no file operation to fault";
-}
 
 std::string plistBytes(const PlistDictionary& dictionary) {
     return PropertyList::toBytes(PlistValue(dictionary), platform::PlistFormat::XML);
@@ -277,16 +229,8 @@ Scenario twoProcessesMerging() {
     return scenario;
 }
 
-void expectEveryOperationSucceedsWithoutFaults(FaultHarness& harness, const Scenario& scenario) {
-    auto runs = harness.run(scenario, std::nullopt);
-    for (const auto& run : runs) {
-        EXPECT_TRUE(sbfault::linesStartingWith(run, "failed").empty()) << scenario.name;
-        EXPECT_FALSE(sbfault::linesStartingWith(run, "ok").empty()) << scenario.name;
-    }
-}
-
 TEST(FaultInjection, SettingsWritesAndLoads) {
-    auto harness = makeHarness();
+    auto harness = sbfault::makeSuiteHarness();
     auto settings = standardSettingsInScope(harness);
     ASSERT_FALSE(settings.empty());
     ASSERT_FALSE(settings.string().starts_with("..")) << settings;
@@ -298,19 +242,19 @@ TEST(FaultInjection, SettingsWritesAndLoads) {
 }
 
 TEST(FaultInjection, PreferenceWrite) {
-    auto harness = makeHarness();
+    auto harness = sbfault::makeSuiteHarness();
     expectEveryOperationSucceedsWithoutFaults(harness, preferenceWrite());
     expectClean("SPPreference writeToFile", harness.sweep(preferenceWrite()));
 }
 
 TEST(FaultInjection, DurableWrite) {
-    auto harness = makeHarness();
+    auto harness = sbfault::makeSuiteHarness();
     expectEveryOperationSucceedsWithoutFaults(harness, durableWrite());
     expectClean("durable write", harness.sweep(durableWrite()));
 }
 
 TEST(FaultInjection, TwoProcessesMerging) {
-    auto harness = makeHarness();
+    auto harness = sbfault::makeSuiteHarness();
     expectEveryOperationSucceedsWithoutFaults(harness, twoProcessesMerging());
     expectClean("two processes merging", harness.sweep(twoProcessesMerging()));
 }

@@ -223,9 +223,21 @@ void record(Operation operation, const Ticket& ticket, int fd, int flags, const 
     errno = savedErrno;
 }
 
+// A descriptor released by a call the shim does not see (closedir, fclose)
+// is forgotten when it is handed out again for a path out of scope.
+void untrack(int fd) {
+    if (fd >= 0 && fd < kMaxTracked) tracked[fd].store(false);
+}
+
 template <class Perform>
 int openCommon(const char* path, int flags, Perform perform) {
-    if (!inScope(path)) return perform();
+    if (!inScope(path)) {
+        int result = perform();
+        int error = errno;
+        untrack(result);
+        errno = error;
+        return result;
+    }
     Ticket ticket = take(Open);
     int result = -1;
     int error = 0;
