@@ -31,7 +31,9 @@ function(run)
     endif()
 endfunction()
 
-# The packages' tree: optimised, no tests or benchmarks, installed under /usr.
+# The packages' tree: optimised, no tests or benchmarks, installed under /usr. The
+# commands run inside it, so it must exist before the first one (a fresh clone has none).
+file(MAKE_DIRECTORY ${TREE})
 run(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${TREE} -G Ninja
             -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
             -DSOUNDBOARD_TESTS=OFF -DSOUNDBOARD_BENCHMARKS=OFF -DSOUNDBOARD_BUILD_APP=ON)
