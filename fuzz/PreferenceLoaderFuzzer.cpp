@@ -15,33 +15,17 @@
 #include <string_view>
 #include <system_error>
 
+#include "FuzzWorkspace.h"
+
 namespace {
 
 void require(bool condition) {
     if (!condition) std::abort();
 }
 
-// A private HOME for the run, so the class's own file lookup stays inside it; removed
-// when the process ends normally.
-struct Workspace {
-    Workspace() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sbfuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        folder = pattern;
-        setenv("HOME", folder.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (folder / ".config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (folder / ".local/share").c_str(), 1);
-        unsetenv("XDG_DOCUMENTS_DIR");
-    }
-    ~Workspace() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    std::filesystem::path folder;
-};
-
-Workspace& workspace() {
-    static Workspace instance;
+// A private HOME for the run, so the class's own file lookup stays inside it.
+fuzzsupport::Workspace& workspace() {
+    static fuzzsupport::Workspace instance;
     return instance;
 }
 
