@@ -5,6 +5,7 @@
 #include "Classes/MainPage.h"
 #include "Classes/PeltoAppDelegate.h"
 #include "Classes/PlayPage.h"
+#include "Classes/SearchPage.h"
 #include "Platform/UI/LayoutRegistry.h"
 
 void registerApplicationClasses() {
@@ -13,4 +14,5 @@ void registerApplicationClasses() {
     platform::LayoutRegistry::registerClass<PlayPage>("PlayPage");
     platform::LayoutRegistry::registerClass<LovePage>("LovePage");
     platform::LayoutRegistry::registerClass<InfoPage>("InfoPage");
+    platform::LayoutRegistry::registerClass<SearchPage>("SearchPage");
 }

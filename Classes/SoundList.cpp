@@ -35,15 +35,17 @@ std::shared_ptr<platform::TableViewCell> SoundList::cellForRowAtIndexPath(
 void SoundList::didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView& table,
                                         const std::shared_ptr<SPXMLElement>& listRoot,
                                         platform::IndexPath indexPath) {
-    auto entry = Catalogue::soundEntryAt(listRoot, indexPath.section, indexPath.row);
-    if (entry) {
-        auto playPage = platform::ViewController::initWithNibName<PlayPage>("PlayPage");
-        auto* stack = page.navigationController();
-        if (playPage && stack) {
-            // Handed over before the push, so before the play page's view loads.
-            playPage->pushData(entry);
-            stack->pushViewController(std::move(playPage), true);
-        }
-    }
+    openPlayPage(page, Catalogue::soundEntryAt(listRoot, indexPath.section, indexPath.row));
     table.deselectRowAtIndexPath(indexPath, true);
+}
+
+void SoundList::openPlayPage(platform::ViewController& page, std::shared_ptr<SPXMLElement> entry) {
+    if (!entry) return;
+    auto playPage = platform::ViewController::initWithNibName<PlayPage>("PlayPage");
+    auto* stack = page.navigationController();
+    if (playPage && stack) {
+        // Handed over before the push, so before the play page's view loads.
+        playPage->pushData(std::move(entry));
+        stack->pushViewController(std::move(playPage), true);
+    }
 }

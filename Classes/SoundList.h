@@ -25,10 +25,14 @@ class SoundList {
         platform::TableView& table, const std::shared_ptr<SPXMLElement>& listRoot,
         platform::IndexPath indexPath);
 
-    // A tapped row: a new play page from the layout "PlayPage", handed the entry
-    // before it is pushed onto `page`'s navigation stack. Nothing is pushed when
-    // there is no entry, no page or no stack; the row is deselected in every case.
+    // A tapped row: opens the row's entry (openPlayPage); the row is deselected
+    // in every case.
     static void didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView& table,
                                         const std::shared_ptr<SPXMLElement>& listRoot,
                                         platform::IndexPath indexPath);
+
+    // A new play page from the layout "PlayPage", handed `entry` before it is
+    // pushed onto `page`'s navigation stack. Nothing is pushed when there is no
+    // entry, no play page or no stack.
+    static void openPlayPage(platform::ViewController& page, std::shared_ptr<SPXMLElement> entry);
 };

@@ -8,6 +8,7 @@
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowCommands.h"
+#include "TextInputRouter.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -127,6 +128,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     showBundleIdentity();
     installCommands();
     setFocusPolicy(Qt::StrongFocus);
+    // Composed text (from an input method) reaches a page's text field.
+    setAttribute(Qt::WA_InputMethodEnabled);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_frameTimer.setInterval(kFrameIntervalMs);
@@ -312,6 +315,14 @@ bool HostWindow::event(QEvent* event) {
         case QEvent::WindowDeactivate:
             m_lifecycle.windowDeactivated();
             break;
+        case QEvent::ShortcutOverride:
+            // An edit of a text field wins over a window shortcut of the same key.
+            if (auto root = m_application.keyWindowPointer();
+                root && TextInputRouter::wantsKey(*root, *static_cast<QKeyEvent*>(event))) {
+                event->accept();
+                return true;
+            }
+            break;
         default:
             break;
     }
@@ -404,7 +415,22 @@ void HostWindow::wheelEvent(QWheelEvent* event) {
     update();
 }
 
+bool HostWindow::typeIntoTextField(QKeyEvent* event) {
+    auto root = m_application.keyWindowPointer();
+    if (!root || !TextInputRouter::keyPress(*root, *event)) return false;
+    event->accept();
+    update();
+    return true;
+}
+
+void HostWindow::inputMethodEvent(QInputMethodEvent* event) {
+    auto root = m_application.keyWindowPointer();
+    if (root && TextInputRouter::inputMethod(*root, *event)) update();
+    event->accept();
+}
+
 void HostWindow::keyPressEvent(QKeyEvent* event) {
+    if (typeIntoTextField(event)) return;
     const auto key = routedKey(event->key());
     auto root = m_application.keyWindowPointer();
     if (!key || !root) {

@@ -88,6 +88,7 @@ class HostWindow : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -100,6 +101,8 @@ class HostWindow : public QWidget {
     bool isPageSliding(View& root) const;
     void showBundleIdentity();
     void installCommands();
+    // Typing into the top page's text field (TextInputRouter); true when the key was taken.
+    bool typeIntoTextField(QKeyEvent* event);
 
     Application& m_application;
     HostOptions m_options;

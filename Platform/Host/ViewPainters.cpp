@@ -7,6 +7,7 @@
 #include "ScrollViewPainter.h"
 #include "SwitchPainter.h"
 #include "TableViewPainter.h"
+#include "TextFieldPainter.h"
 #include "WebViewPainter.h"
 
 namespace platform {
@@ -19,6 +20,7 @@ ViewPainters::ViewPainters() {
     m_byType.emplace("ScrollView", std::make_unique<ScrollViewPainter>());
     m_byType.emplace("TableView", std::make_unique<TableViewPainter>());
     m_byType.emplace("WebView", std::make_unique<WebViewPainter>());
+    m_byType.emplace("TextField", std::make_unique<TextFieldPainter>());
 }
 
 const ViewPainter& ViewPainters::forView(const View& view) const {

@@ -6,6 +6,7 @@
 #include "ScrollView.h"
 #include "Switch.h"
 #include "TableView.h"
+#include "TextField.h"
 #include "WebView.h"
 
 #include <map>
@@ -34,6 +35,7 @@ const TypesByName& pageViewTypes() {
         add<ScrollView>(all, "ScrollView");
         add<TableView>(all, "TableView");
         add<WebView>(all, "WebView");
+        add<TextField>(all, "TextField");
         return all;
     }();
     return types;

@@ -1,0 +1,102 @@
+#include "Classes/SearchPage.h"
+
+#include "Classes/Catalogue.h"
+#include "Classes/SearchResultCell.h"
+#include "Classes/SoundList.h"
+
+#include <limits>
+
+namespace {
+
+constexpr const char* kTitle = "Find Sound";
+
+}  // namespace
+
+void SearchPage::describeLayout(platform::LayoutClass<SearchPage>& layout) {
+    layout.outlet("QueryField", &SearchPage::QueryField)
+        .outlet("ResultTable", &SearchPage::ResultTable)
+        .action("queryChanged", &SearchPage::queryChanged);
+}
+
+void SearchPage::viewDidLoad() {
+    ViewController::viewDidLoad();
+    navigationItem().setTitle(kTitle);
+    // A second load (after a memory warning) reads the catalogue anew and
+    // searches again for what the new field shows.
+    loadCatalogue();
+    queryChanged();
+}
+
+void SearchPage::loadCatalogue() {
+    m_root = Catalogue::loadDocument();
+    m_sounds.clear();
+    const int categories = Catalogue::categoryCount(m_root);
+    for (int section = 0; section < categories; ++section) {
+        auto category = Catalogue::categoryAt(m_root, section);
+        if (!category) continue;
+        const std::string title = category->attribute("title").value_or(std::string());
+        const int rows = Catalogue::soundCount(m_root, section);
+        for (int row = 0; row < rows; ++row) {
+            if (auto entry = Catalogue::soundEntryAt(m_root, section, row)) {
+                std::string label = Catalogue::label(*entry);
+                m_sounds.push_back({std::move(entry), std::move(label), title});
+            }
+        }
+    }
+    std::vector<std::string> labels;
+    labels.reserve(m_sounds.size());
+    for (const Sound& sound : m_sounds) labels.push_back(sound.label);
+    m_index.emplace(labels);
+}
+
+void SearchPage::queryChanged() {
+    m_shown = m_index ? m_index->search(QueryField ? QueryField->text() : std::string())
+                      : std::vector<std::size_t>();
+    if (ResultTable) {
+        ResultTable->reloadData();
+        ResultTable->setContentOffset({0, 0});
+    }
+}
+
+int SearchPage::resultCount() const {
+    return m_shown.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())
+               ? std::numeric_limits<int>::max()
+               : static_cast<int>(m_shown.size());
+}
+
+std::shared_ptr<SPXMLElement> SearchPage::resultAt(int row) const {
+    if (row < 0 || row >= resultCount()) return nullptr;
+    const std::size_t position = m_shown[static_cast<std::size_t>(row)];
+    return position < m_sounds.size() ? m_sounds[position].entry : nullptr;
+}
+
+int SearchPage::numberOfSectionsInTableView(platform::TableView& /*table*/) {
+    return 1;
+}
+
+int SearchPage::tableViewNumberOfRowsInSection(platform::TableView& /*table*/, int section) {
+    return section == 0 ? resultCount() : 0;
+}
+
+std::shared_ptr<platform::TableViewCell> SearchPage::tableViewCellForRowAtIndexPath(
+    platform::TableView& table, platform::IndexPath indexPath) {
+    auto reused = std::dynamic_pointer_cast<SearchResultCell>(
+        table.dequeueReusableCellWithIdentifier(SearchResultCell::kIdentifier));
+    auto cell = reused ? reused : std::make_shared<SearchResultCell>();
+    const Sound* sound = nullptr;
+    if (indexPath.section == 0 && indexPath.row >= 0 && indexPath.row < resultCount()) {
+        const std::size_t position = m_shown[static_cast<std::size_t>(indexPath.row)];
+        if (position < m_sounds.size()) sound = &m_sounds[position];
+    }
+    // Filled for new and reused cells alike, so a reused cell keeps nothing.
+    cell->textLabel().setText(sound ? sound->label : std::string());
+    cell->categoryLabel().setText(sound ? sound->category : std::string());
+    cell->setAccessoryType(platform::kTableViewCellAccessoryDisclosureIndicator);
+    return cell;
+}
+
+void SearchPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
+                                                  platform::IndexPath indexPath) {
+    SoundList::openPlayPage(*this, indexPath.section == 0 ? resultAt(indexPath.row) : nullptr);
+    table.deselectRowAtIndexPath(indexPath, true);
+}
