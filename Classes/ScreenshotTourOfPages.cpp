@@ -1,5 +1,7 @@
 #include "Classes/ScreenshotTourOfPages.h"
 
+#include "Classes/SearchCommands.h"
+
 namespace {
 
 // Long enough for a page slide or the options panel to come to rest.
@@ -47,5 +49,18 @@ platform::ScreenshotTour screenshotTourOfPages() {
         .expectDepth(4, "open the info page")
         .wait(kSettle)
         .capture("info");
+    // The search page over the main page, partly typed.
+    tour.tapBarButton(Button::kBack)
+        .wait(kSettle)
+        .tapBarButton(Button::kBack)
+        .wait(kSettle)
+        .tapBarButton(Button::kBack)
+        .expectDepth(1, "go back to the list")
+        .wait(kSettle)
+        .runCommand(kFindSoundTitle)
+        .expectDepth(2, "open the search page")
+        .wait(kSettle)
+        .type("po")
+        .capture("search");
     return tour;
 }

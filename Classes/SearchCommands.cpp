@@ -17,5 +17,5 @@ bool openSearchPage() {
 }
 
 platform::WindowCommand findSoundCommand() {
-    return {"Find Sound…", "Ctrl+F", [](platform::HostServices&) { openSearchPage(); }};
+    return {kFindSoundTitle, "Ctrl+F", [](platform::HostServices&) { openSearchPage(); }};
 }

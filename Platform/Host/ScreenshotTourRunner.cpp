@@ -9,10 +9,12 @@
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ScreenshotTour.h"
 #include "Platform/UI/Window.h"
+#include "Platform/UI/WindowCommands.h"
 #include "TemporaryUserDefaults.h"
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QString>
 
 namespace platform {
@@ -91,6 +93,11 @@ bool ScreenshotTourRunner::perform(const ScreenshotStep& step,
             return true;
         case Kind::kCapture:
             return capture(folder, step.name);
+        case Kind::kRunCommand:
+            return runCommand(step.name);
+        case Kind::kType:
+            type(step.name);
+            return true;
     }
     return false;
 }
@@ -173,6 +180,26 @@ bool ScreenshotTourRunner::expectDepth(std::size_t depth, std::string_view step)
     }
     Log("Screenshots: could not " + std::string(step));
     return false;
+}
+
+bool ScreenshotTourRunner::runCommand(std::string_view title) {
+    for (const WindowCommand& command : WindowCommands::applicationCommands().commands()) {
+        if (command.title != title || !command.perform) continue;
+        command.perform(m_window.dialogs());
+        QCoreApplication::processEvents();
+        return true;
+    }
+    Log("Screenshots: no command titled " + std::string(title));
+    return false;
+}
+
+void ScreenshotTourRunner::type(std::string_view text) {
+    const QString typed = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    for (const QChar character : typed) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+        QCoreApplication::sendEvent(&m_window, &press);
+    }
+    QCoreApplication::processEvents();
 }
 
 }  // namespace platform

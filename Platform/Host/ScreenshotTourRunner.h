@@ -38,6 +38,8 @@ class ScreenshotTourRunner {
     bool tapFirstRow();
     bool tapControl(std::string_view accessibilityName);
     bool expectDepth(std::size_t depth, std::string_view step);
+    bool runCommand(std::string_view title);
+    void type(std::string_view text);
     std::shared_ptr<View> root() const;
 
     HostWindow& m_window;

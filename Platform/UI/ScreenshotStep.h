@@ -15,12 +15,15 @@ struct ScreenshotStep {
         kExpectDepth,   // the outermost stack holds `depth` pages, else the tour fails
         kWait,          // the clock moves on by `seconds`
         kCapture,       // the window as it stands, written as `name`.png
+        kRunCommand,    // the application's window command titled `name`
+        kType,          // `name` typed on the keyboard, one key press per character
     };
     enum class BarButton { kBack, kLeft, kRight };
 
     Kind kind = Kind::kWait;
     BarButton barButton = BarButton::kBack;
     // kTapControl: the accessibility name; kCapture: the picture's name;
+    // kRunCommand: the command's title; kType: the text;
     // kExpectDepth: what the taps before it did ("open the favourites"), for the log.
     std::string name;
     std::size_t depth = 0;

@@ -59,6 +59,20 @@ ScreenshotTour& ScreenshotTour::capture(std::string pictureName) {
     return add(std::move(step));
 }
 
+ScreenshotTour& ScreenshotTour::runCommand(std::string title) {
+    ScreenshotStep step;
+    step.kind = ScreenshotStep::Kind::kRunCommand;
+    step.name = std::move(title);
+    return add(std::move(step));
+}
+
+ScreenshotTour& ScreenshotTour::type(std::string text) {
+    ScreenshotStep step;
+    step.kind = ScreenshotStep::Kind::kType;
+    step.name = std::move(text);
+    return add(std::move(step));
+}
+
 std::vector<std::string> ScreenshotTour::pictureNames() const {
     std::vector<std::string> names;
     for (const auto& step : m_steps) {

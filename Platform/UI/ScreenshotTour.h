@@ -21,6 +21,10 @@ class ScreenshotTour {
     ScreenshotTour& expectDepth(std::size_t depth, std::string purpose);
     ScreenshotTour& wait(double seconds);
     ScreenshotTour& capture(std::string pictureName);
+    // A window command (WindowCommands) by its title, as its shortcut would run it.
+    ScreenshotTour& runCommand(std::string title);
+    // Text typed into the window, as key presses.
+    ScreenshotTour& type(std::string text);
 
     const std::vector<ScreenshotStep>& steps() const { return m_steps; }
     // The pictures the tour writes, in order, without ".png".
