@@ -4,6 +4,7 @@
 // looks at every label), and folding the whole board when it opens.
 
 #include "Classes/SoundSearchIndex.h"
+#include "GeneratedLabels.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,41 +16,16 @@ namespace {
 
 constexpr int kBoardSounds = 100000;
 
-// Labels of two or three words with accents, capitals and numbers, the same
-// on every run.
 const std::vector<std::string>& boardLabels() {
-    static const std::vector<std::string> labels = [] {
-        const std::array<const char*, 16> first = {
-            "Air",   "Éclair", "Sad",  "Straße", "Referee",  "Slide",  "Crème",  "Laser",
-            "Robot", "Power",  "Drum", "Große",  "Teleport", "Cuckoo", "Piñata", "Señor"};
-        const std::array<const char*, 16> second = {
-            "Horn",  "Whistle", "Trombone", "Zap",    "Beeps", "Roll",    "Brûlée", "Siren",
-            "Alarm", "Bell",    "Boing",    "Spring", "Pop",   "Fanfare", "Chime",  "Gong"};
-        std::vector<std::string> made;
-        made.reserve(kBoardSounds);
-        unsigned state = 12345;
-        for (int index = 0; index < kBoardSounds; ++index) {
-            state = state * 1103515245U + 12345U;
-            std::string label = first[(state >> 8) % first.size()];
-            label += ' ';
-            label += second[(state >> 16) % second.size()];
-            if ((state >> 4) % 3 == 0) label += " " + std::to_string(index);
-            made.push_back(std::move(label));
-        }
-        return made;
-    }();
+    static const std::vector<std::string> labels = bench::generatedLabels(kBoardSounds);
     return labels;
 }
-
-// What a user types, word after word; each word starts over from its first letter.
-const std::array<const char*, 6> kTypedWords = {"whistle", "eclair", "brulee",
-                                                "strasse", "pinata", "gong 7"};
 
 void BM_Keystroke(benchmark::State& state) {
     SoundSearchIndex index(boardLabels());
     // The query after each keystroke: "w", "wh", "whi", ..., "e", "ec", ...
     std::vector<std::string> queries;
-    for (const char* word : kTypedWords) {
+    for (const char* word : bench::kTypedWords) {
         const std::string typed(word);
         for (std::size_t length = 1; length <= typed.size(); ++length) {
             queries.push_back(typed.substr(0, length));
