@@ -69,6 +69,13 @@ bool SearchFolding::startsWord(std::string_view folded, std::size_t offset) {
         return false;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(folded.data());
+    // Most labels are ASCII: their letters and digits need no table.
+    if (const uint8_t before = bytes[offset - 1]; before < 0x80U) {
+        const bool letterOrDigit = (before >= 'a' && before <= 'z') ||
+                                   (before >= 'A' && before <= 'Z') ||
+                                   (before >= '0' && before <= '9');
+        return !letterOrDigit;
+    }
     auto at = static_cast<int32_t>(offset);
     UChar32 previous = 0;
     U8_PREV(bytes, 0, at, previous);

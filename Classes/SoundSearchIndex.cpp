@@ -33,10 +33,14 @@ std::string_view SoundSearchIndex::foldedLabel(std::size_t position) const {
 
 SoundSearchIndex::Rank SoundSearchIndex::rank(std::size_t position, std::string_view folded) const {
     const std::string_view label = foldedLabel(position);
-    std::size_t at = label.find(folded);
+    // One character (the first keystroke, over every label) is looked for as a byte.
+    const auto next = [&](std::size_t from) {
+        return folded.size() == 1 ? label.find(folded.front(), from) : label.find(folded, from);
+    };
+    std::size_t at = next(0);
     if (at == std::string_view::npos) return Rank::kNone;
     if (at == 0) return Rank::kLabelStart;
-    for (; at != std::string_view::npos; at = label.find(folded, at + 1)) {
+    for (; at != std::string_view::npos; at = next(at + 1)) {
         if (SearchFolding::startsWord(label, at)) return Rank::kWordStart;
     }
     return Rank::kInside;
