@@ -90,7 +90,7 @@ bool ScreenshotTourRunner::perform(const ScreenshotStep& step,
             advance(step.seconds);
             return true;
         case Kind::kCapture:
-            return capture(folder, step.name);
+            return capture(folder, step.name, step.scale);
     }
     return false;
 }
@@ -101,8 +101,11 @@ void ScreenshotTourRunner::advance(double seconds) {
     QCoreApplication::processEvents();
 }
 
-bool ScreenshotTourRunner::capture(const std::filesystem::path& folder, std::string_view name) {
-    const QImage picture = m_window.renderFrame();
+bool ScreenshotTourRunner::capture(const std::filesystem::path& folder, std::string_view name,
+                                   double scale) {
+    QImage picture = m_window.renderFrame(scale);
+    // Written at its pixel size; the ratio would only add a density note to the file.
+    picture.setDevicePixelRatio(1.0);
     const auto path = folder / (std::string(name) + ".png");
     if (picture.isNull() || !picture.save(QString::fromStdString(path.string()), "PNG")) {
         Log("Screenshots: cannot write " + path.string());

@@ -20,7 +20,9 @@ class ScreenshotTour {
     // `purpose` says what the taps before it did, for the line logged when they did not.
     ScreenshotTour& expectDepth(std::size_t depth, std::string purpose);
     ScreenshotTour& wait(double seconds);
-    ScreenshotTour& capture(std::string pictureName);
+    // A picture of the pages as they stand, drawn at `scale` pixels per point
+    // (a scale that is not positive draws at 1).
+    ScreenshotTour& capture(std::string pictureName, double scale = 1.0);
 
     const std::vector<ScreenshotStep>& steps() const { return m_steps; }
     // The pictures the tour writes, in order, without ".png".
