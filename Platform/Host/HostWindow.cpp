@@ -221,7 +221,7 @@ QRectF HostWindow::canvasArea() const {
     return QRectF(rect()).adjusted(0, menuBarHeight(), 0, 0);
 }
 
-bool HostWindow::isSizeTheUsers() const {
+bool HostWindow::isMaximisedOrFullScreen() const {
     return windowState().testAnyFlags(Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
@@ -239,7 +239,7 @@ double HostWindow::zoom() const {
 void HostWindow::setZoom(double zoom) {
     m_zoom = CanvasScale::clampZoom(zoom);
     m_zoomSize = size();
-    if (!isSizeTheUsers()) {
+    if (!isMaximisedOrFullScreen()) {
         m_zoomSize = CanvasScale::areaFor(m_canvasSize, m_zoom) + QSize(0, menuBarHeight());
         resize(m_zoomSize);
     }

@@ -127,7 +127,7 @@ class HostWindow : public QWidget {
 
   private:
     void drawModel(QImage& target, double pixelsPerPoint);
-    bool isSizeTheUsers() const;
+    bool isMaximisedOrFullScreen() const;
     void updateFrameTimer();
     void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
