@@ -23,7 +23,8 @@ platform::ScreenshotTour screenshotTourOfPages() {
         .tapBarButton(Button::kBack)
         .expectDepth(1, "go back")
         .wait(kSettle)
-        .capture("main");
+        .capture("main")
+        .capture("main-2x", 2.0);
     // The options panel opens and closes with the left bar button.
     tour.tapBarButton(Button::kLeft).wait(kSettle).capture("options");
     tour.tapBarButton(Button::kLeft).wait(kSettle);

@@ -54,7 +54,9 @@ std::optional<QPointF> optionsButton() {
     if (!layout.left()) return std::nullopt;
     const auto centre = layout.left()->center();
     const auto point = site->bar->convertPointToAncestor({centre.x(), centre.y()}, nullptr);
-    return QPointF(point.x, point.y);
+    // Taps take widget coordinates: through the window's scale.
+    const QPointF model(point.x, point.y);
+    return g_window != nullptr ? g_window->modelToWidget().map(model) : model;
 }
 
 void BM_OptionsPanelAnimation(benchmark::State& state) {

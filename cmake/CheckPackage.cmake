@@ -108,6 +108,13 @@ foreach(icon scalable/apps/org.soundboard.Soundboard.svg 16x16/apps/org.soundboa
     endif()
 endforeach()
 
+# The bundle's pictures come at 1x and 2x (the window picks by its scale).
+foreach(picture Play.png Play@2x.png Banner@2x.png)
+    if(NOT EXISTS ${root}/usr/share/soundboard/Resources/${picture})
+        message(FATAL_ERROR "CheckPackage: the bundle picture ${picture} is not in the package")
+    endif()
+endforeach()
+
 # The kit's files.
 file(GLOB_RECURSE kitConfig ${root}/usr/lib/*/SPLibraryConfig.cmake ${root}/usr/lib/SPLibraryConfig.cmake)
 file(GLOB_RECURSE kitArchive ${root}/usr/lib/*libSPLibrary.a)

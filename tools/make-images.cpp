@@ -234,24 +234,45 @@ void drawInfoHeader(cairo_t* cr, double width, double height) {
              Rgba{1, 1, 1, 0.8});
 }
 
-// Draws one image with `draw` onto a transparent canvas and writes it as PNG.
+// Draws one image with `draw` onto a transparent canvas of `width` x `height`
+// points at `scale` pixels per point and writes it as PNG.
 template <typename Draw>
-bool writeImage(const std::filesystem::path& folder, const char* name, int width, int height,
-                Draw draw) {
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+bool writeImage(const std::filesystem::path& path, int width, int height, int scale, Draw draw) {
+    SurfacePtr surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * scale, height * scale));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return false;
     ContextPtr cr(cairo_create(surface.get()));
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return false;
     cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_BEST);
+    if (scale != 1) cairo_scale(cr.get(), scale, scale);
     draw(cr.get());
     cairo_surface_flush(surface.get());
-    const std::string path = (folder / name).string();
-    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
+    const std::string file = path.string();
+    const cairo_status_t status = cairo_surface_write_to_png(surface.get(), file.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "make-images: %s: %s\n", path.c_str(), cairo_status_to_string(status));
+        std::fprintf(stderr, "make-images: %s: %s\n", file.c_str(), cairo_status_to_string(status));
         return false;
     }
     return true;
+}
+
+template <typename Draw>
+bool writeImage(const std::filesystem::path& folder, const char* name, int width, int height,
+                Draw draw) {
+    return writeImage(folder / name, width, height, 1, draw);
+}
+
+// A bundle picture at 1x ("Play.png") and at 2x ("Play@2x.png", twice the
+// pixels of the same drawing): the window picks the one that fits the scale
+// it draws at, so pictures stay sharp on a zoomed window or a high-density screen.
+template <typename Draw>
+bool writeBundleImage(const std::filesystem::path& folder, const char* name, int width, int height,
+                      Draw draw) {
+    const std::filesystem::path oneX = folder / name;
+    const std::filesystem::path twoX =
+        folder / (oneX.stem().string() + "@2x" + oneX.extension().string());
+    const bool first = writeImage(oneX, width, height, 1, draw);
+    return writeImage(twoX, width, height, 2, draw) && first;
 }
 
 // Draws the application icon as SVG (scalable/apps) and as PNG at every size
@@ -296,21 +317,23 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     bool ok = true;
     if (argc == 3) ok &= writeIcons(argv[2], "org.soundboard.Soundboard");
-    ok &=
-        writeImage(folder, "Settings.png", 30, 30, [](cairo_t* cr) { drawGear(cr, 30, 8, kInk); });
-    ok &= writeImage(folder, "love.png", 30, 30, [](cairo_t* cr) {
+    ok &= writeBundleImage(folder, "Settings.png", 30, 30,
+                           [](cairo_t* cr) { drawGear(cr, 30, 8, kInk); });
+    ok &= writeBundleImage(folder, "love.png", 30, 30, [](cairo_t* cr) {
         heartPath(cr, 2, 2, 26);
         setColor(cr, kHeart);
         cairo_fill(cr);
     });
-    ok &= writeImage(folder, "LoveAdd.png", 100, 100,
-                     [](cairo_t* cr) { drawBadge(cr, 100, kHeart, kAdd, true); });
-    ok &= writeImage(folder, "LoveRemove.png", 100, 100,
-                     [](cairo_t* cr) { drawBadge(cr, 100, kHeartMuted, kRemove, false); });
-    ok &= writeImage(folder, "Play.png", 120, 120, [](cairo_t* cr) { drawPlayButton(cr, 120); });
-    ok &= writeImage(folder, "Banner.png", 40, 40, [](cairo_t* cr) { drawAppIcon(cr, 40); });
-    ok &= writeImage(folder, "soundboard.png", 128, 128, [](cairo_t* cr) { drawAppIcon(cr, 128); });
-    ok &= writeImage(folder, "InfoHeader.png", 280, 120,
-                     [](cairo_t* cr) { drawInfoHeader(cr, 280, 120); });
+    ok &= writeBundleImage(folder, "LoveAdd.png", 100, 100,
+                           [](cairo_t* cr) { drawBadge(cr, 100, kHeart, kAdd, true); });
+    ok &= writeBundleImage(folder, "LoveRemove.png", 100, 100,
+                           [](cairo_t* cr) { drawBadge(cr, 100, kHeartMuted, kRemove, false); });
+    ok &= writeBundleImage(folder, "Play.png", 120, 120,
+                           [](cairo_t* cr) { drawPlayButton(cr, 120); });
+    ok &= writeBundleImage(folder, "Banner.png", 40, 40, [](cairo_t* cr) { drawAppIcon(cr, 40); });
+    ok &= writeBundleImage(folder, "soundboard.png", 128, 128,
+                           [](cairo_t* cr) { drawAppIcon(cr, 128); });
+    ok &= writeBundleImage(folder, "InfoHeader.png", 280, 120,
+                           [](cairo_t* cr) { drawInfoHeader(cr, 280, 120); });
     return ok ? 0 : 1;
 }

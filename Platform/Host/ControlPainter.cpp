@@ -2,6 +2,7 @@
 
 #include "HostFonts.h"
 #include "ImageBridge.h"
+#include "ImageResolution.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/Switch.h"
 
@@ -39,13 +40,16 @@ QColor ControlPainter::toQColor(const Color& color) {
 
 void ControlPainter::drawImage(QPainter& painter, const Image& image, const QRectF& target,
                                bool fitInside) {
-    const QImage picture = ImageBridge::borrow(image);
-    if (picture.isNull() || target.isEmpty()) return;
+    if (image.width() <= 0 || image.height() <= 0 || target.isEmpty()) return;
+    // Placed by the 1x drawing's size in points; drawn from the pixels that fit.
+    const QImage picture = ImageBridge::borrow(
+        ImageResolution::forScale(image, ImageResolution::pixelsPerPoint(painter)));
+    if (picture.isNull()) return;
     QRectF destination = target;
     if (fitInside) {
         const double scale =
-            std::min({1.0, target.width() / picture.width(), target.height() / picture.height()});
-        const QSizeF size(picture.width() * scale, picture.height() * scale);
+            std::min({1.0, target.width() / image.width(), target.height() / image.height()});
+        const QSizeF size(image.width() * scale, image.height() * scale);
         destination = QRectF(target.center().x() - size.width() / 2,
                              target.center().y() - size.height() / 2, size.width(), size.height());
     }

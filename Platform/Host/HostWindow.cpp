@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QThread>
 #include <QWheelEvent>
 #include <QWindowStateChangeEvent>
@@ -114,17 +115,20 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_router(m_web),
       m_lifecycle(application),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
-    int width = kDefaultWidth;
-    int height = kDefaultHeight;
+    m_canvasSize = QSizeF(kDefaultWidth, kDefaultHeight);
     if (auto window = application.keyWindowPointer()) {
         const Rect frame = window->frame();
         if (frame.width >= 1 && frame.height >= 1) {
-            width = static_cast<int>(std::lround(frame.width));
-            height = static_cast<int>(std::lround(frame.height));
+            m_canvasSize = QSizeF(std::round(frame.width), std::round(frame.height));
         }
     }
-    // The model lays its pages out for one screen size; it has no resizing rules.
-    setFixedSize(width, height);
+    // The model lays its pages out for one screen size; the window scales it.
+    setMinimumSize(CanvasScale::areaFor(m_canvasSize, CanvasScale::kMinimumZoom) +
+                   QSize(0, menuBarHeight()));
+    const QSize start = sizeHint();
+    resize(start);
+    m_zoom = CanvasScale::fit(m_canvasSize, start - QSize(0, menuBarHeight()));
+    m_zoomSize = start;
     showBundleIdentity();
     installCommands();
     setFocusPolicy(Qt::StrongFocus);
@@ -210,20 +214,57 @@ void HostWindow::frameTick() {
     updateFrameTimer();
 }
 
-QImage HostWindow::renderFrame() {
+QImage HostWindow::renderFrame(double scale) {
     QImage picture;
-    drawModel(picture);
+    drawModel(picture, scale > 0 && std::isfinite(scale) ? scale : 1.0);
     return picture;
 }
 
-void HostWindow::drawModel(QImage& target) {
-    const double scale = devicePixelRatioF();
-    const QSize pixels(static_cast<int>(std::ceil(width() * scale)),
-                       static_cast<int>(std::ceil(height() * scale)));
+QRectF HostWindow::canvasArea() const {
+    return QRectF(rect()).adjusted(0, menuBarHeight(), 0, 0);
+}
+
+bool HostWindow::isMaximisedOrFullScreen() const {
+    return windowState().testAnyFlags(Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+CanvasScale HostWindow::canvasScale() const {
+    const QRectF area = canvasArea();
+    double scale = CanvasScale::fit(m_canvasSize, area.size());
+    if (size() == m_zoomSize) scale = std::min(scale, m_zoom);
+    return CanvasScale(m_canvasSize, area, scale, devicePixelRatioF());
+}
+
+double HostWindow::zoom() const {
+    return canvasScale().scale();
+}
+
+void HostWindow::setZoom(double zoom) {
+    m_zoom = CanvasScale::clampZoom(zoom);
+    m_zoomSize = size();
+    if (!isMaximisedOrFullScreen()) {
+        m_zoomSize = CanvasScale::areaFor(m_canvasSize, m_zoom) + QSize(0, menuBarHeight());
+        resize(m_zoomSize);
+    }
+    update();
+}
+
+QSize HostWindow::sizeHint() const {
+    const QScreen* display = screen();
+    const double dpi = display != nullptr ? display->logicalDotsPerInch() : 0.0;
+    const QSize available = display != nullptr ? display->availableGeometry().size() : QSize();
+    const QSize bar(0, menuBarHeight());
+    const double zoom = CanvasScale::defaultZoom(dpi, m_canvasSize, available - bar);
+    return CanvasScale::areaFor(m_canvasSize, zoom) + bar;
+}
+
+void HostWindow::drawModel(QImage& target, double pixelsPerPoint) {
+    const QSize pixels = CanvasScale::framePixels(m_canvasSize, pixelsPerPoint);
     if (target.size() != pixels || target.format() != QImage::Format_ARGB32_Premultiplied) {
         target = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     }
-    target.setDevicePixelRatio(scale);
+    // The painter draws in canvas points; the picture's ratio turns them into pixels.
+    target.setDevicePixelRatio(pixelsPerPoint);
     target.fill(Qt::white);
 
     auto root = m_application.keyWindowPointer();
@@ -246,10 +287,16 @@ void HostWindow::drawModel(QImage& target) {
 }
 
 void HostWindow::paintEvent(QPaintEvent*) {
-    drawModel(m_frame);
+    const double ratio = devicePixelRatioF();
+    const CanvasScale placement = canvasScale();
+    drawModel(m_frame, placement.scale() * ratio);
     {
         QPainter painter(this);
-        painter.drawImage(QPointF(0, 0), m_frame);
+        painter.fillRect(canvasArea(), ModelPainter::marginColour());
+        // One frame pixel to one device pixel: the frame is already at the screen's resolution.
+        const QSizeF logical = QSizeF(m_frame.size()) / ratio;
+        painter.drawImage(QRectF(placement.canvasRect().topLeft(), logical), m_frame,
+                          QRectF(m_frame.rect()));
     }
     // The frame just shown is the picture the next page slide starts from.
     std::swap(m_frame, m_previousFrame);
@@ -293,8 +340,10 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
     m_lastTapOpenedURL = false;
     auto root = m_application.keyWindowPointer();
     if (!root || isPageSliding(*root)) return std::nullopt;
+    const auto modelPoint = canvasScale().toModel(point);
+    if (!modelPoint) return std::nullopt;
     const auto requestsBefore = m_application.openURLRequestCount();
-    auto taken = m_router.tap(*root, point);
+    auto taken = m_router.tap(*root, *modelPoint);
     m_lastTapOpenedURL = m_application.openURLRequestCount() != requestsBefore;
     announceFocus(taken);
     update();
@@ -356,7 +405,8 @@ void HostWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     auto root = m_application.keyWindowPointer();
     m_press = Press{event->position(), event->position(), false, {}, false};
-    if (root) m_press->scrollView = m_router.scrollViewAt(*root, event->position());
+    const auto modelPoint = canvasScale().toModel(event->position());
+    if (root && modelPoint) m_press->scrollView = m_router.scrollViewAt(*root, *modelPoint);
 }
 
 void HostWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -367,8 +417,9 @@ void HostWindow::mouseMoveEvent(QMouseEvent* event) {
         if (std::hypot(moved.x(), moved.y()) < kDragThreshold) return;
         m_press->dragging = true;
     }
-    // Content follows the pointer: dragging down shows what is above.
-    const QPointF delta = position - m_press->last;
+    // Content follows the pointer: dragging down shows what is above. The
+    // threshold is the hand's distance on screen; the scroll is in canvas points.
+    const QPointF delta = (position - m_press->last) / canvasScale().scale();
     m_press->last = position;
     if (auto scrollView = m_press->scrollView.lock()) {
         scrollView->scrollBy(-delta.x(), -delta.y());
@@ -405,9 +456,13 @@ void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
 void HostWindow::wheelEvent(QWheelEvent* event) {
     auto root = m_application.keyWindowPointer();
     if (!root) return;
-    auto scrollView = m_router.scrollViewAt(*root, event->position());
+    const CanvasScale placement = canvasScale();
+    const auto modelPoint = placement.toModel(event->position());
+    auto scrollView = modelPoint ? m_router.scrollViewAt(*root, *modelPoint) : nullptr;
     if (!scrollView) return;
-    QPointF delta = event->pixelDelta();
+    // A touchpad's pixels follow the fingers on screen; a notch moves the
+    // same content at every scale.
+    QPointF delta = QPointF(event->pixelDelta()) / placement.scale();
     if (delta.isNull()) delta = QPointF(event->angleDelta()) / 120.0 * kWheelStep;
     // The wheel turned away from the user (positive) shows what is above.
     scrollView->scrollBy(-delta.x(), -delta.y());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CanvasScale.h"
 #include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
@@ -12,7 +13,10 @@
 #include <QAction>
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
+#include <QSize>
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 
 #include <cstdint>
@@ -37,6 +41,18 @@ class ScrollView;
 // A frame timer (about 60 Hz) runs only while something moves (an animation
 // block, a page slide, a shake); an idle window has no timer at all.
 //
+// Scale: the pages are laid out for one canvas size (the key window's frame,
+// 320 x 480 points). The window may have any size; the canvas is drawn
+// uniformly scaled and centred below the menu bar, the margin in the
+// navigation bar's colour, and input maps back through the same scale. The
+// zoom and the window's size decide the scale together: setting the zoom
+// resizes a normal window to fit the canvas at that zoom, while a maximised or
+// full-screen window keeps its size and shows the canvas at the zoom, up to
+// what fits; resizing the window (by the user or the window manager) makes
+// the scale follow the window, the largest that fits. Frames are drawn at the
+// device's resolution (scale times device pixel ratio), so text, shapes and
+// pictures stay sharp; never a stretched picture of a smaller frame.
+//
 // Lifetime: the window does not own the model; it finds the key window
 // through the application at each event. It must go before the QApplication.
 class HostWindow : public QWidget {
@@ -50,13 +66,30 @@ class HostWindow : public QWidget {
     HostWindow(Application& application, HostOptions options, QWidget* parent = nullptr);
     ~HostWindow() override;
 
-    // A click at `point` (window coordinates), exactly as a mouse click is
-    // handled. Returns the accessibility name of what took it. Like the touch
-    // screen the pages were made for, the window takes no taps while a page
-    // slides in or out: such a click is dropped, not kept for later.
+    // A click at `point` (widget coordinates), exactly as a mouse click is
+    // handled; a click on the margin around the canvas does nothing. Returns the accessibility name
+    // of what took it. Like the touch screen the pages were made for, the window takes no taps
+    // while a page slides in or out: such a click is dropped, not kept for later.
     std::optional<std::string> tapAt(QPointF point);
-    // Draws the model as it stands now into a picture of the window's size.
-    QImage renderFrame();
+    // Draws the model as it stands now: the canvas alone (no menu bar, no
+    // margin), at `scale` pixels per canvas point.
+    QImage renderFrame(double scale = 1.0);
+
+    // The height of the menu bar above the canvas area (0 without one).
+    int menuBarHeight() const { return 0; }
+    // The part of the window the canvas is shown in: all of it below the menu bar.
+    QRectF canvasArea() const;
+    // Where the canvas is now and how large.
+    CanvasScale canvasScale() const;
+    // Canvas (model) points to widget coordinates; invert it for input.
+    QTransform modelToWidget() const { return canvasScale().modelToWidget(); }
+    // The scale the canvas is shown at now.
+    double zoom() const;
+    // Shows the canvas at `zoom` (clamped to CanvasScale's range): a normal
+    // window takes the size that holds it; a maximised one keeps its size.
+    void setZoom(double zoom);
+    // The window's size at the default zoom of its screen (see CanvasScale::defaultZoom).
+    QSize sizeHint() const override;
 
     // Starts the page shake that stands for a vibration.
     void shake();
@@ -94,7 +127,8 @@ class HostWindow : public QWidget {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    void drawModel(QImage& target);
+    void drawModel(QImage& target, double pixelsPerPoint);
+    bool isMaximisedOrFullScreen() const;
     void updateFrameTimer();
     void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
@@ -115,6 +149,11 @@ class HostWindow : public QWidget {
     QTimer m_frameTimer;
     QImage m_frame;
     QImage m_previousFrame;
+    // The page canvas in points, and the zoom last set with the window size it
+    // was set for: while the window keeps that size, the zoom holds.
+    QSizeF m_canvasSize;
+    double m_zoom = 1.0;
+    QSize m_zoomSize;
     std::uint64_t m_framesPainted = 0;
     // Whether the last tap handed a URL to another program.
     bool m_lastTapOpenedURL = false;

@@ -42,6 +42,10 @@ class ModelPainter::Scene final : public PaintScene {
     ModelPainter& m_owner;
 };
 
+QColor ModelPainter::marginColour() {
+    return kBarBottom;
+}
+
 void ModelPainter::paint(QPainter& painter, const View& root, const NavigationSites& sites,
                          double now, double pageShake) {
     Scene scene(*this, sites, now, pageShake);

@@ -3,6 +3,7 @@
 #include "NavigationSites.h"
 #include "ViewPainters.h"
 
+#include <QColor>
 #include <QPainter>
 #include <QRectF>
 
@@ -20,6 +21,10 @@ class ModelPainter {
   public:
     ModelPainter(WebContentCache& web, const PageTransitions& transitions)
         : m_web(web), m_transitions(transitions) {}
+
+    // The colour around the canvas when the window is larger than it: the
+    // navigation bar's, so the margin reads as part of the frame.
+    static QColor marginColour();
 
     // Draws the tree under `root` (the window) into `painter`, whose origin is
     // the window's top-left corner. `pageShake` moves the pages of the

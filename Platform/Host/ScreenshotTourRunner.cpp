@@ -20,9 +20,10 @@
 namespace platform {
 namespace {
 
-QPointF windowPoint(const View& view, Point local) {
+// Where a point of `view` is in the window: taps take widget coordinates.
+QPointF windowPoint(const HostWindow& window, const View& view, Point local) {
     const Point point = view.convertPointToAncestor(local, nullptr);
-    return {point.x, point.y};
+    return window.modelToWidget().map(QPointF(point.x, point.y));
 }
 
 }  // namespace
@@ -92,7 +93,7 @@ bool ScreenshotTourRunner::perform(const ScreenshotStep& step,
             advance(step.seconds);
             return true;
         case Kind::kCapture:
-            return capture(folder, step.name);
+            return capture(folder, step.name, step.scale);
         case Kind::kRunCommand:
             return runCommand(step.name);
         case Kind::kType:
@@ -108,8 +109,11 @@ void ScreenshotTourRunner::advance(double seconds) {
     QCoreApplication::processEvents();
 }
 
-bool ScreenshotTourRunner::capture(const std::filesystem::path& folder, std::string_view name) {
-    const QImage picture = m_window.renderFrame();
+bool ScreenshotTourRunner::capture(const std::filesystem::path& folder, std::string_view name,
+                                   double scale) {
+    QImage picture = m_window.renderFrame(scale);
+    // Written at its pixel size; the ratio would only add a density note to the file.
+    picture.setDevicePixelRatio(1.0);
     const auto path = folder / (std::string(name) + ".png");
     if (picture.isNull() || !picture.save(QString::fromStdString(path.string()), "PNG")) {
         Log("Screenshots: cannot write " + path.string());
@@ -135,7 +139,7 @@ bool ScreenshotTourRunner::tapBarButton(NavigationBarLayout::Part part) {
         return false;
     }
     const QPointF centre = button->center();
-    m_window.tapAt(windowPoint(*site->bar, {centre.x(), centre.y()}));
+    m_window.tapAt(windowPoint(m_window, *site->bar, {centre.x(), centre.y()}));
     return true;
 }
 
@@ -151,8 +155,9 @@ bool ScreenshotTourRunner::tapFirstRow() {
         table->scrollToRowAtIndexPath(first);
         const Rect row = table->rectForRowAtIndexPath(first);
         const Point offset = table->contentOffset();
-        m_window.tapAt(windowPoint(
-            *table, {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y}));
+        m_window.tapAt(
+            windowPoint(m_window, *table,
+                        {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y}));
         return true;
     }
     Log("Screenshots: the list has no rows");
@@ -168,7 +173,7 @@ bool ScreenshotTourRunner::tapControl(std::string_view accessibilityName) {
         return false;
     }
     const Rect frame = control->presentationFrame();
-    m_window.tapAt(windowPoint(*control, {frame.width / 2, frame.height / 2}));
+    m_window.tapAt(windowPoint(m_window, *control, {frame.width / 2, frame.height / 2}));
     return true;
 }
 

@@ -33,7 +33,7 @@ class ScreenshotTourRunner {
     bool walk(const ScreenshotTour& tour, const std::filesystem::path& folder);
     bool perform(const ScreenshotStep& step, const std::filesystem::path& folder);
     void advance(double seconds);
-    bool capture(const std::filesystem::path& folder, std::string_view name);
+    bool capture(const std::filesystem::path& folder, std::string_view name, double scale);
     bool tapBarButton(NavigationBarLayout::Part part);
     bool tapFirstRow();
     bool tapControl(std::string_view accessibilityName);

@@ -44,18 +44,22 @@ std::vector<AnchorRun> anchorRuns(const QTextDocument& document) {
 
 }  // namespace
 
-QTextDocument* WebContentCache::documentFor(const WebView& webView, double width) {
+QTextDocument* WebContentCache::documentFor(const WebView& webView, double width,
+                                            std::optional<double> pixelsPerPoint) {
     purge();
     if (webView.html().empty()) {
         m_entries.erase(&webView);
         return nullptr;
     }
     Entry& entry = m_entries[&webView];
-    if (!entry.document || entry.loadCount != webView.loadCount()) {
+    const bool sharp = pixelsPerPoint ? *pixelsPerPoint > 1.0 + 1e-6
+                                      : entry.document && entry.document->isDoubleResolution();
+    if (!entry.document || entry.loadCount != webView.loadCount() ||
+        entry.document->isDoubleResolution() != sharp) {
         entry.owner = webView.weak_from_this();
         entry.loadCount = webView.loadCount();
         entry.width = -1;
-        entry.document = std::make_unique<QTextDocument>();
+        entry.document = std::make_unique<ScaledTextDocument>(sharp);
         entry.document->setDefaultFont(HostFonts::font(12));
         entry.document->setDocumentMargin(0);
         if (const auto& base = webView.baseDirectory()) {

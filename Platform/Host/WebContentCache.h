@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/UI/WebView.h"
+#include "ScaledTextDocument.h"
 
 #include <QPointF>
 #include <QTextDocument>
@@ -18,7 +19,11 @@ namespace platform {
 class WebContentCache {
   public:
     // The page of `webView` laid out at `width`; null when it has no local HTML.
-    QTextDocument* documentFor(const WebView& webView, double width);
+    // `pixelsPerPoint` is the resolution it is about to be drawn at: above 1 its
+    // pictures come from their @2x files. Without it the page keeps the
+    // resolution it has (for hit tests, which do not depend on it).
+    QTextDocument* documentFor(const WebView& webView, double width,
+                               std::optional<double> pixelsPerPoint = std::nullopt);
     // Which of the web view's links (its links() index) is under `point`, in
     // the web view's coordinates; none when the point is on no link.
     std::optional<std::size_t> linkIndexAt(const WebView& webView, QPointF point);
@@ -30,7 +35,7 @@ class WebContentCache {
         std::weak_ptr<const Object> owner;  // tells a live web view from a reused address
         int loadCount = -1;
         double width = -1;
-        std::unique_ptr<QTextDocument> document;
+        std::unique_ptr<ScaledTextDocument> document;
     };
     std::map<const WebView*, Entry> m_entries;
 };

@@ -1,6 +1,7 @@
 #include "WebViewPainter.h"
 
 #include "HostFonts.h"
+#include "ImageResolution.h"
 #include "Platform/UI/WebView.h"
 #include "WebContentCache.h"
 
@@ -15,7 +16,9 @@ void WebViewPainter::paintContent(QPainter& painter, const View& view, const QRe
     if (webView == nullptr) return;
     painter.save();
     painter.setClipRect(bounds, Qt::IntersectClip);
-    if (QTextDocument* document = scene.webContent().documentFor(*webView, bounds.width())) {
+    const double pixels = ImageResolution::pixelsPerPoint(painter);
+    if (QTextDocument* document =
+            scene.webContent().documentFor(*webView, bounds.width(), pixels)) {
         document->drawContents(&painter, bounds);
     } else if (const auto& request = webView->request()) {
         // A page that is not local: the host shows where it points.

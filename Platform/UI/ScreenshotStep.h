@@ -14,7 +14,7 @@ struct ScreenshotStep {
         kTapControl,    // the view of the top page with accessibility name `name`
         kExpectDepth,   // the outermost stack holds `depth` pages, else the tour fails
         kWait,          // the clock moves on by `seconds`
-        kCapture,       // the window as it stands, written as `name`.png
+        kCapture,       // the page canvas as it stands at `scale`, written as `name`.png
         kRunCommand,    // the application's window command titled `name`
         kType,          // `name` typed on the keyboard, one key press per character
     };
@@ -28,6 +28,8 @@ struct ScreenshotStep {
     std::string name;
     std::size_t depth = 0;
     double seconds = 0.0;
+    // kCapture: pixels per canvas point (2 draws the pages as a window zoomed to 2x shows them).
+    double scale = 1.0;
 };
 
 }  // namespace platform

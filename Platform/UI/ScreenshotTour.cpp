@@ -1,5 +1,6 @@
 #include "ScreenshotTour.h"
 
+#include <cmath>
 #include <utility>
 
 namespace platform {
@@ -52,10 +53,11 @@ ScreenshotTour& ScreenshotTour::wait(double seconds) {
     return add(std::move(step));
 }
 
-ScreenshotTour& ScreenshotTour::capture(std::string pictureName) {
+ScreenshotTour& ScreenshotTour::capture(std::string pictureName, double scale) {
     ScreenshotStep step;
     step.kind = ScreenshotStep::Kind::kCapture;
     step.name = std::move(pictureName);
+    step.scale = scale > 0 && std::isfinite(scale) ? scale : 1.0;
     return add(std::move(step));
 }
 

@@ -20,7 +20,9 @@ class ScreenshotTour {
     // `purpose` says what the taps before it did, for the line logged when they did not.
     ScreenshotTour& expectDepth(std::size_t depth, std::string purpose);
     ScreenshotTour& wait(double seconds);
-    ScreenshotTour& capture(std::string pictureName);
+    // A picture of the pages as they stand, drawn at `scale` pixels per point
+    // (a scale that is not positive draws at 1).
+    ScreenshotTour& capture(std::string pictureName, double scale = 1.0);
     // A window command (WindowCommands) by its title, as its shortcut would run it.
     ScreenshotTour& runCommand(std::string title);
     // Text typed into the window, as key presses.

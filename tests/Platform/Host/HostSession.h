@@ -40,7 +40,7 @@ struct Session {
     // The first table of the top page.
     std::shared_ptr<platform::TableView> table() const;
 
-    // Where things are on screen, in window coordinates.
+    // Where things are on screen, in widget coordinates (through the window's scale).
     QPoint rowPoint(platform::IndexPath indexPath) const;
     QPoint barButtonPoint(platform::NavigationBarLayout::Part part) const;
     // The centre of the view named `name` (accessibility name or layout id) on the top page.

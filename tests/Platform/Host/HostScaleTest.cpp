@@ -1,0 +1,238 @@
+// The window scales: the page canvas drawn uniformly scaled and centred at
+// any window size or zoom, at the device's resolution, with clicks, drags and
+// the wheel mapped back through the same scale.
+
+#include "HostSession.h"
+
+#include "Classes/PlayPage.h"
+#include "Platform/Host/InputRouter.h"
+#include "Platform/Host/ModelPainter.h"
+#include "Platform/Host/PageTransitions.h"
+#include "Platform/UI/Window.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace {
+
+using hosttest::Session;
+using platform::IndexPath;
+
+std::string rowText(Session& session, IndexPath indexPath) {
+    auto cell = session.table()->cellForRowAtIndexPath(indexPath);
+    return cell ? cell->textLabel().text() : std::string();
+}
+
+void resizeTo(Session& session, QSize size) {
+    session.window.resize(size);
+    QCoreApplication::processEvents();
+}
+
+// Adjacent pixel pairs whose brightness differs by a quarter of the range or
+// more: the hard edges of text and shapes, which blurring a picture up softens.
+int hardEdges(const QImage& picture) {
+    const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+    int edges = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* line = grey.constScanLine(y);
+        for (int x = 1; x < grey.width(); ++x) edges += std::abs(line[x] - line[x - 1]) > 64;
+    }
+    return edges;
+}
+
+// Pixels of two pictures of one size whose colours differ clearly.
+int unlikePixels(const QImage& a, const QImage& b) {
+    int unlike = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            unlike += std::max({std::abs(p.red() - q.red()), std::abs(p.green() - q.green()),
+                                std::abs(p.blue() - q.blue())}) > 24;
+        }
+    }
+    return a.size() == b.size() ? unlike : std::numeric_limits<int>::max();
+}
+
+// The bundle's picture `file`, every pixel of it, laid over `background`.
+QImage bundlePicture(const char* file, const QColor& background) {
+    QImage picture(QString(SB_HOST_SOURCE_BUNDLE "/") + file);
+    picture.setDevicePixelRatio(1.0);  // Qt reads "@2x" in a name as two pixels per point
+    QImage laid(picture.size(), QImage::Format_RGB32);
+    laid.fill(background);
+    QPainter(&laid).drawImage(0, 0, picture);
+    return laid;
+}
+
+// Runs `body` with Qt scaling every window by `factor`, as a desktop set to
+// that scale does.
+void withDesktopScale(const char* factor, const std::function<void(Session&)>& body) {
+    qputenv("QT_SCALE_FACTOR", factor);
+    hosttest::runSession(body);
+    qunsetenv("QT_SCALE_FACTOR");
+}
+
+TEST(HostScaleTest, AClickOnARowOpensThatRowAtEveryZoom) {
+    struct Case {
+        double zoom;
+        int row;
+        QSize window;
+    };
+    for (const Case& c :
+         {Case{1.0, 0, {320, 480}}, Case{1.0, 6, {320, 480}}, Case{1.5, 0, {480, 720}},
+          Case{1.5, 6, {480, 720}}, Case{2.0, 3, {640, 960}}, Case{2.0, 6, {640, 960}}}) {
+        SCOPED_TRACE("zoom " + std::to_string(c.zoom) + " row " + std::to_string(c.row));
+        hosttest::runSession([&c](Session& session) {
+            session.window.setZoom(c.zoom);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(session.window.size(), c.window);
+            EXPECT_DOUBLE_EQ(session.window.zoom(), c.zoom);
+            const std::string label = rowText(session, {0, c.row});
+            ASSERT_FALSE(label.empty());
+            session.click(session.rowPoint({0, c.row}));
+            ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+            EXPECT_EQ(session.bar().title, label);
+        });
+    }
+}
+
+TEST(HostScaleTest, TheCanvasFitsTheWindowCentredWithAMarginInTheBarColour) {
+    struct Case {
+        QSize window;
+        double scale;
+        QRect canvas;
+        QPoint margin;  // a point of the margin, or (-1, -1) when there is none
+    };
+    for (const Case& c : {Case{{640, 960}, 2.0, {0, 0, 640, 960}, {-1, -1}},
+                          Case{{1000, 600}, 1.25, {300, 0, 400, 600}, {150, 300}},
+                          Case{{320, 1000}, 1.0, {0, 260, 320, 480}, {160, 100}},
+                          Case{{482, 720}, 1.5, {1, 0, 480, 720}, {-1, -1}}}) {
+        SCOPED_TRACE(std::to_string(c.window.width()) + "x" + std::to_string(c.window.height()));
+        hosttest::runSession([&c](Session& session) {
+            resizeTo(session, c.window);
+            ASSERT_EQ(session.window.size(), c.window);
+            EXPECT_DOUBLE_EQ(session.window.zoom(), c.scale);
+            EXPECT_EQ(session.window.canvasScale().canvasRect(), QRectF(c.canvas));
+            const QImage shown = session.window.grab().toImage();
+            const QColor margin = platform::ModelPainter::marginColour();
+            EXPECT_NE(shown.pixelColor(c.canvas.topLeft() + QPoint(1, 50)), margin);
+            if (c.margin.x() < 0) return;
+            EXPECT_EQ(shown.pixelColor(c.margin), margin);
+            // A click on the margin does nothing; one on the canvas still opens its row.
+            EXPECT_FALSE(session.window.tapAt(c.margin));
+            session.click(c.margin);
+            EXPECT_EQ(session.depth(), 1u);
+            session.click(session.rowPoint({0, 2}));
+            EXPECT_NE(session.topAs<PlayPage>(), nullptr);
+        });
+    }
+}
+
+TEST(HostScaleTest, ZoomOnAMaximisedWindowKeepsItsSizeAndNeverCutsTheCanvas) {
+    hosttest::runSession([](Session& session) {
+        session.window.showMaximized();
+        QCoreApplication::processEvents();
+        const QSize maximised = session.window.size();
+        const double fits = platform::CanvasScale::fit({320, 480}, maximised);
+        struct Case {
+            double asked;
+            double shown;
+        };
+        for (const Case& c : {Case{1.0, 1.0}, Case{0.75, 0.75}, Case{fits * 2, fits},
+                              Case{0.1, platform::CanvasScale::kMinimumZoom}}) {
+            SCOPED_TRACE(c.asked);
+            session.window.setZoom(c.asked);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(session.window.size(), maximised);
+            EXPECT_DOUBLE_EQ(session.window.zoom(), c.shown);
+        }
+        session.window.setZoom(1.0);
+        session.click(session.rowPoint({0, 1}));
+        EXPECT_NE(session.topAs<PlayPage>(), nullptr);
+    });
+}
+
+TEST(HostScaleTest, DragAndWheelScrollInCanvasPointsAtTwiceTheSize) {
+    hosttest::runSession([](Session& session) {
+        session.window.setZoom(2.0);
+        auto table = session.table();
+        ASSERT_TRUE(table);
+        table->setFrame({0, 0, 320, 120});
+        session.advance(0);
+        const QPoint inside = session.rowPoint({0, 0});
+
+        QWheelEvent notch(QPointF(inside), QPointF(session.window.mapToGlobal(inside)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&session.window, &notch);
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep);
+
+        // The content follows the pointer: 60 pixels at 2x are 30 points.
+        QTest::mousePress(&session.window, Qt::LeftButton, Qt::NoModifier, inside);
+        QTest::mouseMove(&session.window, inside + QPoint(0, -20));
+        QTest::mouseMove(&session.window, inside + QPoint(0, -60));
+        QTest::mouseRelease(&session.window, Qt::LeftButton, Qt::NoModifier,
+                            inside + QPoint(0, -60));
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep + 30);
+        EXPECT_EQ(session.depth(), 1u);
+    });
+}
+
+TEST(HostScaleTest, APageSlideShowsTheOldPageAtTheSameSizeAtEveryZoom) {
+    const auto midSlide = [](double zoom) {
+        QImage frame;
+        hosttest::runSession([&](Session& session) {
+            session.window.setZoom(zoom);
+            session.window.repaint();
+            session.click(session.rowPoint({0, 0}));
+            session.window.repaint();
+            session.advance(platform::PageTransitions::kDuration / 2);
+            frame = session.frame();
+        });
+        return frame;
+    };
+    // The outgoing page is cut from a frame twice as large and shown at its
+    // own size: apart from the smoothing of text edges (about 500 pixels), the
+    // same picture; one shown at twice its size differs in over 12,000.
+    EXPECT_LT(unlikePixels(midSlide(1.0), midSlide(2.0)), 2000);
+}
+
+TEST(HostScaleTest, AtADevicePixelRatioOfTwoTheWindowIsDrawnAtFullResolution) {
+    withDesktopScale("2", [](Session& session) {
+        ASSERT_DOUBLE_EQ(session.window.devicePixelRatioF(), 2.0);
+        EXPECT_EQ(session.window.size(), QSize(320, 480));
+        session.click(session.rowPoint({0, 4}));
+        ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+        session.advance(1);
+        const QImage shown = session.window.grab().toImage();
+        ASSERT_EQ(shown.size(), QSize(640, 960));
+        // A 1x frame blown up to the same size, as a scaled bitmap would be.
+        const QImage stretched =
+            session.frame().scaled(640, 960, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_GT(hardEdges(shown), hardEdges(stretched) * 3 / 2);
+        // The play button and the banner's picture (in its page) are their @2x
+        // drawings, pixel for pixel.
+        auto root = session.application.keyWindowPointer();
+        auto play = platform::InputRouter::topPageView(*root)->findView("Play");
+        ASSERT_TRUE(play);
+        const auto button = play->convertPointToAncestor({0, 0}, nullptr);
+        const auto banner = session.topAs<PlayPage>()->Ad->convertPointToAncestor({4, 4}, nullptr);
+        for (const auto& [corner, picture] :
+             {std::pair(QPointF(button.x, button.y), bundlePicture("Play@2x.png", Qt::white)),
+              std::pair(QPointF(banner.x, banner.y),
+                        bundlePicture("Banner@2x.png", QColor(0x6c, 0x5c, 0xe7)))}) {
+            const QImage drawn = shown.copy(QRect((corner * 2).toPoint(), picture.size()));
+            EXPECT_LT(unlikePixels(drawn, picture), 50);
+        }
+    });
+}
+
+}  // namespace
