@@ -12,11 +12,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QThread>
 #include <QWheelEvent>
 #include <QWindowStateChangeEvent>
@@ -112,6 +114,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_painter(m_web, m_transitions),
       m_router(m_web),
       m_lifecycle(application),
+      m_menuBar(std::make_unique<QMenuBar>(this)),
+      m_layout(std::make_unique<QVBoxLayout>(this)),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
@@ -122,10 +126,11 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
             height = static_cast<int>(std::lround(frame.height));
         }
     }
+    installMenuBar();
     // The model lays its pages out for one screen size; it has no resizing rules.
-    setFixedSize(width, height);
+    setFixedSize(width, height + menuBarHeight());
     showBundleIdentity();
-    installCommands();
+    restoreFrame();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -144,6 +149,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
 HostWindow::~HostWindow() {
     setVibrationHandler(nullptr);
+    // Quitting ends the event loop without closing the window.
+    keepFrame();
 }
 
 void HostWindow::showBundleIdentity() {
@@ -153,19 +160,65 @@ void HostWindow::showBundleIdentity() {
     setAccessibleDescription(windowDescription());
 }
 
-void HostWindow::installCommands() {
+void HostWindow::installMenuBar() {
     const WindowCommands& commands = WindowCommands::applicationCommands();
-    for (const WindowCommand& command : commands.commands()) {
-        auto action = std::make_unique<QAction>(QString::fromStdString(command.title));
-        action->setShortcut(QKeySequence(QString::fromStdString(command.shortcut)));
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action.get(), &QAction::triggered, this, [this, perform = command.perform] {
-            if (perform) perform(m_dialogs);
-        });
-        addAction(action.get());
-        m_commandActions.push_back(std::move(action));
-    }
+    m_dialogs.setZoomHandlers([this] { return zoom(); }, [this](double value) { setZoom(value); });
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->setMenuBar(m_menuBar.get());
+    m_menus = std::make_unique<MenuBarBuilder>(*m_menuBar, *this, commands, m_dialogs);
+    m_menus->onPerformed([this] {
+        update();
+        // A command often starts an animation (a page push); the timer must run.
+        updateFrameTimer();
+    });
+    // An application without menus shows no empty bar.
+    if (commands.menus().empty()) m_menuBar->hide();
     setAcceptDrops(static_cast<bool>(commands.dropHandler()));
+    if (commands.windowOpened()) commands.windowOpened()(m_dialogs);
+}
+
+int HostWindow::menuBarHeight() const {
+    if (!m_menuBar || m_menuBar->isNativeMenuBar() || m_menuBar->isHidden()) return 0;
+    return m_menuBar->sizeHint().height();
+}
+
+void HostWindow::setZoom(double zoom) {
+    if (zoom > 0) m_zoom = zoom;
+}
+
+QPointF HostWindow::toModel(QPointF widgetPoint) const {
+    return modelToWidget().inverted().map(widgetPoint);
+}
+
+void HostWindow::restoreFrame() {
+    const auto& recall = WindowCommands::applicationCommands().frameRecall();
+    const std::optional<WindowFrame> saved = recall ? recall() : std::nullopt;
+    if (!saved) return;
+    const bool resizable = minimumSize() != maximumSize();
+    const QSize size = resizable && saved->width > 0 && saved->height > 0
+                           ? QSize(saved->width, saved->height).expandedTo(minimumSize())
+                           : this->size();
+    const QRect wanted(QPoint(saved->x, saved->y), size);
+    // Kept on a screen that is there now: the one under its centre, else the primary.
+    QScreen* screen = QGuiApplication::screenAt(wanted.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect visible = screen->availableGeometry();
+    const int x =
+        std::max(visible.left(), std::min(wanted.left(), visible.right() + 1 - size.width()));
+    const int y =
+        std::max(visible.top(), std::min(wanted.top(), visible.bottom() + 1 - size.height()));
+    if (resizable) resize(size);
+    move(x, y);
+}
+
+void HostWindow::keepFrame() {
+    const auto& keep = WindowCommands::applicationCommands().frameKeeper();
+    // The screenshot tour's window is no place the user chose.
+    if (m_frameKept || !keep || !m_options.screenshotDir.empty()) return;
+    m_frameKept = true;
+    keep(WindowFrame{pos().x(), pos().y(), width(), height()});
 }
 
 bool HostWindow::openBundle(const std::filesystem::path& folder) {
@@ -215,8 +268,9 @@ QImage HostWindow::renderFrame() {
 
 void HostWindow::drawModel(QImage& target) {
     const double scale = devicePixelRatioF();
+    const int canvasHeight = std::max(1, height() - menuBarHeight());
     const QSize pixels(static_cast<int>(std::ceil(width() * scale)),
-                       static_cast<int>(std::ceil(height() * scale)));
+                       static_cast<int>(std::ceil(canvasHeight * scale)));
     if (target.size() != pixels || target.format() != QImage::Format_ARGB32_Premultiplied) {
         target = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     }
@@ -246,7 +300,7 @@ void HostWindow::paintEvent(QPaintEvent*) {
     drawModel(m_frame);
     {
         QPainter painter(this);
-        painter.drawImage(QPointF(0, 0), m_frame);
+        painter.drawImage(QPointF(0, menuBarHeight()), m_frame);
     }
     // The frame just shown is the picture the next page slide starts from.
     std::swap(m_frame, m_previousFrame);
@@ -291,7 +345,7 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
     auto root = m_application.keyWindowPointer();
     if (!root || isPageSliding(*root)) return std::nullopt;
     const auto requestsBefore = m_application.openURLRequestCount();
-    auto taken = m_router.tap(*root, point);
+    auto taken = m_router.tap(*root, toModel(point));
     m_lastTapOpenedURL = m_application.openURLRequestCount() != requestsBefore;
     announceFocus(taken);
     update();
@@ -311,6 +365,11 @@ bool HostWindow::event(QEvent* event) {
             break;
         case QEvent::WindowDeactivate:
             m_lifecycle.windowDeactivated();
+            break;
+        case QEvent::ShortcutOverride:
+            // The shortcut about to be taken asks first whether its command can
+            // run now (Play only on a play page); the key itself is left alone.
+            if (m_menus) m_menus->refresh();
             break;
         default:
             break;
@@ -335,6 +394,7 @@ void HostWindow::changeEvent(QEvent* event) {
 }
 
 void HostWindow::closeEvent(QCloseEvent* event) {
+    keepFrame();
     // The application decides when the process ends: terminate tells the
     // delegate and stops the run loop, and the run loop bridge ends Qt's loop.
     m_application.terminate(0);
@@ -345,7 +405,7 @@ void HostWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     auto root = m_application.keyWindowPointer();
     m_press = Press{event->position(), event->position(), false, {}, false};
-    if (root) m_press->scrollView = m_router.scrollViewAt(*root, event->position());
+    if (root) m_press->scrollView = m_router.scrollViewAt(*root, toModel(event->position()));
 }
 
 void HostWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -394,7 +454,7 @@ void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
 void HostWindow::wheelEvent(QWheelEvent* event) {
     auto root = m_application.keyWindowPointer();
     if (!root) return;
-    auto scrollView = m_router.scrollViewAt(*root, event->position());
+    auto scrollView = m_router.scrollViewAt(*root, toModel(event->position()));
     if (!scrollView) return;
     QPointF delta = event->pixelDelta();
     if (delta.isNull()) delta = QPointF(event->angleDelta()) / 120.0 * kWheelStep;

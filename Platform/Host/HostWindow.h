@@ -4,6 +4,7 @@
 #include "HostOptions.h"
 #include "InputRouter.h"
 #include "LifecycleTracker.h"
+#include "MenuBarBuilder.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
 #include "ShakeEffect.h"
@@ -11,8 +12,11 @@
 
 #include <QAction>
 #include <QImage>
+#include <QMenuBar>
 #include <QPointF>
 #include <QTimer>
+#include <QTransform>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <cstdint>
@@ -29,9 +33,10 @@ class ScrollView;
 
 // The desktop window of the application: draws the key window's view tree
 // and turns clicks, drags, the wheel and keys into model events, and window
-// events into lifecycle events. The application's window commands become
-// keyboard shortcuts, and local files dropped on the window go to its drop
-// handler; both act through the window's dialogs.
+// events into lifecycle events. The application's window commands become a
+// menu bar at the top (with their keyboard shortcuts), and local files dropped
+// on the window go to its drop handler; both act through the window's dialogs.
+// The pages are drawn below the menu bar.
 //
 // Drawing: every frame draws the whole model at the run loop's current time.
 // A frame timer (about 60 Hz) runs only while something moves (an animation
@@ -55,7 +60,8 @@ class HostWindow : public QWidget {
     // screen the pages were made for, the window takes no taps while a page
     // slides in or out: such a click is dropped, not kept for later.
     std::optional<std::string> tapAt(QPointF point);
-    // Draws the model as it stands now into a picture of the window's size.
+    // Draws the model as it stands now into a picture of the page canvas (the
+    // window without its menu bar).
     QImage renderFrame();
 
     // Starts the page shake that stands for a vibration.
@@ -69,6 +75,18 @@ class HostWindow : public QWidget {
     // Opens the application anew on the bundle in `folder` in this window
     // (see reopenMainWindow), and takes its name and icon.
     bool openBundle(const std::filesystem::path& folder);
+
+    // The height the menu bar takes at the top: 0 when it is native (shown by
+    // the desktop) or absent.
+    int menuBarHeight() const;
+    // Page (model) points to widget coordinates: the pages sit below the menu bar.
+    QTransform modelToWidget() const { return QTransform::fromTranslate(0, menuBarHeight()); }
+    QMenuBar& menuBar() { return *m_menuBar; }
+    // The menus and actions built from the application's commands.
+    MenuBarBuilder& menus() { return *m_menus; }
+    // The scale the pages are drawn at; kept here for the window's drawing.
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
 
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
@@ -99,7 +117,10 @@ class HostWindow : public QWidget {
     void afterFirstFrame();
     bool isPageSliding(View& root) const;
     void showBundleIdentity();
-    void installCommands();
+    void installMenuBar();
+    void restoreFrame();
+    void keepFrame();
+    QPointF toModel(QPointF widgetPoint) const;
 
     Application& m_application;
     HostOptions m_options;
@@ -126,9 +147,15 @@ class HostWindow : public QWidget {
     };
     std::optional<Press> m_press;
 
-    // Declared last: dialogs and their work go first, while the window still stands.
-    std::vector<std::unique_ptr<QAction>> m_commandActions;
+    double m_zoom = 1.0;
+    bool m_frameKept = false;
+
+    // Declared last: dialogs and their work go first, while the window still
+    // stands; the menus go before the bar they were built in.
+    std::unique_ptr<QMenuBar> m_menuBar;
+    std::unique_ptr<QVBoxLayout> m_layout;
     HostDialogs m_dialogs;
+    std::unique_ptr<MenuBarBuilder> m_menus;
 };
 
 }  // namespace platform

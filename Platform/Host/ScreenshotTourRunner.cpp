@@ -18,9 +18,10 @@
 namespace platform {
 namespace {
 
-QPointF windowPoint(const View& view, Point local) {
+// Widget coordinates of a point of `view`: the pages sit where the window maps them.
+QPointF windowPoint(const HostWindow& window, const View& view, Point local) {
     const Point point = view.convertPointToAncestor(local, nullptr);
-    return {point.x, point.y};
+    return window.modelToWidget().map(QPointF(point.x, point.y));
 }
 
 }  // namespace
@@ -128,7 +129,7 @@ bool ScreenshotTourRunner::tapBarButton(NavigationBarLayout::Part part) {
         return false;
     }
     const QPointF centre = button->center();
-    m_window.tapAt(windowPoint(*site->bar, {centre.x(), centre.y()}));
+    m_window.tapAt(windowPoint(m_window, *site->bar, {centre.x(), centre.y()}));
     return true;
 }
 
@@ -144,8 +145,9 @@ bool ScreenshotTourRunner::tapFirstRow() {
         table->scrollToRowAtIndexPath(first);
         const Rect row = table->rectForRowAtIndexPath(first);
         const Point offset = table->contentOffset();
-        m_window.tapAt(windowPoint(
-            *table, {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y}));
+        m_window.tapAt(
+            windowPoint(m_window, *table,
+                        {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y}));
         return true;
     }
     Log("Screenshots: the list has no rows");
@@ -161,7 +163,7 @@ bool ScreenshotTourRunner::tapControl(std::string_view accessibilityName) {
         return false;
     }
     const Rect frame = control->presentationFrame();
-    m_window.tapAt(windowPoint(*control, {frame.width / 2, frame.height / 2}));
+    m_window.tapAt(windowPoint(m_window, *control, {frame.width / 2, frame.height / 2}));
     return true;
 }
 

@@ -71,9 +71,10 @@ platform::NavigationSite outermostSite(const Application& application) {
     return sites.outermost() != nullptr ? *sites.outermost() : platform::NavigationSite{};
 }
 
-QPoint toWindow(const View& view, platform::Point local) {
+// Widget coordinates of a point of `view`, through the window's own mapping of the page canvas.
+QPoint toWindow(const platform::HostWindow& window, const View& view, platform::Point local) {
     const platform::Point point = view.convertPointToAncestor(local, nullptr);
-    return QPointF(point.x, point.y).toPoint();
+    return window.modelToWidget().map(QPointF(point.x, point.y)).toPoint();
 }
 
 }  // namespace
@@ -129,7 +130,8 @@ QPoint Session::rowPoint(platform::IndexPath indexPath) const {
     list->layoutIfNeeded();
     const platform::Rect row = list->rectForRowAtIndexPath(indexPath);
     const platform::Point offset = list->contentOffset();
-    return toWindow(*list, {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y});
+    return toWindow(window, *list,
+                    {row.x + row.width / 2 - offset.x, row.y + row.height / 2 - offset.y});
 }
 
 QPoint Session::barButtonPoint(platform::NavigationBarLayout::Part part) const {
@@ -148,7 +150,7 @@ QPoint Session::barButtonPoint(platform::NavigationBarLayout::Part part) const {
         ADD_FAILURE() << "the bar has no such button";
         return {};
     }
-    return toWindow(*site.bar, {button->center().x(), button->center().y()});
+    return toWindow(window, *site.bar, {button->center().x(), button->center().y()});
 }
 
 QPoint Session::controlPoint(std::string_view name) const {
@@ -160,7 +162,7 @@ QPoint Session::controlPoint(std::string_view name) const {
         return {};
     }
     const platform::Rect frame = control->presentationFrame();
-    return toWindow(*control, {frame.width / 2, frame.height / 2});
+    return toWindow(window, *control, {frame.width / 2, frame.height / 2});
 }
 
 void Session::click(QPoint point) {
