@@ -207,6 +207,17 @@ TEST_F(DesktopMenu, TheMenuBarHoldsTheMenusAndItsActionsWorkByMouse) {
     });
 }
 
+TEST_F(DesktopMenu, ShortcutsWorkWithTheBarHidden) {
+    hosttest::runSession([](Session& session) {
+        session.window.menuBar().hide();
+        EXPECT_EQ(session.window.menuBarHeight(), 0);
+        key(session, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_NE(session.topAs<LovePage>(), nullptr);
+        key(session, Qt::Key_Left, Qt::AltModifier);
+        EXPECT_EQ(session.depth(), 1u);
+    });
+}
+
 TEST_F(DesktopMenu, VolumeTitlesShowThePercentage) {
     hosttest::runSession([](Session& session) {
         auto& menus = session.window.menus();
