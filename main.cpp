@@ -1,8 +1,7 @@
 #include "Classes/ApplicationClasses.h"
-#include "Classes/BoardWindowCommands.h"
 #include "Classes/Boards/BoardCommands.h"
+#include "Classes/DesktopCommands.h"
 #include "Classes/ScreenshotTourOfPages.h"
-#include "Classes/SearchCommands.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/ApplicationHost.h"
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
     registerApplicationClasses();
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
-    platform::WindowCommands::setApplicationCommands(boardWindowCommands().add(findSoundCommand()));
+    platform::WindowCommands::setApplicationCommands(desktopCommands());
     if (!platform::installWindowHost(argc, argv)) return 1;
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

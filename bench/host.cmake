@@ -1,6 +1,7 @@
 # Benchmarks of the window host: start-up to the first frame, the idle window's
 # CPU use and the window application's peak memory (the real program, as a
-# child), and the CPU used while the options panel animates (in process).
+# child), the CPU used while the options panel animates and the CPU of the
+# idle window with its menu bar (in process).
 if(TARGET sb_host AND TARGET soundboard)
     sb_add_benchmark(host_process SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostProcessBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
@@ -11,7 +12,11 @@ if(TARGET sb_host AND TARGET soundboard)
     sb_add_benchmark(host_animation SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostAnimationBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
         LIBS soundboard_app sb_host)
-    foreach(program bench_host_process bench_host_animation)
+    # The idle window with its menu bar, after every menu was opened once.
+    sb_add_benchmark(menu_idle SOURCES ${CMAKE_CURRENT_LIST_DIR}/MenuBarIdleBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS soundboard_app sb_host)
+    foreach(program bench_host_process bench_host_animation bench_menu_idle)
         target_compile_definitions(${program} PRIVATE
             SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
     endforeach()

@@ -11,6 +11,12 @@
 
 namespace fs = std::filesystem;
 
+std::string BoardCheck::reportText(const std::filesystem::path& board) const {
+    std::string text;
+    for (const auto& problem : problems) text += problem.text() + "\n";
+    return text + board.string() + (usable() ? ": usable" : ": not usable");
+}
+
 bool BoardCheck::usable() const {
     return std::none_of(problems.begin(), problems.end(), [](const BoardProblem& problem) {
         return problem.severity == BoardProblem::Severity::Error;

@@ -3,6 +3,7 @@
 #include "BoardProblem.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 // Checks a board folder as the pages would read it: its catalogue (see
@@ -11,6 +12,9 @@
 struct BoardCheck {
     std::vector<BoardProblem> problems;
     bool usable() const;
+    // The report as --check-board prints it: a line per problem, then whether
+    // `board` is usable.
+    std::string reportText(const std::filesystem::path& board) const;
 
     static BoardCheck ofFolder(const std::filesystem::path& board);
 };

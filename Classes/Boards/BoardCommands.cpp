@@ -80,9 +80,7 @@ int makeBoard(const fs::path& source, const fs::path& destination) {
 
 int checkBoard(const fs::path& board) {
     const BoardCheck check = BoardCheck::ofFolder(board);
-    for (const auto& problem : check.problems) printLine(stdout, problem.text());
-    printLine(stdout,
-              check.usable() ? board.string() + ": usable" : board.string() + ": not usable");
+    printLine(stdout, check.reportText(board));
     return check.usable() ? 0 : 1;
 }
 

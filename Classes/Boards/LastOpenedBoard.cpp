@@ -1,44 +1,35 @@
 #include "LastOpenedBoard.h"
 
+#include "DesktopPreferences.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/UserDefaults.h"
-#include "Platform/Foundation/XdgPaths.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kApplicationIdentifier = "org.soundboard.Soundboard";
 constexpr std::string_view kLastBoardKey = "LastOpenedBoard";
-
-platform::UserDefaults openPreferences() {
-    const fs::path file = LastOpenedBoard::preferencesFile();
-    std::error_code ignored;
-    fs::create_directories(file.parent_path(), ignored);
-    return platform::UserDefaults(file);
-}
 
 }  // namespace
 
 fs::path LastOpenedBoard::preferencesFile() {
-    const std::string identifier(kApplicationIdentifier);
-    return platform::XdgPaths::configHome() / identifier / (identifier + ".desktop.plist");
+    return DesktopPreferences::file();
 }
 
 void LastOpenedBoard::remember(const fs::path& board) {
-    std::error_code failed;
-    const fs::path absolute = fs::absolute(board, failed).lexically_normal();
-    auto preferences = openPreferences();
-    preferences.setObject(platform::PlistValue(absolute.string()), kLastBoardKey);
-    preferences.synchronize();
+    const fs::path kept = DesktopPreferences::normalBoardPath(board);
+    DesktopPreferences preferences;
+    preferences.store().setObject(platform::PlistValue(kept.string()), kLastBoardKey);
+    // The board opened last is also the first of the recent ones.
+    preferences.addRecentBoard(kept);
 }
 
 void LastOpenedBoard::forget() {
     std::error_code failed;
     if (!fs::exists(preferencesFile(), failed)) return;
-    auto preferences = openPreferences();
-    if (!preferences.objectForKey(kLastBoardKey)) return;
-    preferences.removeObjectForKey(kLastBoardKey);
+    DesktopPreferences preferences;
+    if (!preferences.store().objectForKey(kLastBoardKey)) return;
+    preferences.store().removeObjectForKey(kLastBoardKey);
     preferences.synchronize();
 }
 

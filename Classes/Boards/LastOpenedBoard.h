@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <optional>
 
-// The board opened last, kept in the desktop preferences: a small property
+// The board opened last, kept in the desktop preferences (see
+// DesktopPreferences; remembering a board also makes it the first recent one): a small property
 // list of the application's own (beside its settings, never among the
 // favourite marks of any board), written durably.
 class LastOpenedBoard {

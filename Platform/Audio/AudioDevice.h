@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -43,10 +44,40 @@ class AudioDevice {
     int outputChannels() const { return m_outputChannels; }
     int periodFrames() const { return m_open ? kPeriodFrames : 0; }
 
+    // The playback devices the system reports now, by name (the subsystem
+    // starts for the question when it is not running).
+    std::vector<std::string> outputDevices();
+    // The device the output plays on, or will open on; empty: the system default.
+    const std::string& outputDevice() const { return m_deviceName; }
+    // Plays on `name` from now on (empty: the system default). While open, the
+    // mixer is reopened there at the same sample format, so sounds decoded for
+    // it stay valid; what was playing stops. A device that cannot be opened
+    // (gone, or never there) leaves the output on the system default, with one
+    // log line; the answer is then false.
+    bool setOutputDevice(const std::string& name);
+
+    // The level of every play, now and later: 0..100 (clamped), and a mute
+    // that keeps the level. Both hold across reopening.
+    void setVolume(int percent);
+    int volume() const { return m_volumePercent; }
+    void setMuted(bool muted);
+    bool isMuted() const { return m_muted; }
+
   private:
-    // One attempt with whatever driver SDL picks now. On failure leaves the
-    // subsystem as it was and puts SDL's reason in `error`.
+    // One attempt with whatever driver SDL picks now, on the chosen device
+    // (else the default one). On failure leaves the subsystem as it was and
+    // puts SDL's reason in `error`.
     bool tryOpen(std::string& error);
+    // Opens the mixer on `device` (null: the default); false with SDL's reason.
+    bool openMixer(const char* device, int allowedChanges, std::string& error);
+    // Forgets a chosen device that would not open, saying so once.
+    void fallBackToDefault(const std::string& error);
+    void closeMixer();
+    // After closeMixer: the default device at the same format, else the silent
+    // output; false when it is not the default device that opened.
+    bool reopenMixerOnDefault();
+    void reopenOnDefault();
+    void applyVolume() const;
 
     bool m_open = false;
     bool m_unavailable = false;
@@ -54,6 +85,9 @@ class AudioDevice {
     bool m_driverOverridden = false;
     int m_frequency = 0;
     int m_outputChannels = 0;
+    std::string m_deviceName;
+    int m_volumePercent = 100;
+    bool m_muted = false;
 };
 
 }  // namespace platform

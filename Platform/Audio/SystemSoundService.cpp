@@ -2,6 +2,8 @@
 
 #include "SoundDecoder.h"
 
+#include <SDL_mixer.h>
+
 #include <string>
 #include <string_view>
 
@@ -107,6 +109,54 @@ std::size_t SystemSoundService::playingSoundCount(SystemSoundID soundID) {
     return chunk != nullptr && m_device.isOpen() ? m_mixer.playingCount(chunk) : 0;
 }
 
+void SystemSoundService::stopAll() {
+    std::lock_guard lock(m_mutex);
+    if (m_device.isOpen()) Mix_HaltChannel(-1);
+}
+
+int SystemSoundService::volume() {
+    std::lock_guard lock(m_mutex);
+    return m_device.volume();
+}
+
+void SystemSoundService::setVolume(int percent) {
+    std::lock_guard lock(m_mutex);
+    m_device.setVolume(percent);
+}
+
+bool SystemSoundService::isMuted() {
+    std::lock_guard lock(m_mutex);
+    return m_device.isMuted();
+}
+
+void SystemSoundService::setMuted(bool muted) {
+    std::lock_guard lock(m_mutex);
+    m_device.setMuted(muted);
+}
+
+std::vector<std::string> SystemSoundService::outputDevices() {
+    std::lock_guard lock(m_mutex);
+    const bool wasOpen = m_device.isOpen();
+    const std::string before = m_device.outputDevice();
+    auto names = m_device.outputDevices();
+    if (wasOpen && m_device.outputDevice() != before) m_mixer.reset();
+    return names;
+}
+
+std::string SystemSoundService::outputDevice() {
+    std::lock_guard lock(m_mutex);
+    return m_device.outputDevice();
+}
+
+bool SystemSoundService::setOutputDevice(const std::string& name) {
+    std::lock_guard lock(m_mutex);
+    const bool wasOpen = m_device.isOpen();
+    const bool chosen = m_device.setOutputDevice(name);
+    // A reopened output starts with idle channels and no first mixes awaited.
+    if (wasOpen) m_mixer.reset();
+    return chosen;
+}
+
 void SystemSoundService::setFirstMixObserver(ChannelMixer::FirstMixObserver observer) {
     // Not under m_mutex: the observer has its own lock, shared with the audio thread.
     m_mixer.setFirstMixObserver(std::move(observer));
@@ -124,6 +174,9 @@ void SystemSoundService::reset() {
     std::lock_guard lock(m_mutex);
     closeLocked();
     m_vibrationHandler = nullptr;
+    m_device.setOutputDevice({});
+    m_device.setVolume(100);
+    m_device.setMuted(false);
 }
 
 void SystemSoundService::closeLocked() {

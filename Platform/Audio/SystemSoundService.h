@@ -12,6 +12,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -44,6 +46,15 @@ class SystemSoundService {
     void setVibrationHandler(std::function<void()> handler);
     std::size_t playingSoundCount();
     std::size_t playingSoundCount(SystemSoundID soundID);
+
+    void stopAll();
+    int volume();
+    void setVolume(int percent);
+    bool isMuted();
+    void setMuted(bool muted);
+    std::vector<std::string> outputDevices();
+    std::string outputDevice();
+    bool setOutputDevice(const std::string& name);
 
     void setFirstMixObserver(ChannelMixer::FirstMixObserver observer);
     std::optional<audio_diagnostics::OutputFormat> outputFormat();

@@ -49,6 +49,43 @@ std::size_t playingSoundCount(SystemSoundID soundID) {
     return service != nullptr ? service->playingSoundCount(soundID) : 0;
 }
 
+void stopAllSystemSounds() {
+    if (SystemSoundService* service = SystemSoundService::shared()) service->stopAll();
+}
+
+int systemSoundVolume() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->volume() : 0;
+}
+
+void setSystemSoundVolume(int percent) {
+    if (SystemSoundService* service = SystemSoundService::shared()) service->setVolume(percent);
+}
+
+bool isSystemSoundMuted() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr && service->isMuted();
+}
+
+void setSystemSoundMuted(bool muted) {
+    if (SystemSoundService* service = SystemSoundService::shared()) service->setMuted(muted);
+}
+
+std::vector<std::string> audioOutputDevices() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->outputDevices() : std::vector<std::string>{};
+}
+
+std::string audioOutputDevice() {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->outputDevice() : std::string();
+}
+
+bool setAudioOutputDevice(const std::string& name) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr && service->setOutputDevice(name);
+}
+
 namespace audio_diagnostics {
 
 void setFirstMixObserver(std::function<void(SystemSoundID)> observer) {

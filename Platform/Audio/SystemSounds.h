@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -43,5 +45,25 @@ std::uint64_t playCount();
 // that started longest ago.
 std::size_t playingSoundCount();
 std::size_t playingSoundCount(SystemSoundID soundID);
+
+// Stops every play sounding now, at once; the sounds stay registered.
+void stopAllSystemSounds();
+// The level of every play, now and later, in percent (0..100, clamped), and a
+// mute that keeps the level. They last for the process, across output changes.
+int systemSoundVolume();
+void setSystemSoundVolume(int percent);
+bool isSystemSoundMuted();
+void setSystemSoundMuted(bool muted);
+// The playback devices the system reports now, by name. Listing also notices a
+// chosen device that has gone: the output then moves to the system default,
+// with one log line.
+std::vector<std::string> audioOutputDevices();
+// The device sounds play on (or will, once the output opens); empty: the system default.
+std::string audioOutputDevice();
+// Plays on the device `name` from now on (empty: the system default), keeping
+// every registered sound; what was playing stops. A device that cannot be
+// opened leaves the output on the system default, with one log line, and
+// answers false.
+bool setAudioOutputDevice(const std::string& name);
 
 }  // namespace platform

@@ -73,6 +73,19 @@ bool HostDialogs::openBundle(const std::filesystem::path& folder) {
     return m_openBundle && m_openBundle(folder);
 }
 
+double HostDialogs::zoom() const {
+    return m_readZoom ? m_readZoom() : 1.0;
+}
+
+void HostDialogs::setZoom(double zoom) {
+    if (m_writeZoom) m_writeZoom(zoom);
+}
+
+void HostDialogs::setZoomHandlers(ZoomReader read, ZoomWriter write) {
+    m_readZoom = std::move(read);
+    m_writeZoom = std::move(write);
+}
+
 QFileDialog* HostDialogs::folderDialog() const {
     return ifOpen(m_folderDialog.get());
 }

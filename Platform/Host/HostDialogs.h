@@ -34,6 +34,14 @@ class HostDialogs final : public HostServices {
     void tell(std::string title, std::string text) override;
     bool runInBackground(BackgroundWork work) override;
     bool openBundle(const std::filesystem::path& folder) override;
+    double zoom() const override;
+    void setZoom(double zoom) override;
+
+    // Where zoom() and setZoom() go: the window's own scale. Without them the
+    // zoom stays 1.
+    using ZoomReader = std::function<double()>;
+    using ZoomWriter = std::function<void(double zoom)>;
+    void setZoomHandlers(ZoomReader read, ZoomWriter write);
 
     // What is open now (null when nothing is), for tests and assistive tools.
     QFileDialog* folderDialog() const;
@@ -51,6 +59,8 @@ class HostDialogs final : public HostServices {
 
     QWidget& m_window;
     BundleOpener m_openBundle;
+    ZoomReader m_readZoom;
+    ZoomWriter m_writeZoom;
     DialogPointer<QFileDialog> m_folderDialog;
     DialogPointer<QMessageBox> m_question;
     DialogPointer<QMessageBox> m_message;

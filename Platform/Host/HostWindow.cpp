@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -114,6 +115,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_painter(m_web, m_transitions),
       m_router(m_web),
       m_lifecycle(application),
+      m_menuBar(std::make_unique<QMenuBar>(this)),
+      m_layout(std::make_unique<QVBoxLayout>(this)),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
     m_canvasSize = QSizeF(kDefaultWidth, kDefaultHeight);
     if (auto window = application.keyWindowPointer()) {
@@ -122,6 +125,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
             m_canvasSize = QSizeF(std::round(frame.width), std::round(frame.height));
         }
     }
+    installMenuBar();
     // The model lays its pages out for one screen size; the window scales it.
     setMinimumSize(CanvasScale::areaFor(m_canvasSize, CanvasScale::kMinimumZoom) +
                    QSize(0, menuBarHeight()));
@@ -130,7 +134,12 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     m_zoom = CanvasScale::fit(m_canvasSize, start - QSize(0, menuBarHeight()));
     m_zoomSize = start;
     showBundleIdentity();
-    installCommands();
+    // The application's own settings (a zoom, the sound output) come first; a
+    // window frame the user left wins over the size a zoom gave.
+    if (const auto& opened = WindowCommands::applicationCommands().windowOpened()) {
+        opened(m_dialogs);
+    }
+    restoreFrame();
     setFocusPolicy(Qt::StrongFocus);
     // Composed text (from an input method) reaches a page's text field.
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -151,6 +160,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
 HostWindow::~HostWindow() {
     setVibrationHandler(nullptr);
+    // Quitting ends the event loop without closing the window.
+    keepFrame();
 }
 
 void HostWindow::showBundleIdentity() {
@@ -160,19 +171,56 @@ void HostWindow::showBundleIdentity() {
     setAccessibleDescription(windowDescription());
 }
 
-void HostWindow::installCommands() {
+void HostWindow::installMenuBar() {
     const WindowCommands& commands = WindowCommands::applicationCommands();
-    for (const WindowCommand& command : commands.commands()) {
-        auto action = std::make_unique<QAction>(QString::fromStdString(command.title));
-        action->setShortcut(QKeySequence(QString::fromStdString(command.shortcut)));
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action.get(), &QAction::triggered, this, [this, perform = command.perform] {
-            if (perform) perform(m_dialogs);
-        });
-        addAction(action.get());
-        m_commandActions.push_back(std::move(action));
-    }
+    m_dialogs.setZoomHandlers([this] { return zoom(); }, [this](double value) { setZoom(value); });
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->setMenuBar(m_menuBar.get());
+    m_menus = std::make_unique<MenuBarBuilder>(*m_menuBar, *this, commands, m_dialogs);
+    m_menus->onPerformed([this] {
+        update();
+        // A command often starts an animation (a page push); the timer must run.
+        updateFrameTimer();
+    });
+    // An application without menus shows no empty bar.
+    if (commands.menus().empty()) m_menuBar->hide();
     setAcceptDrops(static_cast<bool>(commands.dropHandler()));
+}
+
+int HostWindow::menuBarHeight() const {
+    if (!m_menuBar || m_menuBar->isNativeMenuBar() || m_menuBar->isHidden()) return 0;
+    return m_menuBar->sizeHint().height();
+}
+
+void HostWindow::restoreFrame() {
+    const auto& recall = WindowCommands::applicationCommands().frameRecall();
+    const std::optional<WindowFrame> saved = recall ? recall() : std::nullopt;
+    if (!saved) return;
+    const bool resizable = minimumSize() != maximumSize();
+    const QSize size = resizable && saved->width > 0 && saved->height > 0
+                           ? QSize(saved->width, saved->height).expandedTo(minimumSize())
+                           : this->size();
+    const QRect wanted(QPoint(saved->x, saved->y), size);
+    // Kept on a screen that is there now: the one under its centre, else the primary.
+    QScreen* screen = QGuiApplication::screenAt(wanted.center());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect visible = screen->availableGeometry();
+    const int x =
+        std::max(visible.left(), std::min(wanted.left(), visible.right() + 1 - size.width()));
+    const int y =
+        std::max(visible.top(), std::min(wanted.top(), visible.bottom() + 1 - size.height()));
+    if (resizable) resize(size);
+    move(x, y);
+}
+
+void HostWindow::keepFrame() {
+    const auto& keep = WindowCommands::applicationCommands().frameKeeper();
+    // The screenshot tour's window is no place the user chose.
+    if (m_frameKept || !keep || !m_options.screenshotDir.empty()) return;
+    m_frameKept = true;
+    keep(WindowFrame{pos().x(), pos().y(), width(), height()});
 }
 
 bool HostWindow::openBundle(const std::filesystem::path& folder) {
@@ -365,6 +413,9 @@ bool HostWindow::event(QEvent* event) {
             m_lifecycle.windowDeactivated();
             break;
         case QEvent::ShortcutOverride:
+            // The shortcut about to be taken asks first whether its command can
+            // run now (Play only on a play page); the key itself is left alone.
+            if (m_menus) m_menus->refresh();
             // An edit of a text field wins over a window shortcut of the same key.
             if (auto root = m_application.keyWindowPointer();
                 root && TextInputRouter::wantsKey(*root, *static_cast<QKeyEvent*>(event))) {
@@ -395,6 +446,7 @@ void HostWindow::changeEvent(QEvent* event) {
 }
 
 void HostWindow::closeEvent(QCloseEvent* event) {
+    keepFrame();
     // The application decides when the process ends: terminate tells the
     // delegate and stops the run loop, and the run loop bridge ends Qt's loop.
     m_application.terminate(0);

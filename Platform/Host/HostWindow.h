@@ -5,6 +5,7 @@
 #include "HostOptions.h"
 #include "InputRouter.h"
 #include "LifecycleTracker.h"
+#include "MenuBarBuilder.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
 #include "ShakeEffect.h"
@@ -12,11 +13,13 @@
 
 #include <QAction>
 #include <QImage>
+#include <QMenuBar>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QTimer>
 #include <QTransform>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <cstdint>
@@ -33,9 +36,10 @@ class ScrollView;
 
 // The desktop window of the application: draws the key window's view tree
 // and turns clicks, drags, the wheel and keys into model events, and window
-// events into lifecycle events. The application's window commands become
-// keyboard shortcuts, and local files dropped on the window go to its drop
-// handler; both act through the window's dialogs.
+// events into lifecycle events. The application's window commands become a
+// menu bar at the top (with their keyboard shortcuts), and local files dropped
+// on the window go to its drop handler; both act through the window's dialogs.
+// The pages are drawn below the menu bar.
 //
 // Drawing: every frame draws the whole model at the run loop's current time.
 // A frame timer (about 60 Hz) runs only while something moves (an animation
@@ -76,7 +80,7 @@ class HostWindow : public QWidget {
     QImage renderFrame(double scale = 1.0);
 
     // The height of the menu bar above the canvas area (0 without one).
-    int menuBarHeight() const { return 0; }
+    int menuBarHeight() const;
     // The part of the window the canvas is shown in: all of it below the menu bar.
     QRectF canvasArea() const;
     // Where the canvas is now and how large.
@@ -103,6 +107,9 @@ class HostWindow : public QWidget {
     // (see reopenMainWindow), and takes its name and icon.
     bool openBundle(const std::filesystem::path& folder);
 
+    QMenuBar& menuBar() { return *m_menuBar; }
+    // The menus and actions built from the application's commands.
+    MenuBarBuilder& menus() { return *m_menus; }
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
     LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
@@ -134,9 +141,11 @@ class HostWindow : public QWidget {
     void afterFirstFrame();
     bool isPageSliding(View& root) const;
     void showBundleIdentity();
-    void installCommands();
     // Typing into the top page's text field (TextInputRouter); true when the key was taken.
     bool typeIntoTextField(QKeyEvent* event);
+    void installMenuBar();
+    void restoreFrame();
+    void keepFrame();
 
     Application& m_application;
     HostOptions m_options;
@@ -168,9 +177,14 @@ class HostWindow : public QWidget {
     };
     std::optional<Press> m_press;
 
-    // Declared last: dialogs and their work go first, while the window still stands.
-    std::vector<std::unique_ptr<QAction>> m_commandActions;
+    bool m_frameKept = false;
+
+    // Declared last: dialogs and their work go first, while the window still
+    // stands; the menus go before the bar they were built in.
+    std::unique_ptr<QMenuBar> m_menuBar;
+    std::unique_ptr<QVBoxLayout> m_layout;
     HostDialogs m_dialogs;
+    std::unique_ptr<MenuBarBuilder> m_menus;
 };
 
 }  // namespace platform

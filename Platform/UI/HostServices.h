@@ -51,6 +51,10 @@ class HostServices {
     // its main window layout and pages replace the present ones. False, with
     // the present pages left as they were, when the folder holds no usable bundle.
     virtual bool openBundle(const std::filesystem::path& folder) = 0;
+    // The scale the pages are drawn at (1 is their own size), and setting it;
+    // the window keeps the value within what it can show.
+    virtual double zoom() const = 0;
+    virtual void setZoom(double zoom) = 0;
 };
 
 }  // namespace platform

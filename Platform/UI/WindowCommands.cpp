@@ -1,5 +1,7 @@
 #include "WindowCommands.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -10,14 +12,61 @@ WindowCommands& sharedCommands() {
 
 }  // namespace
 
+std::vector<std::string> WindowCommand::shortcuts() const {
+    std::vector<std::string> all;
+    if (!shortcut.empty()) all.push_back(shortcut);
+    for (const std::string& other : otherShortcuts) {
+        if (!other.empty()) all.push_back(other);
+    }
+    return all;
+}
+
 WindowCommands& WindowCommands::add(WindowCommand command) {
     m_commands.push_back(std::move(command));
+    return *this;
+}
+
+WindowCommands& WindowCommands::add(std::string menu, WindowCommand command) {
+    command.menu = std::move(menu);
+    return add(std::move(command));
+}
+
+WindowCommands& WindowCommands::addAll(WindowCommands other) {
+    for (WindowCommand& command : other.m_commands) m_commands.push_back(std::move(command));
+    if (!m_dropHandler) m_dropHandler = std::move(other.m_dropHandler);
+    if (!m_windowOpened) m_windowOpened = std::move(other.m_windowOpened);
+    if (!m_frameRecall) {
+        m_frameRecall = std::move(other.m_frameRecall);
+        m_frameKeeper = std::move(other.m_frameKeeper);
+    }
+    return *this;
+}
+
+WindowCommands& WindowCommands::onWindowOpened(WindowOpened opened) {
+    m_windowOpened = std::move(opened);
+    return *this;
+}
+
+WindowCommands& WindowCommands::rememberFrame(FrameRecall recall, FrameKeeper keep) {
+    m_frameRecall = std::move(recall);
+    m_frameKeeper = std::move(keep);
     return *this;
 }
 
 WindowCommands& WindowCommands::onDrop(DropHandler handler) {
     m_dropHandler = std::move(handler);
     return *this;
+}
+
+std::vector<std::string> WindowCommands::menus() const {
+    std::vector<std::string> titles;
+    for (const WindowCommand& command : m_commands) {
+        if (command.menu.empty()) continue;
+        if (std::find(titles.begin(), titles.end(), command.menu) == titles.end()) {
+            titles.push_back(command.menu);
+        }
+    }
+    return titles;
 }
 
 const WindowCommands& WindowCommands::applicationCommands() {

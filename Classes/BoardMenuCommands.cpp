@@ -1,0 +1,109 @@
+#include "Classes/BoardMenuCommands.h"
+
+#include "Classes/Boards/BoardChecker.h"
+#include "Classes/Boards/DesktopPreferences.h"
+#include "Classes/Boards/LastOpenedBoard.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/UI/HostServices.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace fs = std::filesystem;
+using platform::BackgroundWork;
+using platform::HostServices;
+using platform::WindowCommand;
+
+namespace {
+
+fs::path startFolder() {
+    if (auto bundle = platform::Bundle::mainBundle(); bundle && bundle->applicationBundle()) {
+        return bundle->bundlePath().parent_path();
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? fs::path(home) : fs::current_path();
+}
+
+// Opens `board` in the window and remembers it; tells the user when it cannot.
+void openBoard(HostServices& services, const fs::path& board) {
+    if (!platform::Bundle::isBoardFolder(board)) {
+        services.tell("Not a Board",
+                      board.string() + " is not a board: it has no catalogue of sounds.");
+        return;
+    }
+    if (!services.openBundle(board)) {
+        services.tell("Board Not Opened",
+                      "The board in " + board.string() + " could not be opened.");
+        return;
+    }
+    LastOpenedBoard::remember(board);
+}
+
+std::string recentTitle(const fs::path& board) {
+    const std::string name = board.filename().empty() ? board.string() : board.filename().string();
+    return name + " — " + board.parent_path().string();
+}
+
+std::vector<WindowCommand> recentItems() {
+    std::vector<WindowCommand> items;
+    for (const fs::path& board : DesktopPreferences().recentBoards()) {
+        WindowCommand item;
+        const bool there = platform::Bundle::isBoardFolder(board);
+        item.title = recentTitle(board) + (there ? "" : " (not found)");
+        item.enabled = [there] { return there; };
+        item.perform = [board](HostServices& services) { openBoard(services, board); };
+        items.push_back(std::move(item));
+    }
+    if (items.empty()) {
+        WindowCommand none;
+        none.title = "No Recent Boards";
+        none.enabled = [] { return false; };
+        items.push_back(std::move(none));
+    }
+    return items;
+}
+
+void checkOpenBoard(HostServices& services) {
+    auto bundle = platform::Bundle::mainBundle();
+    if (!bundle) return;
+    const fs::path board = bundle->bundlePath();
+    auto report = std::make_shared<std::string>();
+    BackgroundWork work;
+    work.progressText = "Checking the board “" + board.filename().string() + "”…";
+    work.cancelText = "Cancel";
+    work.run = [board, report](std::stop_token, const BackgroundWork::Progress&) {
+        *report = BoardCheck::ofFolder(board).reportText(board);
+    };
+    work.finished = [report](HostServices& done) { done.tell("Board Check", *report); };
+    services.runInBackground(std::move(work));
+}
+
+}  // namespace
+
+WindowCommand openBoardCommand() {
+    WindowCommand command;
+    command.title = "Open Board…";
+    command.shortcut = "Ctrl+O";
+    command.perform = [](HostServices& services) {
+        services.chooseFolder("Choose a Board", startFolder(),
+                              [&services](std::optional<fs::path> chosen) {
+                                  if (chosen) openBoard(services, *chosen);
+                              });
+    };
+    return command;
+}
+
+WindowCommand openRecentCommand() {
+    WindowCommand command;
+    command.title = "Open Recent";
+    command.submenu = recentItems;
+    return command;
+}
+
+WindowCommand checkBoardCommand() {
+    WindowCommand command;
+    command.title = "Check Board";
+    command.enabled = [] { return platform::Bundle::mainBundle() != nullptr; };
+    command.perform = checkOpenBoard;
+    return command;
+}

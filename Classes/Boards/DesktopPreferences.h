@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Platform/Foundation/UserDefaults.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The desktop's own preferences: the output device, the volume and its mute,
+// the zoom, where the window was left and the boards opened lately. They live
+// in a small property list of the application's own beside its settings (the
+// same file that remembers the board opened last), never among the favourite
+// marks of any board. Every change is written durably at once; a value that is
+// missing or of the wrong kind reads as its default.
+class DesktopPreferences {
+  public:
+    static constexpr std::size_t kRecentBoardLimit = 10;
+    static constexpr int kDefaultVolume = 100;
+
+    struct WindowFrame {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const WindowFrame&) const = default;
+    };
+
+    // Reads the file as it stands now (none yet: every value at its default).
+    DesktopPreferences();
+
+    static std::filesystem::path file();
+
+    // Empty: the system default.
+    std::string outputDevice() const;
+    void setOutputDevice(const std::string& name);
+    // 0..100.
+    int volume() const;
+    void setVolume(int percent);
+    bool muted() const;
+    void setMuted(bool muted);
+    // 1 when none is kept.
+    // None until the user zoomed: the window then starts at its screen's default.
+    std::optional<double> zoom() const;
+    void setZoom(double zoom);
+    std::optional<WindowFrame> windowFrame() const;
+    void setWindowFrame(const WindowFrame& frame);
+
+    // Most recent first, at most kRecentBoardLimit, each once.
+    std::vector<std::filesystem::path> recentBoards() const;
+    // Puts `board` (made absolute) first.
+    void addRecentBoard(const std::filesystem::path& board);
+    void removeRecentBoard(const std::filesystem::path& board);
+
+    // The raw store, for the board remembered last (its own key, kept as it
+    // was); synchronize() writes what was changed there.
+    platform::UserDefaults& store() { return m_store; }
+    bool synchronize();
+
+    // `board` as it is kept: absolute and normal.
+    static std::filesystem::path normalBoardPath(const std::filesystem::path& board);
+
+  private:
+    void write(std::string_view key, platform::PlistValue value);
+    std::optional<double> number(std::string_view key) const;
+    void writeRecentBoards(const std::vector<std::filesystem::path>& boards);
+
+    platform::UserDefaults m_store;
+};

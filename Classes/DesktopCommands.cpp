@@ -1,0 +1,154 @@
+#include "Classes/DesktopCommands.h"
+
+#include "Classes/BoardMenuCommands.h"
+#include "Classes/BoardWindowCommands.h"
+#include "Classes/Boards/DesktopPreferences.h"
+#include "Classes/PageActions.h"
+#include "Classes/SearchCommands.h"
+#include "Classes/SoundMenuCommands.h"
+#include "Platform/UI/Application.h"
+#include "Platform/UI/HostServices.h"
+
+#include <array>
+#include <cmath>
+
+using platform::HostServices;
+using platform::WindowCommand;
+using platform::WindowCommands;
+
+namespace {
+
+constexpr const char* kFile = "File";
+constexpr const char* kSound = "Sound";
+constexpr const char* kView = "View";
+constexpr const char* kHelp = "Help";
+constexpr std::array kZoomSteps{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+// Zooms closer than this are the same step.
+constexpr double kZoomTolerance = 0.01;
+
+WindowCommand command(std::string title, std::string shortcut,
+                      std::function<void(HostServices&)> perform) {
+    WindowCommand made;
+    made.title = std::move(title);
+    made.shortcut = std::move(shortcut);
+    made.perform = std::move(perform);
+    return made;
+}
+
+void zoomTo(HostServices& services, double zoom) {
+    services.setZoom(zoom);
+    DesktopPreferences().setZoom(services.zoom());
+}
+
+void addFileMenu(WindowCommands& commands) {
+    // The board commands: "New Board from Folder…" first, then the drops.
+    WindowCommands boards = boardWindowCommands();
+    for (WindowCommand board : boards.commands()) commands.add(kFile, std::move(board));
+    commands.onDrop(boards.dropHandler());
+    commands.add(kFile, openBoardCommand()).add(kFile, openRecentCommand());
+    auto check = checkBoardCommand();
+    check.separatorBefore = true;
+    commands.add(kFile, std::move(check));
+    auto quit = command("Quit", "Ctrl+Q", [](HostServices&) {
+        platform::Application::sharedApplication().terminate(0);
+    });
+    quit.role = platform::WindowCommandRole::kQuit;
+    quit.separatorBefore = true;
+    commands.add(kFile, std::move(quit));
+}
+
+void addViewMenu(WindowCommands& commands) {
+    commands.add(kView, findSoundCommand());
+    auto zoomIn = command("Zoom In", "Ctrl+=", [](HostServices& services) {
+        zoomTo(services, nextZoomIn(services.zoom()));
+    });
+    zoomIn.otherShortcuts = {"Ctrl++"};
+    zoomIn.separatorBefore = true;
+    commands.add(kView, std::move(zoomIn));
+    commands.add(kView, command("Zoom Out", "Ctrl+-", [](HostServices& services) {
+                     zoomTo(services, nextZoomOut(services.zoom()));
+                 }));
+    commands.add(kView, command("Actual Size", "Ctrl+0",
+                                [](HostServices& services) { zoomTo(services, 1.0); }));
+
+    auto favourites = command("Favourites", "Ctrl+Shift+D",
+                              [](HostServices&) { page_actions::openFavourites(); });
+    favourites.separatorBefore = true;
+    favourites.enabled = [] {
+        return page_actions::stack() != nullptr && !page_actions::favouritesOnTop();
+    };
+    commands.add(kView, std::move(favourites));
+    auto back = command("Back", "Alt+Left", [](HostServices&) { page_actions::goBack(); });
+    back.enabled = page_actions::canGoBack;
+    commands.add(kView, std::move(back));
+    auto options =
+        command("Options", "Ctrl+,", [](HostServices&) { page_actions::toggleOptions(); });
+    options.role = platform::WindowCommandRole::kPreferences;
+    options.enabled = [] { return page_actions::mainPageOnTop() != nullptr; };
+    commands.add(kView, std::move(options));
+}
+
+void addHelpMenu(WindowCommands& commands) {
+    auto about = command("About", "", [](HostServices&) { page_actions::openInfo(); });
+    about.role = platform::WindowCommandRole::kAbout;
+    about.enabled = [] { return page_actions::stack() != nullptr && !page_actions::infoOnTop(); };
+    commands.add(kHelp, std::move(about));
+    commands.add(kHelp, command("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
+                     services.tell("Keyboard Shortcuts",
+                                   keyboardShortcutsText(WindowCommands::applicationCommands()));
+                 }));
+}
+
+void applyPreferencesAtOpening(HostServices& services) {
+    applySoundPreferences();
+    if (const auto zoom = DesktopPreferences().zoom()) services.setZoom(*zoom);
+}
+
+}  // namespace
+
+double nextZoomIn(double zoom) {
+    for (double step : kZoomSteps) {
+        if (step > zoom + kZoomTolerance) return step;
+    }
+    return kZoomSteps.back();
+}
+
+double nextZoomOut(double zoom) {
+    for (auto step = kZoomSteps.rbegin(); step != kZoomSteps.rend(); ++step) {
+        if (*step < zoom - kZoomTolerance) return *step;
+    }
+    return kZoomSteps.front();
+}
+
+std::string keyboardShortcutsText(const WindowCommands& commands) {
+    std::string text;
+    for (const WindowCommand& command : commands.commands()) {
+        const auto shortcuts = command.shortcuts();
+        if (shortcuts.empty()) continue;
+        std::string keys;
+        for (const std::string& shortcut : shortcuts) {
+            keys += (keys.empty() ? "" : " or ") + shortcut;
+        }
+        text += (text.empty() ? "" : "\n") + command.title + ": " + keys;
+    }
+    return text;
+}
+
+WindowCommands desktopCommands() {
+    WindowCommands commands;
+    addFileMenu(commands);
+    for (WindowCommand sound : soundMenuCommands()) commands.add(kSound, std::move(sound));
+    addViewMenu(commands);
+    addHelpMenu(commands);
+    commands.onWindowOpened(applyPreferencesAtOpening);
+    commands.rememberFrame(
+        []() -> std::optional<platform::WindowFrame> {
+            const auto frame = DesktopPreferences().windowFrame();
+            if (!frame) return std::nullopt;
+            return platform::WindowFrame{frame->x, frame->y, frame->width, frame->height};
+        },
+        [](const platform::WindowFrame& frame) {
+            DesktopPreferences().setWindowFrame({frame.x, frame.y, frame.width, frame.height});
+        });
+    return commands;
+}

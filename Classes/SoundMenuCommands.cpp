@@ -1,0 +1,142 @@
+#include "Classes/SoundMenuCommands.h"
+
+#include "Classes/Boards/DesktopPreferences.h"
+#include "Classes/PageActions.h"
+#include "Platform/Audio/SystemSounds.h"
+
+#include <algorithm>
+#include <string>
+
+using platform::HostServices;
+using platform::WindowCommand;
+
+namespace {
+
+constexpr const char* kSystemDefault = "System default";
+
+std::string percent(int value) {
+    return std::to_string(value) + "%";
+}
+
+void setVolume(int value) {
+    platform::setSystemSoundVolume(value);
+    platform::setSystemSoundMuted(false);
+    DesktopPreferences preferences;
+    preferences.setVolume(platform::systemSoundVolume());
+    preferences.setMuted(false);
+}
+
+void setMuted(bool muted) {
+    platform::setSystemSoundMuted(muted);
+    DesktopPreferences().setMuted(muted);
+}
+
+void chooseDevice(const std::string& name) {
+    platform::setAudioOutputDevice(name);
+    // The user's choice is kept even when the device is away now: it is
+    // tried again at the next start.
+    DesktopPreferences().setOutputDevice(name);
+}
+
+WindowCommand deviceItem(const std::string& title, const std::string& name,
+                         const std::string& current) {
+    WindowCommand item;
+    item.title = title;
+    item.checked = [checked = name == current] { return checked; };
+    item.perform = [name](HostServices&) { chooseDevice(name); };
+    return item;
+}
+
+std::vector<WindowCommand> deviceItems() {
+    // Listing first: it notices a chosen device that has gone.
+    const std::vector<std::string> devices = platform::audioOutputDevices();
+    const std::string current = platform::audioOutputDevice();
+    std::vector<WindowCommand> items{deviceItem(kSystemDefault, "", current)};
+    for (std::size_t index = 0; index < devices.size(); ++index) {
+        items.push_back(deviceItem(devices[index], devices[index], current));
+        items.back().separatorBefore = index == 0;
+    }
+    return items;
+}
+
+WindowCommand command(std::string title, std::string shortcut,
+                      std::function<void(HostServices&)> perform) {
+    WindowCommand made;
+    made.title = std::move(title);
+    made.shortcut = std::move(shortcut);
+    made.perform = std::move(perform);
+    return made;
+}
+
+}  // namespace
+
+std::vector<WindowCommand> soundMenuCommands() {
+    std::vector<WindowCommand> commands;
+
+    auto play = command("Play", "Space", [](HostServices&) { page_actions::play(); });
+    play.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
+    commands.push_back(std::move(play));
+
+    auto favourite = command("Add to Favourites", "Ctrl+D",
+                             [](HostServices&) { page_actions::toggleFavourite(); });
+    favourite.currentTitle = [] {
+        return std::string(page_actions::isFavourite() ? "Remove from Favourites"
+                                                       : "Add to Favourites");
+    };
+    favourite.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
+    commands.push_back(std::move(favourite));
+
+    auto stopAll = command("Stop All Sounds", "Ctrl+.",
+                           [](HostServices&) { platform::stopAllSystemSounds(); });
+    stopAll.otherShortcuts = {"Pause"};
+    stopAll.separatorBefore = true;
+    commands.push_back(std::move(stopAll));
+
+    auto louder = command("Volume Up", "Ctrl+Up", [](HostServices&) {
+        setVolume(platform::systemSoundVolume() + kVolumeStep);
+    });
+    louder.otherShortcuts = {"Volume Up"};
+    louder.separatorBefore = true;
+    louder.currentTitle = [] {
+        return "Volume Up (" + percent(platform::systemSoundVolume()) + ")";
+    };
+    louder.enabled = [] {
+        return platform::isSystemSoundMuted() || platform::systemSoundVolume() < 100;
+    };
+    commands.push_back(std::move(louder));
+
+    auto quieter = command("Volume Down", "Ctrl+Down", [](HostServices&) {
+        setVolume(platform::systemSoundVolume() - kVolumeStep);
+    });
+    quieter.otherShortcuts = {"Volume Down"};
+    quieter.currentTitle = [] {
+        return "Volume Down (" + percent(platform::systemSoundVolume()) + ")";
+    };
+    quieter.enabled = [] { return platform::systemSoundVolume() > 0; };
+    commands.push_back(std::move(quieter));
+
+    auto mute =
+        command("Mute", "Ctrl+M", [](HostServices&) { setMuted(!platform::isSystemSoundMuted()); });
+    mute.otherShortcuts = {"Volume Mute"};
+    mute.checked = [] { return platform::isSystemSoundMuted(); };
+    mute.currentTitle = [] {
+        return platform::isSystemSoundMuted()
+                   ? "Mute (0%)"
+                   : "Mute (" + percent(platform::systemSoundVolume()) + ")";
+    };
+    commands.push_back(std::move(mute));
+
+    WindowCommand devices;
+    devices.title = "Output Device";
+    devices.separatorBefore = true;
+    devices.submenu = deviceItems;
+    commands.push_back(std::move(devices));
+    return commands;
+}
+
+void applySoundPreferences() {
+    const DesktopPreferences preferences;
+    platform::setSystemSoundVolume(preferences.volume());
+    platform::setSystemSoundMuted(preferences.muted());
+    platform::setAudioOutputDevice(preferences.outputDevice());
+}

@@ -1,0 +1,366 @@
+// The desktop menus and shortcuts through real Qt input on the offscreen
+// platform: every command's shortcut and what it visibly does, the menu bar's
+// menus and computed items, and the desktop preferences across restarts.
+
+#include "Classes/Boards/DesktopPreferences.h"
+#include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/DesktopCommands.h"
+#include "Classes/InfoPage.h"
+#include "Classes/LovePage.h"
+#include "Classes/MainPage.h"
+#include "Classes/PageActions.h"
+#include "Classes/PlayPage.h"
+#include "HostSession.h"
+#include "Platform/Audio/SystemSounds.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/UserDefaults.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace fs = std::filesystem;
+using hosttest::Session;
+
+namespace {
+
+class DesktopMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        platform::setSystemSoundVolume(100);
+        platform::setSystemSoundMuted(false);
+        platform::setAudioOutputDevice({});
+        platform::WindowCommands::setApplicationCommands(desktopCommands());
+    }
+    void TearDown() override {
+        platform::stopAllSystemSounds();
+        platform::setSystemSoundVolume(100);
+        platform::setSystemSoundMuted(false);
+        // Each case starts from no kept preferences.
+        fs::remove(DesktopPreferences::file());
+    }
+};
+
+void key(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(&session.window, key, modifiers);
+    QCoreApplication::processEvents();
+    // Past any page slide the key started.
+    session.advance(1);
+}
+
+void openPlayPage(Session& session) {
+    session.click(session.rowPoint({0, 0}));
+    session.advance(1);
+    ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+}
+
+std::string messageText(Session& session) {
+    QMessageBox* message = session.window.dialogs().message();
+    return message != nullptr ? message->text().toStdString() : std::string("(no message)");
+}
+
+// The items a submenu shows once it opens.
+std::vector<QAction*> openedItems(QAction* submenuAction) {
+    QMenu* submenu = submenuAction != nullptr ? submenuAction->menu() : nullptr;
+    if (submenu == nullptr) return {};
+    emit submenu->aboutToShow();
+    std::vector<QAction*> items;
+    for (QAction* item : submenu->actions()) {
+        if (!item->isSeparator()) items.push_back(item);
+    }
+    return items;
+}
+
+struct ShortcutCase {
+    const char* what;
+    bool onPlayPage;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::function<void(Session&)> before;
+    std::function<void(Session&)> outcome;
+};
+
+TEST_F(DesktopMenu, EveryShortcutDoesWhatItsCommandSays) {
+    const auto nothing = [](Session&) {};
+    const std::vector<ShortcutCase> cases{
+        {"Play", true, Qt::Key_Space, Qt::NoModifier, [](Session&) {},
+         [](Session&) { EXPECT_EQ(platform::playingSoundCount(), 1u) << "played once"; }},
+        {"Add to Favourites", true, Qt::Key_D, Qt::ControlModifier, nothing,
+         [](Session& session) {
+             session.advance(PlayPage::kBadgeFlashLength);
+             EXPECT_TRUE(page_actions::isFavourite());
+         }},
+        {"Stop All Sounds", true, Qt::Key_Period, Qt::ControlModifier,
+         [](Session&) {
+             for (int i = 0; i < 3; ++i) page_actions::play();
+             ASSERT_EQ(platform::playingSoundCount(), 3u);
+         },
+         [](Session&) { EXPECT_EQ(platform::playingSoundCount(), 0u); }},
+        {"Stop All Sounds (Pause)", true, Qt::Key_Pause, Qt::NoModifier,
+         [](Session&) {
+             page_actions::play();
+             page_actions::play();
+         },
+         [](Session&) { EXPECT_EQ(platform::playingSoundCount(), 0u); }},
+        {"Volume Down", false, Qt::Key_Down, Qt::ControlModifier, nothing,
+         [](Session&) { EXPECT_EQ(platform::systemSoundVolume(), 90); }},
+        {"Volume Up", false, Qt::Key_Up, Qt::ControlModifier,
+         [](Session&) { platform::setSystemSoundVolume(50); },
+         [](Session&) { EXPECT_EQ(platform::systemSoundVolume(), 60); }},
+        {"Mute", false, Qt::Key_M, Qt::ControlModifier, nothing,
+         [](Session&) { EXPECT_TRUE(platform::isSystemSoundMuted()); }},
+        {"Zoom In", false, Qt::Key_Equal, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.25); }},
+        {"Zoom In (plus)", false, Qt::Key_Plus, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.25); }},
+        {"Zoom Out", false, Qt::Key_Minus, Qt::ControlModifier,
+         [](Session& session) { session.window.setZoom(2.0); },
+         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.75); }},
+        {"Actual Size", false, Qt::Key_0, Qt::ControlModifier,
+         [](Session& session) { session.window.setZoom(2.5); },
+         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.0); }},
+        {"Favourites", false, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier, nothing,
+         [](Session& session) { EXPECT_NE(session.topAs<LovePage>(), nullptr); }},
+        {"Favourites from a play page", true, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier,
+         nothing, [](Session& session) { EXPECT_NE(session.topAs<LovePage>(), nullptr); }},
+        {"Back", true, Qt::Key_Left, Qt::AltModifier, nothing,
+         [](Session& session) { EXPECT_EQ(session.depth(), 1u); }},
+        {"Options", false, Qt::Key_Comma, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_TRUE(session.topAs<MainPage>()->OVopen); }},
+        {"Open Board", false, Qt::Key_O, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_NE(session.window.dialogs().folderDialog(), nullptr); }},
+        {"New Board from Folder", false, Qt::Key_N, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_NE(session.window.dialogs().folderDialog(), nullptr); }},
+        {"Keyboard Shortcuts", false, Qt::Key_Slash, Qt::ControlModifier, nothing,
+         [](Session& session) {
+             const std::string text = messageText(session);
+             EXPECT_NE(text.find("Stop All Sounds: Ctrl+. or Pause"), std::string::npos) << text;
+             EXPECT_NE(text.find("Quit: Ctrl+Q"), std::string::npos) << text;
+         }},
+        {"Quit", false, Qt::Key_Q, Qt::ControlModifier, nothing,
+         [](Session& session) { EXPECT_TRUE(session.application.isTerminating()); }},
+    };
+    for (const ShortcutCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        hosttest::runSession([&](Session& session) {
+            if (c.onPlayPage) openPlayPage(session);
+            c.before(session);
+            key(session, c.key, c.modifiers);
+            c.outcome(session);
+        });
+        platform::stopAllSystemSounds();
+        platform::setSystemSoundVolume(100);
+        platform::setSystemSoundMuted(false);
+        // Each case starts from no kept preferences.
+        fs::remove(DesktopPreferences::file());
+    }
+}
+
+TEST_F(DesktopMenu, PageShortcutsDoNothingWhereTheirPageIsNot) {
+    hosttest::runSession([](Session& session) {
+        const auto plays = platform::playCount();
+        key(session, Qt::Key_Space);
+        key(session, Qt::Key_D, Qt::ControlModifier);
+        key(session, Qt::Key_Left, Qt::AltModifier);
+        EXPECT_EQ(platform::playCount(), plays);
+        EXPECT_EQ(session.depth(), 1u);
+        EXPECT_FALSE(session.window.menus().action("Play")->isEnabled());
+        EXPECT_FALSE(session.window.menus().action("Back")->isEnabled());
+    });
+}
+
+TEST_F(DesktopMenu, TheMenuBarHoldsTheMenusAndItsActionsWorkByMouse) {
+    hosttest::runSession([](Session& session) {
+        std::vector<std::string> titles;
+        for (QAction* menu : session.window.menuBar().actions()) {
+            titles.push_back(menu->text().toStdString());
+        }
+        EXPECT_EQ(titles, (std::vector<std::string>{"File", "Sound", "View", "Help"}));
+        EXPECT_GT(session.window.menuBarHeight(), 0);
+        EXPECT_EQ(session.window.height(), 480 + session.window.menuBarHeight());
+
+        // A click on "Help", then on "About" in the menu it opens.
+        QMenu* help = session.window.menus().menu("Help");
+        ASSERT_NE(help, nullptr);
+        QTest::mouseClick(&session.window.menuBar(), Qt::LeftButton, Qt::NoModifier,
+                          session.window.menuBar().actionGeometry(help->menuAction()).center());
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(help->isVisible());
+        QAction* about = session.window.menus().action("About");
+        QTest::mouseClick(help, Qt::LeftButton, Qt::NoModifier,
+                          help->actionGeometry(about).center());
+        session.advance(1);
+        EXPECT_NE(session.topAs<InfoPage>(), nullptr);
+        session.window.menus().refresh();
+        EXPECT_FALSE(about->isEnabled()) << "the info page is shown already";
+
+        // A row still opens under the bar: clicks map below it.
+        key(session, Qt::Key_Left, Qt::AltModifier);
+        openPlayPage(session);
+    });
+}
+
+TEST_F(DesktopMenu, ShortcutsWorkWithTheBarHidden) {
+    hosttest::runSession([](Session& session) {
+        session.window.menuBar().hide();
+        EXPECT_EQ(session.window.menuBarHeight(), 0);
+        key(session, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_NE(session.topAs<LovePage>(), nullptr);
+        key(session, Qt::Key_Left, Qt::AltModifier);
+        EXPECT_EQ(session.depth(), 1u);
+    });
+}
+
+TEST_F(DesktopMenu, VolumeTitlesShowThePercentage) {
+    hosttest::runSession([](Session& session) {
+        auto& menus = session.window.menus();
+        const auto titles = [&] {
+            emit menus.menu("Sound")->aboutToShow();
+            return std::vector<std::string>{menus.action("Volume Up")->text().toStdString(),
+                                            menus.action("Volume Down")->text().toStdString(),
+                                            menus.action("Mute")->text().toStdString()};
+        };
+        EXPECT_EQ(titles(), (std::vector<std::string>{"Volume Up (100%)", "Volume Down (100%)",
+                                                      "Mute (100%)"}));
+        EXPECT_FALSE(menus.action("Volume Up")->isEnabled());
+        key(session, Qt::Key_Down, Qt::ControlModifier);
+        key(session, Qt::Key_Down, Qt::ControlModifier);
+        key(session, Qt::Key_Down, Qt::ControlModifier);
+        EXPECT_EQ(titles(),
+                  (std::vector<std::string>{"Volume Up (70%)", "Volume Down (70%)", "Mute (70%)"}));
+        key(session, Qt::Key_M, Qt::ControlModifier);
+        EXPECT_EQ(titles()[2], "Mute (0%)");
+        EXPECT_TRUE(menus.action("Mute")->isChecked());
+        // Louder unmutes, from the level that was kept.
+        key(session, Qt::Key_Up, Qt::ControlModifier);
+        EXPECT_EQ(titles(),
+                  (std::vector<std::string>{"Volume Up (80%)", "Volume Down (80%)", "Mute (80%)"}));
+        EXPECT_FALSE(menus.action("Mute")->isChecked());
+    });
+}
+
+TEST_F(DesktopMenu, TheFavouriteTitleFollowsTheMark) {
+    hosttest::runSession([](Session& session) {
+        openPlayPage(session);
+        auto& menus = session.window.menus();
+        menus.refresh();
+        EXPECT_EQ(menus.action("Add to Favourites")->text().toStdString(), "Add to Favourites");
+        key(session, Qt::Key_D, Qt::ControlModifier);
+        session.advance(PlayPage::kBadgeFlashLength);
+        menus.refresh();
+        EXPECT_EQ(menus.action("Add to Favourites")->text().toStdString(),
+                  "Remove from Favourites");
+        key(session, Qt::Key_D, Qt::ControlModifier);
+        session.advance(PlayPage::kBadgeFlashLength);
+        EXPECT_FALSE(page_actions::isFavourite());
+    });
+}
+
+TEST_F(DesktopMenu, OutputDeviceListsTheSystemsDevicesAndSwitchesKeepingTheSounds) {
+    hosttest::runSession([](Session& session) {
+        openPlayPage(session);
+        auto items = openedItems(session.window.menus().action("Output Device"));
+        ASSERT_EQ(items.size(), 2u);
+        EXPECT_EQ(items[0]->text().toStdString(), "System default");
+        EXPECT_TRUE(items[0]->isChecked());
+        EXPECT_EQ(items[1]->text().toStdString(), "System audio output device");
+        page_actions::play();
+        items[1]->trigger();
+        EXPECT_EQ(platform::audioOutputDevice(), "System audio output device");
+        key(session, Qt::Key_Space);
+        EXPECT_EQ(platform::playingSoundCount(), 1u) << "the page's sound is still registered";
+        items = openedItems(session.window.menus().action("Output Device"));
+        ASSERT_EQ(items.size(), 2u);
+        EXPECT_FALSE(items[0]->isChecked());
+        EXPECT_TRUE(items[1]->isChecked());
+    });
+    EXPECT_EQ(DesktopPreferences().outputDevice(), "System audio output device");
+}
+
+fs::path makeBoardFolder(const std::string& name) {
+    const fs::path folder = sbtest::tempDir() / "boards" / name;
+    sbtest::writeFile(folder / "Data.XML", "<Data/>");
+    return folder;
+}
+
+TEST_F(DesktopMenu, OpenRecentListsTheLastTenBoardsMostRecentFirst) {
+    std::vector<fs::path> boards;
+    for (int i = 0; i < 12; ++i) {
+        boards.push_back(makeBoardFolder("Board " + std::to_string(i)));
+        LastOpenedBoard::remember(boards.back());
+    }
+    LastOpenedBoard::remember(boards[5]);  // again: moves to the top, not listed twice
+    fs::remove_all(boards[10]);
+    hosttest::runSession([&](Session& session) {
+        const auto items = openedItems(session.window.menus().action("Open Recent"));
+        std::vector<std::string> titles;
+        for (QAction* item : items) titles.push_back(item->text().toStdString());
+        const std::string place = " — " + (sbtest::tempDir() / "boards").string();
+        EXPECT_EQ(titles,
+                  (std::vector<std::string>{
+                      "Board 5" + place, "Board 11" + place, "Board 10" + place + " (not found)",
+                      "Board 9" + place, "Board 8" + place, "Board 7" + place, "Board 6" + place,
+                      "Board 4" + place, "Board 3" + place, "Board 2" + place}));
+        ASSERT_EQ(items.size(), 10u);
+        EXPECT_FALSE(items[2]->isEnabled());
+        // Choosing one opens it and puts it first.
+        items[3]->trigger();
+        EXPECT_EQ(platform::Bundle::mainBundle()->bundlePath(), boards[9]);
+    });
+    EXPECT_EQ(DesktopPreferences().recentBoards().front(), boards[9]);
+    EXPECT_EQ(LastOpenedBoard::recall(), boards[9]);
+}
+
+TEST_F(DesktopMenu, CheckBoardShowsTheCommandLinesReport) {
+    hosttest::runSession([](Session& session) {
+        session.window.menus().action("Check Board")->trigger();
+        session.window.dialogs().backgroundWork().waitForWork();
+        const std::string text = messageText(session);
+        EXPECT_NE(text.find(std::string(SB_HOST_SOURCE_BUNDLE) + ": usable"), std::string::npos)
+            << text;
+    });
+}
+
+TEST_F(DesktopMenu, PreferencesSurviveARestartAndStayOutOfTheFavourites) {
+    fs::path favourites;
+    std::string favouritesBefore;
+    hosttest::runSession([&](Session& session) {
+        favourites = platform::UserDefaults::standardUserDefaults().filePath();
+        favouritesBefore = fs::exists(favourites) ? sbtest::readFile(favourites) : "";
+        key(session, Qt::Key_Down, Qt::ControlModifier);
+        key(session, Qt::Key_M, Qt::ControlModifier);
+        key(session, Qt::Key_Equal, Qt::ControlModifier);
+        key(session, Qt::Key_Equal, Qt::ControlModifier);
+        session.window.move(40, 30);
+    });
+    EXPECT_EQ(fs::exists(favourites) ? sbtest::readFile(favourites) : "", favouritesBefore);
+    EXPECT_NE(DesktopPreferences::file(), favourites);
+
+    platform::setSystemSoundVolume(100);
+    platform::setSystemSoundMuted(false);
+    platform::Bundle::resetMainBundle();
+    hosttest::runSession([](Session& session) {
+        EXPECT_EQ(platform::systemSoundVolume(), 90);
+        EXPECT_TRUE(platform::isSystemSoundMuted());
+        EXPECT_DOUBLE_EQ(session.window.zoom(), 1.5);
+        EXPECT_EQ(session.window.pos(), QPoint(40, 30));
+    });
+}
+
+TEST_F(DesktopMenu, AWindowLeftOffScreenComesBackOntoIt) {
+    DesktopPreferences().setWindowFrame({5000, -900, 320, 500});
+    hosttest::runSession([](Session& session) {
+        const QRect visible = session.window.screen()->availableGeometry();
+        EXPECT_TRUE(visible.contains(QRect(session.window.pos(), session.window.size())))
+            << session.window.pos().x() << "," << session.window.pos().y();
+    });
+}
+
+}  // namespace
