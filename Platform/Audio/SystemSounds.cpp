@@ -49,6 +49,11 @@ std::size_t playingSoundCount(SystemSoundID soundID) {
     return service != nullptr ? service->playingSoundCount(soundID) : 0;
 }
 
+std::optional<double> playbackProgress(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->playbackProgress(soundID) : std::nullopt;
+}
+
 namespace audio_diagnostics {
 
 void setFirstMixObserver(std::function<void(SystemSoundID)> observer) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -43,5 +44,11 @@ std::uint64_t playCount();
 // that started longest ago.
 std::size_t playingSoundCount();
 std::size_t playingSoundCount(SystemSoundID soundID);
+
+// How far the newest play of `soundID` has got, from 0 at its start towards 1
+// at its end, measured on the main run loop's clock from when it started; none
+// when that play no longer sounds (ended, stopped, taken over) or the sound is
+// not registered.
+std::optional<double> playbackProgress(SystemSoundID soundID);
 
 }  // namespace platform

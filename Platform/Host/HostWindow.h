@@ -3,9 +3,11 @@
 #include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
+#include "InteractionFeedback.h"
 #include "LifecycleTracker.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
+#include "SettingsFileWatcher.h"
 #include "ShakeEffect.h"
 #include "WebContentCache.h"
 
@@ -73,6 +75,8 @@ class HostWindow : public QWidget {
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
     LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
+    // Reloads the settings when another copy of the program changes them.
+    const SettingsFileWatcher& settingsWatcher() const { return m_settingsWatcher; }
 
   signals:
     void firstFrameDrawn();
@@ -100,11 +104,13 @@ class HostWindow : public QWidget {
     bool isPageSliding(View& root) const;
     void showBundleIdentity();
     void installCommands();
+    void followPress(QPointF position);
 
     Application& m_application;
     HostOptions m_options;
     WebContentCache m_web;
     PageTransitions m_transitions;
+    InteractionFeedback m_feedback;
     ModelPainter m_painter;
     InputRouter m_router;
     LifecycleTracker m_lifecycle;
@@ -125,6 +131,7 @@ class HostWindow : public QWidget {
         bool secondOfDoubleClick = false;
     };
     std::optional<Press> m_press;
+    SettingsFileWatcher m_settingsWatcher;
 
     // Declared last: dialogs and their work go first, while the window still stands.
     std::vector<std::unique_ptr<QAction>> m_commandActions;
