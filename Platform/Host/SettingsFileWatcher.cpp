@@ -40,6 +40,7 @@ void SettingsFileWatcher::watchStandardSettings() {
 void SettingsFileWatcher::aim() {
     const std::filesystem::path folder =
         m_file.empty() ? std::filesystem::path() : nearestExistingFolder(m_file.parent_path());
+    m_watchingFolder = !folder.empty() && folder == m_file.parent_path();
     const QString wanted = folder.empty() ? QString() : toQString(folder);
     const QStringList watched = m_watcher.directories();
     if (watched.size() == 1 && watched.front() == wanted) return;
@@ -49,7 +50,12 @@ void SettingsFileWatcher::aim() {
 
 void SettingsFileWatcher::onChange() {
     if (m_file.empty()) return;
+    const bool wasWatchingFolder = m_watchingFolder;
     aim();
+    // A change in a folder above (another program's settings, say) matters
+    // only once it has made the settings folder; one in the settings folder
+    // itself, or its removal, always does.
+    if (!wasWatchingFolder && !m_watchingFolder) return;
     UserDefaults& store = UserDefaults::standardUserDefaults();
     // Another board's store is not this file's; it gets a watch of its own.
     if (store.filePath() != m_file) return;

@@ -38,6 +38,8 @@ class SettingsFileWatcher : public QObject {
 
     QFileSystemWatcher m_watcher;
     std::filesystem::path m_file;
+    // Whether the watch is on the settings folder itself, not a folder above it.
+    bool m_watchingFolder = false;
 };
 
 }  // namespace platform
