@@ -37,7 +37,10 @@ class ScrollView;
 //
 // Drawing: every frame draws the whole model at the run loop's current time.
 // A frame timer (about 60 Hz) runs only while something moves (an animation
-// block, a page slide, a shake); an idle window has no timer at all.
+// block, a page slide, a shake, a playing sound's ring, scroll indicators
+// fading); an idle window has no timer at all. Over the model the window shows
+// the control held under the mouse (InteractionFeedback), and it reloads the
+// settings when another copy of the program writes them (SettingsFileWatcher).
 //
 // Lifetime: the window does not own the model; it finds the key window
 // through the application at each event. It must go before the QApplication.
