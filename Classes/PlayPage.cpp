@@ -14,6 +14,7 @@ void PlayPage::describeLayout(platform::LayoutClass<PlayPage>& layout) {
     layout.outlet("tlabel", &PlayPage::tlabel)
         .outlet("Ad", &PlayPage::Ad)
         .outlet("loveImage", &PlayPage::loveImage)
+        .outlet("playButton", &PlayPage::playButton)
         .action("onPlay", &PlayPage::onPlay)
         .action("toInfoPage", &PlayPage::toInfoPage);
 }
@@ -47,11 +48,17 @@ void PlayPage::pushData(std::shared_ptr<SPXMLElement> entry) {
     }
     setTitle(curData ? Catalogue::label(*curData) : std::string());
     rightIcon();
+    namePlayButtonSound();
+}
+
+void PlayPage::namePlayButtonSound() {
+    if (playButton) playButton->setPlaybackSound(m_sndID);
 }
 
 void PlayPage::viewDidLoad() {
     ViewController::viewDidLoad();
     if (tlabel) tlabel->setText(curData ? Catalogue::label(*curData) : std::string());
+    namePlayButtonSound();
     if (m_flashedBadge && loveImage && m_flashedBadge != loveImage) {
         loveImage->setImage(m_flashedBadge->image());
         loveImage->adoptAlphaOf(*m_flashedBadge);

@@ -3,6 +3,7 @@
 #include "Classes/SPLibrary/SPXMLElement.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/URL.h"
+#include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
 #include "Platform/UI/LayoutRegistry.h"
@@ -68,6 +69,8 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     // Outlets from the layout.
     std::shared_ptr<platform::Label> tlabel;
     std::shared_ptr<platform::WebView> Ad;
+    // The play button; it names the page's sound so that its play shows on it.
+    std::shared_ptr<platform::Button> playButton;
     // The sound entry this page plays.
     std::shared_ptr<SPXMLElement> curData;
     std::shared_ptr<platform::ImageView> loveImage;
@@ -83,4 +86,5 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     void toggleMark(bool marked, std::string_view badgeImageName);
     void fadeBadgeTo(double alpha);
     std::string audioNumber() const;
+    void namePlayButtonSound();
 };

@@ -1,5 +1,6 @@
 #include "SystemSoundService.h"
 
+#include "Platform/Foundation/RunLoop.h"
 #include "SoundDecoder.h"
 
 #include <SDL_mixer.h>
@@ -72,7 +73,9 @@ void SystemSoundService::play(SystemSoundID soundID) {
     Mix_Chunk* chunk = m_sounds.find(soundID);
     // A registered sound means the output is open; open() then only confirms it.
     if (chunk == nullptr || !m_device.open()) return;
-    if (m_mixer.play(chunk, soundID)) ++s_plays;
+    if (!m_mixer.play(chunk, soundID)) return;
+    ++s_plays;
+    m_playbackTimes.started(soundID, RunLoop::main().now(), chunkSeconds(*chunk));
 }
 
 OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
@@ -80,6 +83,7 @@ OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
     MixChunkPtr chunk = m_sounds.remove(soundID);
     if (!chunk) return kAudioServicesBadSpecifierSizeError;
     m_mixer.stop(chunk.get());
+    m_playbackTimes.forget(soundID);
     return kAudioServicesNoError;  // the chunk is freed here, after its channels stopped
 }
 
@@ -185,6 +189,24 @@ void SystemSoundService::closeLocked() {
     // ran; closing now joins the audio thread.
     m_device.close();
     m_mixer.reset();
+    m_playbackTimes.clear();
+}
+
+double SystemSoundService::chunkSeconds(const Mix_Chunk& chunk) const {
+    // Chunks hold the output's samples: 16-bit, interleaved over its channels.
+    const double bytesPerSecond =
+        static_cast<double>(m_device.frequency()) * m_device.outputChannels() * 2.0;
+    return bytesPerSecond > 0 ? chunk.alen / bytesPerSecond : 0.0;
+}
+
+std::optional<double> SystemSoundService::playbackProgress(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    // A play that was stopped (disposed, taken over, halted) shows no progress.
+    if (chunk == nullptr || !m_device.isOpen() || m_mixer.playingCount(chunk) == 0) {
+        return std::nullopt;
+    }
+    return m_playbackTimes.progress(soundID, RunLoop::main().now());
 }
 
 }  // namespace platform

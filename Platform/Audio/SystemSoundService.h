@@ -5,6 +5,7 @@
 #include "Platform/Audio/AudioDiagnostics.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/URL.h"
+#include "PlaybackTimes.h"
 #include "SoundRegistry.h"
 
 #include <atomic>
@@ -66,11 +67,17 @@ class SystemSoundService {
     // For calls that find no service (exit teardown): vibration still counts.
     static void countVibration() { ++s_vibrations; }
 
+    // How far the newest play of `soundID` is, on the run loop's clock; none
+    // when it does not sound.
+    std::optional<double> playbackProgress(SystemSoundID soundID);
+
   private:
     SystemSoundService() = default;
     void vibrate();
     // Stops every sound, frees them and closes the output. Caller holds m_mutex.
     void closeLocked();
+    // How long `chunk` plays at the output's rate. Caller holds m_mutex.
+    double chunkSeconds(const Mix_Chunk& chunk) const;
 
     static inline std::atomic<std::uint64_t> s_vibrations{0};
     static inline std::atomic<std::uint64_t> s_plays{0};
@@ -80,6 +87,7 @@ class SystemSoundService {
     ChannelMixer m_mixer;
     SoundRegistry m_sounds;
     std::function<void()> m_vibrationHandler;
+    PlaybackTimes m_playbackTimes;
 };
 
 }  // namespace platform

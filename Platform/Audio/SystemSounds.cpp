@@ -86,6 +86,11 @@ bool setAudioOutputDevice(const std::string& name) {
     return service != nullptr && service->setOutputDevice(name);
 }
 
+std::optional<double> playbackProgress(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->playbackProgress(soundID) : std::nullopt;
+}
+
 namespace audio_diagnostics {
 
 void setFirstMixObserver(std::function<void(SystemSoundID)> observer) {

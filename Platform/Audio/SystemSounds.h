@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,5 +66,11 @@ std::string audioOutputDevice();
 // opened leaves the output on the system default, with one log line, and
 // answers false.
 bool setAudioOutputDevice(const std::string& name);
+
+// How far the newest play of `soundID` has got, from 0 at its start towards 1
+// at its end, measured on the main run loop's clock from when it started; none
+// when that play no longer sounds (ended, stopped, taken over) or the sound is
+// not registered.
+std::optional<double> playbackProgress(SystemSoundID soundID);
 
 }  // namespace platform

@@ -21,6 +21,8 @@ const QColor kControlBlue(0x32, 0x5f, 0xa8);
 const QColor kSwitchOn(0x4c, 0xd9, 0x64);
 const QColor kSwitchOff(0xe5, 0xe5, 0xea);
 const QColor kSwitchBorder(0xc7, 0xc7, 0xcc);
+// QColor::darker's factor for a bar button held down.
+constexpr int kPressedDarkness = 140;
 
 float clampUnit(float value) {
     return std::clamp(value, 0.0f, 1.0f);
@@ -104,7 +106,8 @@ void ControlPainter::drawSwitch(QPainter& painter, const Switch& control, const 
     painter.restore();
 }
 
-void ControlPainter::drawBarButtonBody(QPainter& painter, const QRectF& rect, bool pointed) {
+void ControlPainter::drawBarButtonBody(QPainter& painter, const QRectF& rect, bool pointed,
+                                       bool pressed) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath body;
@@ -124,8 +127,8 @@ void ControlPainter::drawBarButtonBody(QPainter& painter, const QRectF& rect, bo
         body.addRoundedRect(r, radius, radius);
     }
     QLinearGradient fill(r.topLeft(), r.bottomLeft());
-    fill.setColorAt(0, kBarButtonTop);
-    fill.setColorAt(1, kBarButtonBottom);
+    fill.setColorAt(0, pressed ? kBarButtonTop.darker(kPressedDarkness) : kBarButtonTop);
+    fill.setColorAt(1, pressed ? kBarButtonBottom.darker(kPressedDarkness) : kBarButtonBottom);
     painter.setPen(QPen(kBarButtonBorder, 1));
     painter.setBrush(fill);
     painter.drawPath(body);

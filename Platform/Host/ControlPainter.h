@@ -27,8 +27,10 @@ class ControlPainter {
     static void drawButton(QPainter& painter, const Button& button, const QRectF& bounds);
     static void drawSwitch(QPainter& painter, const Switch& control, const QRectF& bounds);
 
-    // A bar button's bordered body; `pointed` gives it the back button's arrow end.
-    static void drawBarButtonBody(QPainter& painter, const QRectF& rect, bool pointed);
+    // A bar button's bordered body; `pointed` gives it the back button's arrow
+    // end, `pressed` the darker look of a button held down.
+    static void drawBarButtonBody(QPainter& painter, const QRectF& rect, bool pointed,
+                                  bool pressed = false);
     static void drawAddGlyph(QPainter& painter, const QRectF& rect);
     static void drawTrashGlyph(QPainter& painter, const QRectF& rect);
     static void drawInfoGlyph(QPainter& painter, const QRectF& rect);

@@ -148,6 +148,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     m_frameTimer.setInterval(kFrameIntervalMs);
     m_frameTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_frameTimer, &QTimer::timeout, this, &HostWindow::frameTick);
+    m_painter.setFeedback(&m_feedback);
+    m_settingsWatcher.watchStandardSettings();
 
     setVibrationHandler([this] {
         if (QThread::currentThread() == thread()) {
@@ -226,6 +228,8 @@ void HostWindow::keepFrame() {
 bool HostWindow::openBundle(const std::filesystem::path& folder) {
     if (!reopenMainWindow(m_application, folder)) return false;
     m_press.reset();
+    m_feedback.press().end();
+    m_settingsWatcher.watchStandardSettings();
     m_web.purge();
     showBundleIdentity();
     update();
@@ -329,6 +333,7 @@ void HostWindow::drawModel(QImage& target, double pixelsPerPoint) {
                               QRectF(origin.x, origin.y + bar, frame.width, frame.height - bar),
                               instant);
     }
+    m_feedback.beginFrame(*root, instant);
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.paint(painter, *root, sites, instant, m_shake.offsetAt(instant));
@@ -368,7 +373,7 @@ void HostWindow::afterFirstFrame() {
 void HostWindow::updateFrameTimer() {
     const double instant = now();
     const bool moving = View::animationsEndTime() > instant || m_transitions.isRunning(instant) ||
-                        m_shake.isRunning(instant);
+                        m_shake.isRunning(instant) || m_feedback.needsFrames(instant);
     if (moving && !m_frameTimer.isActive()) {
         m_frameTimer.start();
     } else if (!moving && m_frameTimer.isActive()) {
@@ -459,6 +464,19 @@ void HostWindow::mousePressEvent(QMouseEvent* event) {
     m_press = Press{event->position(), event->position(), false, {}, false};
     const auto modelPoint = canvasScale().toModel(event->position());
     if (root && modelPoint) m_press->scrollView = m_router.scrollViewAt(*root, *modelPoint);
+    if (!root) return;
+    // The held control is looked up in canvas points; a press on the margin holds nothing.
+    m_feedback.press().begin(*root, canvasScale().widgetToModel().map(event->position()),
+                             modelPoint.has_value() && !isPageSliding(*root));
+    if (m_feedback.press().isHolding()) update();
+}
+
+void HostWindow::followPress(QPointF position) {
+    auto root = m_application.keyWindowPointer();
+    if (!root || !m_press) return;
+    const bool wasHolding = m_feedback.press().isHolding();
+    m_feedback.press().move(*root, canvasScale().widgetToModel().map(position), m_press->dragging);
+    if (wasHolding != m_feedback.press().isHolding()) update();
 }
 
 void HostWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -466,9 +484,10 @@ void HostWindow::mouseMoveEvent(QMouseEvent* event) {
     const QPointF position = event->position();
     if (!m_press->dragging) {
         const QPointF moved = position - m_press->start;
-        if (std::hypot(moved.x(), moved.y()) < kDragThreshold) return;
-        m_press->dragging = true;
+        m_press->dragging = std::hypot(moved.x(), moved.y()) >= kDragThreshold;
     }
+    followPress(position);
+    if (!m_press->dragging) return;
     // Content follows the pointer: dragging down shows what is above. The
     // threshold is the hand's distance on screen; the scroll is in canvas points.
     const QPointF delta = (position - m_press->last) / canvasScale().scale();
@@ -491,6 +510,8 @@ void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_press) return;
     const Press press = *m_press;
     m_press.reset();
+    m_feedback.press().end();
+    update();
     if (press.dragging) {
         m_lastTapOpenedURL = false;
         return;

@@ -4,10 +4,12 @@
 #include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
+#include "InteractionFeedback.h"
 #include "LifecycleTracker.h"
 #include "MenuBarBuilder.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
+#include "SettingsFileWatcher.h"
 #include "ShakeEffect.h"
 #include "WebContentCache.h"
 
@@ -43,7 +45,10 @@ class ScrollView;
 //
 // Drawing: every frame draws the whole model at the run loop's current time.
 // A frame timer (about 60 Hz) runs only while something moves (an animation
-// block, a page slide, a shake); an idle window has no timer at all.
+// block, a page slide, a shake, a playing sound's ring, scroll indicators
+// fading); an idle window has no timer at all. Over the model the window shows
+// the control held under the mouse (InteractionFeedback), and it reloads the
+// settings when another copy of the program writes them (SettingsFileWatcher).
 //
 // Scale: the pages are laid out for one canvas size (the key window's frame,
 // 320 x 480 points). The window may have any size; the canvas is drawn
@@ -113,6 +118,8 @@ class HostWindow : public QWidget {
     std::uint64_t framesPainted() const { return m_framesPainted; }
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
     LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
+    // Reloads the settings when another copy of the program changes them.
+    const SettingsFileWatcher& settingsWatcher() const { return m_settingsWatcher; }
 
   signals:
     void firstFrameDrawn();
@@ -146,11 +153,13 @@ class HostWindow : public QWidget {
     void installMenuBar();
     void restoreFrame();
     void keepFrame();
+    void followPress(QPointF position);
 
     Application& m_application;
     HostOptions m_options;
     WebContentCache m_web;
     PageTransitions m_transitions;
+    InteractionFeedback m_feedback;
     ModelPainter m_painter;
     InputRouter m_router;
     LifecycleTracker m_lifecycle;
@@ -176,6 +185,7 @@ class HostWindow : public QWidget {
         bool secondOfDoubleClick = false;
     };
     std::optional<Press> m_press;
+    SettingsFileWatcher m_settingsWatcher;
 
     bool m_frameKept = false;
 

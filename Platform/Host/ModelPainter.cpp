@@ -33,6 +33,9 @@ class ModelPainter::Scene final : public PaintScene {
         m_owner.paintSubviews(painter, view, *this, highlighted);
     }
     WebContentCache& webContent() override { return m_owner.m_web; }
+    const PaintFeedback& feedback() const override {
+        return m_owner.m_feedback != nullptr ? *m_owner.m_feedback : PaintFeedback::none();
+    }
 
     const NavigationSites& sites;
     const double now;
@@ -150,8 +153,10 @@ void ModelPainter::paintBar(QPainter& painter, const NavigationSite& site, Scene
         painter.drawText(layout.title(), Qt::AlignCenter | Qt::TextSingleLine, title);
     }
     painter.setFont(NavigationBarLayout::buttonFont());
+    const auto pressed = scene.feedback().pressedBarPart(*site.controller);
     if (const auto& back = layout.back()) {
-        ControlPainter::drawBarButtonBody(painter, *back, true);
+        ControlPainter::drawBarButtonBody(painter, *back, true,
+                                          pressed == NavigationBarLayout::Part::kBack);
         const QRectF label = back->adjusted(12, 0, -5, 0);
         const QFontMetricsF metrics(painter.font());
         painter.setPen(Qt::white);
@@ -159,8 +164,8 @@ void ModelPainter::paintBar(QPainter& painter, const NavigationSite& site, Scene
                          metrics.elidedText(QString::fromStdString(state.backTitle.value_or("")),
                                             Qt::ElideRight, label.width()));
     }
-    const auto drawItem = [&painter](const BarButtonItem& item, const QRectF& rect) {
-        ControlPainter::drawBarButtonBody(painter, rect, false);
+    const auto drawItem = [&painter](const BarButtonItem& item, const QRectF& rect, bool held) {
+        ControlPainter::drawBarButtonBody(painter, rect, false, held);
         if (item.systemItem() == kBarButtonSystemItemAdd) {
             ControlPainter::drawAddGlyph(painter, rect);
         } else if (item.systemItem() == kBarButtonSystemItemTrash) {
@@ -169,8 +174,12 @@ void ModelPainter::paintBar(QPainter& painter, const NavigationSite& site, Scene
             ControlPainter::drawImage(painter, *image, rect.adjusted(4, 4, -4, -4), true);
         }
     };
-    if (const auto& left = layout.left(); left && state.left) drawItem(*state.left, *left);
-    if (const auto& right = layout.right(); right && state.right) drawItem(*state.right, *right);
+    if (const auto& left = layout.left(); left && state.left) {
+        drawItem(*state.left, *left, pressed == NavigationBarLayout::Part::kLeft);
+    }
+    if (const auto& right = layout.right(); right && state.right) {
+        drawItem(*state.right, *right, pressed == NavigationBarLayout::Part::kRight);
+    }
     painter.restore();
 }
 

@@ -31,6 +31,8 @@ class ModelPainter {
     // navigation stacks sideways (the vibration's shake).
     void paint(QPainter& painter, const View& root, const NavigationSites& sites, double now,
                double pageShake);
+    // What painters show over the model; none when null. Must outlive the painter.
+    void setFeedback(const PaintFeedback* feedback) { m_feedback = feedback; }
 
   private:
     class Scene;
@@ -42,6 +44,7 @@ class ModelPainter {
     WebContentCache& m_web;
     const PageTransitions& m_transitions;
     ViewPainters m_painters;
+    const PaintFeedback* m_feedback = nullptr;
 };
 
 }  // namespace platform

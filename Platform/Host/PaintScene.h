@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PaintFeedback.h"
+
 #include <QPainter>
 
 namespace platform {
@@ -19,6 +21,9 @@ class PaintScene {
     // shifted by its bounds origin (a scroll view's offset).
     virtual void paintSubviews(QPainter& painter, const View& view, bool highlighted) = 0;
     virtual WebContentCache& webContent() = 0;
+    // What the host shows over the model this frame (pressed controls, scroll
+    // indicators, playing sounds).
+    virtual const PaintFeedback& feedback() const { return PaintFeedback::none(); }
 };
 
 }  // namespace platform

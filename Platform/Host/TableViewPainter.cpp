@@ -1,6 +1,7 @@
 #include "TableViewPainter.h"
 
 #include "ControlPainter.h"
+#include "FeedbackPainter.h"
 #include "Platform/UI/TableView.h"
 
 #include <QLinearGradient>
@@ -46,6 +47,8 @@ void TableViewPainter::paint(QPainter& painter, const View& view, const QRectF& 
         if (!isRow) scene.paintView(painter, *subview, false);
     }
     painter.restore();
+    FeedbackPainter::drawScrollIndicators(painter, *table, bounds,
+                                          scene.feedback().scrollIndicatorOpacity(*table));
 }
 
 void TableViewPainter::paintCell(QPainter& painter, const TableView& table, IndexPath indexPath,
@@ -77,8 +80,10 @@ void TableViewPainter::paintCell(QPainter& painter, const TableView& table, Inde
     } else {
         shape.addRect(row);
     }
+    // A row held down shows as it will once the click selects it.
+    const bool highlighted = cell.isSelected() || scene.feedback().isPressed(cell);
     QBrush fill(Qt::white);
-    if (cell.isSelected()) {
+    if (highlighted) {
         QLinearGradient selection(row.topLeft(), row.bottomLeft());
         selection.setColorAt(0, kSelectionTop);
         selection.setColorAt(1, kSelectionBottom);
@@ -100,9 +105,9 @@ void TableViewPainter::paintCell(QPainter& painter, const TableView& table, Inde
                          QPointF(row.right(), y));
         painter.setRenderHint(QPainter::Antialiasing);
     }
-    scene.paintSubviews(painter, cell, cell.isSelected());
+    scene.paintSubviews(painter, cell, highlighted);
     if (cell.accessoryType() == kTableViewCellAccessoryDisclosureIndicator) {
-        ControlPainter::drawDisclosureIndicator(painter, row, cell.isSelected());
+        ControlPainter::drawDisclosureIndicator(painter, row, highlighted);
     }
     painter.restore();
 }

@@ -4,6 +4,8 @@
 #include "Platform/Graphics/Image.h"
 #include "View.h"
 
+#include <cstdint>
+
 namespace platform {
 
 template <class T>
@@ -38,12 +40,18 @@ class Button : public View {
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
+    // The system sound this button plays (its id), so the host can show that
+    // sound's progress on it while it plays; 0 for a button that plays none.
+    std::uint32_t playbackSound() const { return m_playbackSound; }
+    void setPlaybackSound(std::uint32_t soundID) { m_playbackSound = soundID; }
+
   private:
     std::string m_title;
     std::shared_ptr<Image> m_image;
     std::string m_style = "rounded";
     Action m_action;
     bool m_enabled = true;
+    std::uint32_t m_playbackSound = 0;
 };
 
 }  // namespace platform
