@@ -1,5 +1,6 @@
 #include "HostWindow.h"
 
+#include "AccessibleWindow.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -111,6 +112,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_options(std::move(options)),
       m_painter(m_web, m_transitions),
       m_router(m_web),
+      m_keyboard(*this, m_router, m_web),
       m_lifecycle(application),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
     int width = kDefaultWidth;
@@ -127,6 +129,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     showBundleIdentity();
     installCommands();
     setFocusPolicy(Qt::StrongFocus);
+    AccessibleWindow::install();
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_frameTimer.setInterval(kFrameIntervalMs);
@@ -240,6 +243,7 @@ void HostWindow::drawModel(QImage& target) {
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.paint(painter, *root, sites, instant, m_shake.offsetAt(instant));
+    m_keyboard.paintRing(painter, *root);
 }
 
 void HostWindow::paintEvent(QPaintEvent*) {
@@ -302,6 +306,17 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
 
 void HostWindow::announceFocus(const std::optional<std::string>& name) {
     if (name && !name->empty()) setAccessibleName(QString::fromStdString(*name));
+    m_keyboard.afterRoutedInput();
+}
+
+std::shared_ptr<View> HostWindow::modelRoot() const {
+    return m_application.keyWindowPointer();
+}
+
+std::optional<PageContents> HostWindow::pageContents() {
+    std::optional<PageContents> contents;
+    if (auto root = modelRoot()) contents.emplace(*root, m_web);
+    return contents;
 }
 
 bool HostWindow::event(QEvent* event) {
@@ -405,6 +420,10 @@ void HostWindow::wheelEvent(QWheelEvent* event) {
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
+    if (m_keyboard.keyPressed(*event)) {
+        event->accept();
+        return;
+    }
     const auto key = routedKey(event->key());
     auto root = m_application.keyWindowPointer();
     if (!key || !root) {

@@ -3,6 +3,7 @@
 #include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
+#include "KeyboardFocus.h"
 #include "LifecycleTracker.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 
 #include <cstdint>
@@ -74,6 +76,14 @@ class HostWindow : public QWidget {
     bool isFrameTimerRunning() const { return m_frameTimer.isActive(); }
     LifecycleTracker::State lifecycleState() const { return m_lifecycle.state(); }
 
+    // The model's coordinates mapped to the widget's.
+    QTransform modelToWidget() const { return {}; }
+    // The key window's view tree; null before the application made one.
+    std::shared_ptr<View> modelRoot() const;
+    // The shown page as the keyboard and assistive technology meet it, read now.
+    std::optional<PageContents> pageContents();
+    KeyboardFocus& keyboardFocus() { return m_keyboard; }
+
   signals:
     void firstFrameDrawn();
 
@@ -88,6 +98,8 @@ class HostWindow : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab move the focus ring inside the page (KeyboardFocus).
+    bool focusNextPrevChild(bool) override { return false; }
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -107,6 +119,7 @@ class HostWindow : public QWidget {
     PageTransitions m_transitions;
     ModelPainter m_painter;
     InputRouter m_router;
+    KeyboardFocus m_keyboard;
     LifecycleTracker m_lifecycle;
     ShakeEffect m_shake;
     QTimer m_frameTimer;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QPainter>
+#include <QRectF>
+
+namespace platform {
+
+// Draws the keyboard focus ring: a 2-point dark outline just outside `rect`
+// with a white edge around it, so it stands out on the white pages and on the
+// dark bar alike.
+class FocusRingPainter {
+  public:
+    static constexpr double kWidth = 2.0;
+    static void paint(QPainter& painter, const QRectF& rect);
+};
+
+}  // namespace platform
