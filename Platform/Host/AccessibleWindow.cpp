@@ -41,11 +41,10 @@ AccessibleWindow::~AccessibleWindow() {
 }
 
 void AccessibleWindow::install() {
-    static const bool installed = [] {
-        QAccessible::installFactory(hostWindowFactory);
-        return true;
-    }();
-    (void)installed;
+    // Qt forgets its factories when its application object goes, and a new
+    // one may follow: installed again for every window, never twice.
+    QAccessible::removeFactory(hostWindowFactory);
+    QAccessible::installFactory(hostWindowFactory);
 }
 
 void AccessibleWindow::announceFocus(HostWindow& window, const PageNode& node) {

@@ -31,7 +31,8 @@ class AccessibleWindow : public QAccessibleWidget {
     explicit AccessibleWindow(HostWindow* window);
     ~AccessibleWindow() override;
 
-    // Adds the factory that gives every HostWindow this interface (once per process).
+    // Adds the factory that gives every HostWindow this interface; each
+    // window calls it before anything asks for its interface.
     static void install();
     // Tells assistive technology that `node` of `window`'s page has the focus.
     static void announceFocus(HostWindow& window, const PageNode& node);

@@ -115,6 +115,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_keyboard(*this, m_router, m_web),
       m_lifecycle(application),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
+    // Before anything asks for the window's accessible interface.
+    AccessibleWindow::install();
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     if (auto window = application.keyWindowPointer()) {
@@ -129,7 +131,6 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     showBundleIdentity();
     installCommands();
     setFocusPolicy(Qt::StrongFocus);
-    AccessibleWindow::install();
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_frameTimer.setInterval(kFrameIntervalMs);
