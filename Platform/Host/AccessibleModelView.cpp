@@ -138,17 +138,7 @@ QAccessible::State AccessibleModelView::state() const {
     state.offscreen = entry->visibleRect.isEmpty();
     state.invisible = state.offscreen;
     state.linked = entry->role == QAccessible::Link;
-    if (const auto focused = m_window->keyboardFocus().focusedNode()) {
-        // A focused table hands its focus on to its selected row.
-        const auto* holder = page->find(*focused);
-        const bool rowHasIt =
-            holder != nullptr &&
-            std::any_of(holder->children.begin(), holder->children.end(), [&](int position) {
-                const auto& child = page->entries()[static_cast<std::size_t>(position)];
-                return child.selected && child.node == m_node;
-            });
-        state.focused = *focused == m_node || rowHasIt;
-    }
+    state.focused = m_window->keyboardFocus().accessibleFocus() == m_node;
     return state;
 }
 

@@ -119,16 +119,9 @@ QAccessibleInterface* AccessibleWindow::childAt(int x, int y) const {
 
 QAccessibleInterface* AccessibleWindow::focusChild() const {
     if (m_window) {
-        if (const auto node = m_window->keyboardFocus().focusedNode()) {
-            const auto contents = m_window->pageContents();
-            const auto* entry = contents ? contents->find(*node) : nullptr;
-            if (entry != nullptr) {
-                // A table with a selected row: the row is what has the focus.
-                for (int position : entry->children) {
-                    const auto& row = contents->entries()[static_cast<std::size_t>(position)];
-                    if (row.selected) return interfaceFor(*contents, row.node);
-                }
-                return interfaceFor(*contents, *node);
+        if (const auto node = m_window->keyboardFocus().accessibleFocus()) {
+            if (const auto contents = m_window->pageContents()) {
+                if (auto* focused = interfaceFor(*contents, *node)) return focused;
             }
         }
     }

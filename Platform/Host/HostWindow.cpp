@@ -305,8 +305,9 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
     return taken;
 }
 
-void HostWindow::announceFocus(const std::optional<std::string>& name) {
-    if (name && !name->empty()) setAccessibleName(QString::fromStdString(*name));
+void HostWindow::announceFocus(const std::optional<std::string>&) {
+    // Assistive technology reads the page's own nodes (AccessibleWindow) and
+    // hears the selected row; the window keeps the application's name.
     m_keyboard.afterRoutedInput();
 }
 

@@ -74,6 +74,17 @@ std::optional<PageNode> KeyboardFocus::focusedNode() {
     return page ? m_ring.focused(*page) : std::nullopt;
 }
 
+std::optional<PageNode> KeyboardFocus::accessibleFocus() {
+    auto page = contents();
+    if (!page) return std::nullopt;
+    if (const auto node = m_ring.isSet() ? m_ring.focused(*page) : std::nullopt) {
+        if (const auto* entry = page->find(*node)) return spokenNode(*entry);
+    }
+    const auto* row = m_announcedRow ? page->find(*m_announcedRow) : nullptr;
+    if (row != nullptr && row->selected) return m_announcedRow;
+    return std::nullopt;
+}
+
 void KeyboardFocus::moveFocus(int step) {
     auto page = contents();
     if (!page) return;

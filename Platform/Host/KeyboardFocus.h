@@ -39,6 +39,10 @@ class KeyboardFocus {
 
     // The focused node of the page shown now, or none.
     std::optional<PageNode> focusedNode();
+    // What assistive technology is told has the focus: the focused node, the
+    // selected row for a focused table, or the row the arrow keys selected
+    // while the ring is not shown; none otherwise.
+    std::optional<PageNode> accessibleFocus();
     // Puts the focus on `node` (a stop of the shown page) and announces it.
     bool focusOn(const PageNode& node);
     // What a click on `node` does; for a table, opens its selected row (or
