@@ -93,7 +93,7 @@ void KeyboardFocus::moveFocus(int step) {
     const auto* entry = page->find(*node);
     if (entry != nullptr && entry->view && entry->visibleRect != entry->frame &&
         (node->kind == PageNode::Kind::kView || node->kind == PageNode::Kind::kLink)) {
-        PageScroller::scrollToShow(*entry->view);
+        PageScroller::scrollToShow(*entry->view, FocusRingPainter::kReach);
         page = contents();
     }
     if (page) announce(*page, *node);
@@ -128,7 +128,7 @@ std::optional<std::string> KeyboardFocus::activate(const PageNode& node) {
         if (entry == nullptr) return std::nullopt;
     } else if (entry->view && entry->visibleRect != entry->frame &&
                node.kind == PageNode::Kind::kView) {
-        PageScroller::scrollToShow(*entry->view);
+        PageScroller::scrollToShow(*entry->view, FocusRingPainter::kReach);
         page = contents();
         entry = page ? page->find(node) : nullptr;
         if (entry == nullptr) return std::nullopt;
@@ -184,7 +184,11 @@ void KeyboardFocus::paintRing(QPainter& painter, View& root) {
     const PageContents page(root, m_web);
     const auto node = m_ring.focused(page);
     const auto* entry = node ? page.find(*node) : nullptr;
-    if (entry != nullptr) FocusRingPainter::paint(painter, entry->visibleRect);
+    const Rect canvas = root.frame();
+    if (entry != nullptr) {
+        FocusRingPainter::paint(painter, entry->visibleRect,
+                                QRectF(0, 0, canvas.width, canvas.height));
+    }
 }
 
 }  // namespace platform

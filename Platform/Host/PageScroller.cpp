@@ -47,12 +47,13 @@ void PageScroller::scroll(ScrollView& view, Step step) {
     }
 }
 
-void PageScroller::scrollToShow(const View& view) {
+void PageScroller::scrollToShow(const View& view, double margin) {
     ScrollView* scroll = nearestScrollView(&view);
     if (scroll == nullptr) return;
     // Where the view shows now, in the scroll view's visible coordinates.
-    const Point top = view.convertPointToAncestor({0, 0}, scroll);
-    const double height = view.frame().height;
+    Point top = view.convertPointToAncestor({0, 0}, scroll);
+    top.y -= margin;
+    const double height = view.frame().height + 2 * margin;
     const double shown = scroll->frame().height;
     double by = 0;
     if (top.y < 0 || height > shown) {

@@ -16,8 +16,9 @@ class PageScroller {
     // Scrolls `view` by a screenful (its visible height) or to an end.
     static void scroll(ScrollView& view, Step step);
     // Scrolls the nearest scroll view around `view` the least amount that
-    // shows `view` whole (or its top, when it is taller than the scroll view).
-    static void scrollToShow(const View& view);
+    // shows `view` whole with `margin` points around it (or its top, when it
+    // is taller than the scroll view).
+    static void scrollToShow(const View& view, double margin = 0);
     // What the keys scroll on `page`: the scroll view around `focused` (or
     // `focused` itself) when there is one, else the page's first shown
     // scroll view; null when the page has none.
