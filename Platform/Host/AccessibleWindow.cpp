@@ -47,6 +47,12 @@ void AccessibleWindow::install() {
     QAccessible::installFactory(hostWindowFactory);
 }
 
+void AccessibleWindow::release(HostWindow& window) {
+    if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&window)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
+    }
+}
+
 void AccessibleWindow::announceFocus(HostWindow& window, const PageNode& node) {
     auto* accessible =
         dynamic_cast<AccessibleWindow*>(QAccessible::queryAccessibleInterface(&window));

@@ -34,6 +34,10 @@ class AccessibleWindow : public QAccessibleWidget {
     // Adds the factory that gives every HostWindow this interface; each
     // window calls it before anything asks for its interface.
     static void install();
+    // Deletes `window`'s interface (and so its nodes') while the window is
+    // still whole: a screen reader asking during the window's destruction
+    // then meets a plain widget, not a page that is being torn down.
+    static void release(HostWindow& window);
     // Tells assistive technology that `node` of `window`'s page has the focus.
     static void announceFocus(HostWindow& window, const PageNode& node);
 

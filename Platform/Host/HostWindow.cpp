@@ -148,6 +148,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
 HostWindow::~HostWindow() {
     setVibrationHandler(nullptr);
+    AccessibleWindow::release(*this);
 }
 
 void HostWindow::showBundleIdentity() {

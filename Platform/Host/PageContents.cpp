@@ -31,8 +31,8 @@ std::string imageTitle(const std::string& fileName) {
     return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
 }
 
-// The area of `view`'s superview in which its subviews can show: a scroll
-// view's whole content, any other view's bounds.
+// Whether `view` lies at least partly where its superview shows subviews: in
+// a scroll view's whole content, or inside any other view's bounds.
 bool liesInsideSuperview(const View& view) {
     const View* parent = view.superview();
     if (parent == nullptr) return true;
