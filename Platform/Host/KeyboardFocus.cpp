@@ -15,7 +15,7 @@ namespace {
 PageNode spokenNode(const PageContents::Entry& entry) {
     if (auto table = std::dynamic_pointer_cast<TableView>(entry.view)) {
         if (auto selected = table->indexPathForSelectedRow()) {
-            return {PageNode::Kind::kRow, table.get(), *selected, 0};
+            return PageNode::of(PageNode::Kind::kRow, table.get(), *selected);
         }
     }
     return entry.node;
@@ -124,7 +124,8 @@ std::optional<std::string> KeyboardFocus::activate(const PageNode& node) {
         }
         table->scrollToRowAtIndexPath(*selected);
         page = contents();
-        entry = page ? page->find({PageNode::Kind::kRow, table.get(), *selected, 0}) : nullptr;
+        entry =
+            page ? page->find(PageNode::of(PageNode::Kind::kRow, table.get(), *selected)) : nullptr;
         if (entry == nullptr) return std::nullopt;
     } else if (entry->view && entry->visibleRect != entry->frame &&
                node.kind == PageNode::Kind::kView) {
@@ -161,13 +162,13 @@ void KeyboardFocus::afterRoutedInput() {
         m_announcedRow.reset();
         return;
     }
-    const PageNode row{PageNode::Kind::kRow, table.get(), *selected, 0};
+    const PageNode row = PageNode::of(PageNode::Kind::kRow, table.get(), *selected);
     if (m_announcedRow == row) return;
     m_announcedRow = row;
     auto page = contents();
     if (!page) return;
     // While the ring shows, it follows the keys onto the table they move in.
-    if (m_ring.isSet()) m_ring.focusOn(*page, {PageNode::Kind::kView, table.get(), {}, 0});
+    if (m_ring.isSet()) m_ring.focusOn(*page, PageNode::of(PageNode::Kind::kView, table.get()));
     announce(*page, row);
 }
 

@@ -145,7 +145,7 @@ class PageContents::Walker {
         const int position = static_cast<int>(entries.size());
         entries.push_back(Entry{});
         entries.back().subject = subject.shared_from_this();
-        entries.back().node = {kind, &subject, {}, 0};
+        entries.back().node = PageNode::of(kind, &subject);
         entries.back().parent = parent;
         if (parent < 0) {
             m_contents.m_topLevel.push_back(position);

@@ -4,6 +4,7 @@
 
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 
@@ -15,10 +16,16 @@ namespace platform {
 struct PageNode {
     enum class Kind { kBarTitle, kBack, kLeftBarButton, kRightBarButton, kView, kRow, kLink };
 
+    // The node of `subject`: the view (kView), the table (kRow), the web view
+    // (kLink) or the page whose navigation item the bar shows (bar parts).
+    static PageNode of(Kind kind, const void* subject, IndexPath row = {}, std::size_t link = 0) {
+        return {kind, reinterpret_cast<std::uintptr_t>(subject), row, link};
+    }
+
     Kind kind = Kind::kView;
-    // The view (kView), the table (kRow), the web view (kLink) or the page
-    // whose navigation item the bar shows (bar parts).
-    const void* subject = nullptr;
+    // The subject's address as a number: nodes are ordered and compared, and
+    // unrelated pointers have no order of their own.
+    std::uintptr_t subject = 0;
     IndexPath row{};       // kRow only
     std::size_t link = 0;  // kLink only
 

@@ -4,8 +4,6 @@
 #include "AccessibilityProbe.h"
 #include "HostSession.h"
 
-#include "Classes/InfoPage.h"
-#include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
