@@ -3,7 +3,10 @@
 
 #include "AccessibilityProbe.h"
 
+#include "Classes/MainPage.h"
+
 #include <QAccessibleBridge>
+#include <QTest>
 #include <QtPlugin>
 
 #include <gtest/gtest.h>
@@ -83,6 +86,41 @@ const AccessibleNode* findNode(const std::vector<AccessibleNode>& nodes, QAccess
         if (node.role == role && node.name == name) return &node;
     }
     return nullptr;
+}
+
+void press(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(&session.window, key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+void tabs(Session& session, int count) {
+    for (int i = 0; i < count; ++i) press(session, Qt::Key_Tab);
+}
+
+std::string rowText(Session& session, platform::IndexPath indexPath) {
+    auto cell = session.table()->cellForRowAtIndexPath(indexPath);
+    return cell ? cell->textLabel().text() : std::string();
+}
+
+void openOptions(Session& session) {
+    session.click(session.barButtonPoint(platform::NavigationBarLayout::Part::kLeft));
+    session.advance(MainPage::kOptionsAnimationDuration);
+}
+
+void openPlay(Session& session) {
+    session.click(session.rowPoint({0, 0}));
+    session.advance(1);
+}
+
+void openFavourites(Session& session) {
+    session.click(session.barButtonPoint(platform::NavigationBarLayout::Part::kRight));
+    session.advance(1);
+}
+
+void openInfo(Session& session) {
+    openPlay(session);
+    session.click(session.controlPoint("Info"));
+    session.advance(1);
 }
 
 FocusAnnouncements::FocusAnnouncements() {

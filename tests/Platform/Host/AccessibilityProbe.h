@@ -3,6 +3,7 @@
 #include "HostSession.h"
 
 #include <QAccessible>
+#include <QKeyEvent>
 
 #include <string>
 #include <vector>
@@ -26,6 +27,18 @@ std::vector<AccessibleNode> walkAccessibleTree(Session& session);
 // The first node of `nodes` with `role` and `name`, or null.
 const AccessibleNode* findNode(const std::vector<AccessibleNode>& nodes, QAccessible::Role role,
                                const std::string& name);
+
+// A key press as the keyboard gives it, delivered at once.
+void press(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void tabs(Session& session, int count);
+// The text of a row of the top page's table.
+std::string rowText(Session& session, platform::IndexPath indexPath);
+
+// The pages, each reached as a user reaches it (a click, then the slide's end).
+void openOptions(Session& session);
+void openPlay(Session& session);
+void openFavourites(Session& session);
+void openInfo(Session& session);
 
 // Records the names of what Focus events announce while it lives.
 class FocusAnnouncements {

@@ -22,40 +22,22 @@ using platform::IndexPath;
 using Part = platform::NavigationBarLayout::Part;
 using Role = QAccessible::Role;
 
-std::string rowText(Session& session, IndexPath indexPath) {
-    auto cell = session.table()->cellForRowAtIndexPath(indexPath);
-    return cell ? cell->textLabel().text() : std::string();
-}
+using hosttest::openFavourites;
+using hosttest::openInfo;
+using hosttest::openOptions;
+using hosttest::openPlay;
+using hosttest::press;
+using hosttest::rowText;
 
-void press(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(&session.window, key, modifiers);
-    QCoreApplication::processEvents();
-}
-
-// The pages of the application, each reached as a user reaches it.
 struct PageVisit {
     const char* name;
     std::function<void(Session&)> open;
 };
-
 const PageVisit kMain{"main", [](Session&) {}};
-const PageVisit kOptions{"options panel", [](Session& session) {
-                             session.click(session.barButtonPoint(Part::kLeft));
-                             session.advance(MainPage::kOptionsAnimationDuration);
-                         }};
-const PageVisit kPlay{"play", [](Session& session) {
-                          session.click(session.rowPoint({0, 0}));
-                          session.advance(1);
-                      }};
-const PageVisit kFavourites{"favourites", [](Session& session) {
-                                session.click(session.barButtonPoint(Part::kRight));
-                                session.advance(1);
-                            }};
-const PageVisit kInfo{"info", [](Session& session) {
-                          kPlay.open(session);
-                          session.click(session.controlPoint("Info"));
-                          session.advance(1);
-                      }};
+const PageVisit kOptions{"options panel", openOptions};
+const PageVisit kPlay{"play", openPlay};
+const PageVisit kFavourites{"favourites", openFavourites};
+const PageVisit kInfo{"info", openInfo};
 
 TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
     struct Expected {
