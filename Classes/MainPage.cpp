@@ -69,6 +69,12 @@ void MainPage::optionPop() {
     platform::View::commitAnimations();
 }
 
+bool MainPage::cancelOperation() {
+    if (!OVopen) return false;
+    optionPop();
+    return true;
+}
+
 void MainPage::vibeSet() {
     Reference::setBool(vibeSwitch && vibeSwitch->isOn(), "vibrate");
 }

@@ -31,6 +31,8 @@ class MainPage : public platform::ViewController,
 
     // Slides the options panel in or out.
     void optionPop();
+    // Escape slides an open options panel out; with the panel closed it does nothing here.
+    bool cancelOperation() override;
     // Stores the vibration switch's state as the "vibrate" flag.
     void vibeSet();
     // Pushes a new favourites page.

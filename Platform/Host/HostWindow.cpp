@@ -1,5 +1,6 @@
 #include "HostWindow.h"
 
+#include "AccessibleWindow.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -114,10 +115,13 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_options(std::move(options)),
       m_painter(m_web, m_transitions),
       m_router(m_web),
+      m_keyboard(*this, m_router, m_web),
       m_lifecycle(application),
       m_menuBar(std::make_unique<QMenuBar>(this)),
       m_layout(std::make_unique<QVBoxLayout>(this)),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
+    // Before anything asks for the window's accessible interface.
+    AccessibleWindow::install();
     m_canvasSize = QSizeF(kDefaultWidth, kDefaultHeight);
     if (auto window = application.keyWindowPointer()) {
         const Rect frame = window->frame();
@@ -164,6 +168,7 @@ HostWindow::~HostWindow() {
     setVibrationHandler(nullptr);
     // Quitting ends the event loop without closing the window.
     keepFrame();
+    AccessibleWindow::release(*this);
 }
 
 void HostWindow::showBundleIdentity() {
@@ -337,6 +342,7 @@ void HostWindow::drawModel(QImage& target, double pixelsPerPoint) {
     QPainter painter(&target);
     painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.paint(painter, *root, sites, instant, m_shake.offsetAt(instant));
+    m_keyboard.paintRing(painter, *root);
 }
 
 void HostWindow::paintEvent(QPaintEvent*) {
@@ -405,8 +411,20 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
     return taken;
 }
 
-void HostWindow::announceFocus(const std::optional<std::string>& name) {
-    if (name && !name->empty()) setAccessibleName(QString::fromStdString(*name));
+void HostWindow::announceFocus(const std::optional<std::string>&) {
+    // Assistive technology reads the page's own nodes (AccessibleWindow) and
+    // hears the selected row; the window keeps the application's name.
+    m_keyboard.afterRoutedInput();
+}
+
+std::shared_ptr<View> HostWindow::modelRoot() const {
+    return m_application.keyWindowPointer();
+}
+
+std::optional<PageContents> HostWindow::pageContents() {
+    std::optional<PageContents> contents;
+    if (auto root = modelRoot()) contents.emplace(*root, m_web);
+    return contents;
 }
 
 bool HostWindow::event(QEvent* event) {
@@ -424,6 +442,15 @@ bool HostWindow::event(QEvent* event) {
             // An edit of a text field wins over a window shortcut of the same key.
             if (auto root = m_application.keyWindowPointer();
                 root && TextInputRouter::wantsKey(*root, *static_cast<QKeyEvent*>(event))) {
+                event->accept();
+                return true;
+            }
+            // Space or Enter on the control the focus ring shows is that control's
+            // click, not the page-wide shortcut of the same key (Play).
+            if (const int key = static_cast<QKeyEvent*>(event)->key();
+                (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+                m_keyboard.focusedNode()) {
                 event->accept();
                 return true;
             }
@@ -559,6 +586,10 @@ void HostWindow::inputMethodEvent(QInputMethodEvent* event) {
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
     if (typeIntoTextField(event)) return;
+    if (m_keyboard.keyPressed(*event)) {
+        event->accept();
+        return;
+    }
     const auto key = routedKey(event->key());
     auto root = m_application.keyWindowPointer();
     if (!key || !root) {

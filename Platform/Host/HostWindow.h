@@ -5,6 +5,7 @@
 #include "HostOptions.h"
 #include "InputRouter.h"
 #include "InteractionFeedback.h"
+#include "KeyboardFocus.h"
 #include "LifecycleTracker.h"
 #include "MenuBarBuilder.h"
 #include "ModelPainter.h"
@@ -121,6 +122,12 @@ class HostWindow : public QWidget {
     // Reloads the settings when another copy of the program changes them.
     const SettingsFileWatcher& settingsWatcher() const { return m_settingsWatcher; }
 
+    // The key window's view tree; null before the application made one.
+    std::shared_ptr<View> modelRoot() const;
+    // The shown page as the keyboard and assistive technology meet it, read now.
+    std::optional<PageContents> pageContents();
+    KeyboardFocus& keyboardFocus() { return m_keyboard; }
+
   signals:
     void firstFrameDrawn();
 
@@ -136,6 +143,8 @@ class HostWindow : public QWidget {
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    // Tab and Shift+Tab move the focus ring inside the page (KeyboardFocus).
+    bool focusNextPrevChild(bool) override { return false; }
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -162,6 +171,7 @@ class HostWindow : public QWidget {
     InteractionFeedback m_feedback;
     ModelPainter m_painter;
     InputRouter m_router;
+    KeyboardFocus m_keyboard;
     LifecycleTracker m_lifecycle;
     ShakeEffect m_shake;
     QTimer m_frameTimer;

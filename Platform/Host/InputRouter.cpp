@@ -132,6 +132,12 @@ std::optional<std::string> InputRouter::key(View& root, Key key) {
         const NavigationSite* site = sites.outermost();
         if (site == nullptr) return std::nullopt;
         const auto stack = site->controller;
+        // The top page closes what it shows over itself first (held: closing
+        // may run the page's code).
+        if (!stack->viewControllers().empty()) {
+            const auto top = stack->viewControllers().back();
+            if (top->isViewLoaded() && top->cancelOperation()) return std::string("Close");
+        }
         if (!stack->popViewControllerAnimated(true)) return std::nullopt;
         return std::string("Back");
     }

@@ -29,7 +29,9 @@ class InputRouter {
     // The scroll view that a wheel turn or a drag starting at `point` moves.
     std::shared_ptr<ScrollView> scrollViewAt(View& root, QPointF point);
 
-    // kDefaultAction performs the top page's default action, as its layout marks it.
+    // kBack first lets the top page close what it shows over itself
+    // (ViewController::cancelOperation), then pops it. kDefaultAction performs
+    // the top page's default action, as its layout marks it.
     enum class Key { kUp, kDown, kOpen, kBack, kDefaultAction };
     // A key press aimed at the top page of the outermost navigation stack.
     // Returns the accessibility name of what now has the focus (the selected

@@ -6,7 +6,11 @@
 #include <QString>
 #include <QTextBlock>
 #include <QTextFragment>
+#include <QTextLayout>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
 
 #include <vector>
 
@@ -103,6 +107,49 @@ std::optional<std::size_t> WebContentCache::linkIndexAt(const WebView& webView, 
         if (seen++ == sameTargetBefore) return index;
     }
     return first;
+}
+
+std::vector<QRectF> WebContentCache::linkRects(const WebView& webView, std::size_t index) {
+    std::vector<QRectF> rects;
+    const auto& links = webView.links();
+    if (index >= links.size()) return rects;
+    QTextDocument* document = documentFor(webView, webView.presentationFrame().width);
+    if (document == nullptr) return rects;
+    // The n-th link to a target is the n-th stretch of the document linked to it.
+    const QString href = QString::fromStdString(links[index].href);
+    std::size_t sameTargetBefore = 0;
+    for (std::size_t other = 0; other < index; ++other) {
+        if (links[other].href == links[index].href) ++sameTargetBefore;
+    }
+    std::optional<AnchorRun> found;
+    for (const AnchorRun& run : anchorRuns(*document)) {
+        if (run.href != href) continue;
+        if (sameTargetBefore-- == 0) {
+            found = run;
+            break;
+        }
+    }
+    if (!found) return rects;
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    for (QTextBlock block = document->findBlock(found->start);
+         block.isValid() && block.position() < found->end; block = block.next()) {
+        const QTextLayout* lines = block.layout();
+        if (lines == nullptr) continue;
+        const QPointF blockOrigin = layout->blockBoundingRect(block).topLeft();
+        for (int number = 0; number < lines->lineCount(); ++number) {
+            const QTextLine line = lines->lineAt(number);
+            const int lineStart = block.position() + line.textStart();
+            const int lineEnd = lineStart + line.textLength();
+            const int from = std::max(found->start, lineStart);
+            const int to = std::min(found->end, lineEnd);
+            if (from >= to) continue;
+            const double left = line.cursorToX(from - block.position());
+            const double right = line.cursorToX(to - block.position());
+            rects.emplace_back(blockOrigin.x() + std::min(left, right), blockOrigin.y() + line.y(),
+                               std::abs(right - left), line.height());
+        }
+    }
+    return rects;
 }
 
 void WebContentCache::purge() {

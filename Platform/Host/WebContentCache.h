@@ -4,12 +4,14 @@
 #include "ScaledTextDocument.h"
 
 #include <QPointF>
+#include <QRectF>
 #include <QTextDocument>
 
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace platform {
 
@@ -27,6 +29,11 @@ class WebContentCache {
     // Which of the web view's links (its links() index) is under `point`, in
     // the web view's coordinates; none when the point is on no link.
     std::optional<std::size_t> linkIndexAt(const WebView& webView, QPointF point);
+    // Where link `index` (its links() index) is laid out, one rectangle per
+    // line it covers, in the web view's coordinates; empty when the page does
+    // not show it. The inverse of linkIndexAt: a point inside a rectangle finds
+    // the link again.
+    std::vector<QRectF> linkRects(const WebView& webView, std::size_t index);
     // Forgets the pages of web views that have gone.
     void purge();
 

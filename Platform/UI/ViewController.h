@@ -93,6 +93,10 @@ class ViewController : public Object {
     // accessibility name (empty when none was tapped), or none when the layout
     // marks no default action.
     std::optional<std::string> performDefaultAction();
+    // What the keyboard's cancel key (Escape) closes on this page before the
+    // stack goes back: an open panel, say. Returns whether it closed
+    // something; the base has nothing to close.
+    virtual bool cancelOperation() { return false; }
 
     // Builds the view tree of layout `nibName` and connects it to this page as
     // `info` declares. False (with one log line) on any failure.

@@ -1,0 +1,325 @@
+#include "PageContents.h"
+
+#include "NavigationBarLayout.h"
+#include "NavigationSites.h"
+#include "Platform/UI/Button.h"
+#include "Platform/UI/ImageView.h"
+#include "Platform/UI/Label.h"
+#include "Platform/UI/NavigationController.h"
+#include "Platform/UI/Switch.h"
+#include "Platform/UI/TableView.h"
+#include "Platform/UI/TextField.h"
+#include "Platform/UI/WebView.h"
+#include "WebContentCache.h"
+
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+namespace {
+
+QRectF windowFrame(const View& view) {
+    const Point origin = view.convertPointToAncestor({0, 0}, nullptr);
+    const Rect shown = view.presentationFrame();
+    return {origin.x, origin.y, shown.width, shown.height};
+}
+
+// "Settings.png" reads as "Settings".
+std::string imageTitle(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
+
+// Whether `view` lies at least partly where its superview shows subviews: in
+// a scroll view's whole content, or inside any other view's bounds.
+bool liesInsideSuperview(const View& view) {
+    const View* parent = view.superview();
+    if (parent == nullptr) return true;
+    Rect area = parent->bounds();
+    if (const auto* scroll = dynamic_cast<const ScrollView*>(parent)) {
+        area.width = std::max(area.width, scroll->contentSize().width);
+        area.height = std::max(area.height, scroll->contentSize().height);
+    }
+    const Rect frame = view.frame();
+    return frame.x < area.width && frame.y < area.height && frame.x + frame.width > 0 &&
+           frame.y + frame.height > 0;
+}
+
+std::string simplified(const QString& text) {
+    return text.simplified().toStdString();
+}
+
+}  // namespace
+
+// Builds the entries depth first: each node's entry, then its children's.
+class PageContents::Walker {
+  public:
+    Walker(PageContents& contents, WebContentCache& web) : m_contents(contents), m_web(web) {}
+
+    void addBar(const NavigationSite& site) {
+        if (site.bar == nullptr || site.bar->isHidden() || !m_contents.m_page) return;
+        const NavigationBarState state = site.controller->navigationBarState();
+        const QRectF bar = windowFrame(*site.bar);
+        const NavigationBarLayout layout(state, bar.width());
+        const Object& page = *m_contents.m_page;
+        const auto button = [&](PageNode::Kind kind, const QRectF& rect, std::string name) {
+            Entry& entry = add(kind, page, -1);
+            entry.role = QAccessible::Button;
+            entry.name = std::move(name);
+            entry.frame = rect.translated(bar.topLeft());
+            entry.visibleRect = entry.frame;
+            entry.tapPoint = entry.frame.center();
+            entry.focusable = true;
+        };
+        if (const auto& back = layout.back()) {
+            button(PageNode::Kind::kBack, *back, "Back");
+            m_contents.m_entries.back().description = state.backTitle.value_or("");
+        } else if (const auto& left = layout.left(); left && state.left) {
+            button(PageNode::Kind::kLeftBarButton, *left,
+                   imageTitle(state.left->accessibilityName()));
+        }
+        addTitle(state, layout.title().translated(bar.topLeft()), page);
+        if (const auto& right = layout.right(); right && state.right) {
+            button(PageNode::Kind::kRightBarButton, *right,
+                   imageTitle(state.right->accessibilityName()));
+        }
+    }
+
+    void addView(View& view, int parent, const QRectF& clip) {
+        if (view.isHidden() || view.alpha() <= 0.0 || !liesInsideSuperview(view)) return;
+        const QRectF frame = windowFrame(view);
+        const QRectF visible = frame.intersected(clip);
+        if (auto* table = dynamic_cast<TableView*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::List);
+            entry.focusable = true;
+            addRows(*table, index(entry), visible);
+        } else if (auto* web = dynamic_cast<WebView*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Document);
+            if (QTextDocument* document = m_web.documentFor(*web, frame.width())) {
+                entry.description = simplified(document->toPlainText());
+            }
+            addLinks(*web, index(entry), frame.topLeft(), visible);
+        } else if (auto* button = dynamic_cast<Button*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
+            if (entry.name.empty()) entry.name = button->title();
+            if (button->title() != entry.name) entry.description = button->title();
+            entry.enabled = button->isEnabled();
+            entry.focusable = entry.enabled;
+        } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::CheckBox);
+            entry.description = "switch";
+            entry.checkable = true;
+            entry.checked = toggle->isOn();
+            entry.focusable = true;
+        } else if (auto* field = dynamic_cast<TextField*>(&view)) {
+            // The page's field takes every key typed, so it needs no stop of its own.
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::EditableText);
+            if (entry.name.empty()) entry.name = field->placeholder();
+            entry.value = field->text();
+        } else if (auto* label = dynamic_cast<Label*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::StaticText);
+            if (!label->text().empty()) {
+                entry.description = entry.name;
+                entry.name = label->text();
+            }
+        } else if (auto* image = dynamic_cast<ImageView*>(&view)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Graphic);
+            if (entry.name.empty() && image->image())
+                entry.name = imageTitle(image->image()->name());
+        } else if (view.acceptsTaps()) {
+            // A control this walker has no word for still takes clicks.
+            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
+            entry.focusable = true;
+        } else {
+            addContainer(view, parent, frame, visible, clip);
+        }
+    }
+
+  private:
+    Entry& entryAt(int position) {
+        return m_contents.m_entries[static_cast<std::size_t>(position)];
+    }
+
+    int index(const Entry& entry) const {
+        return static_cast<int>(&entry - m_contents.m_entries.data());
+    }
+
+    Entry& add(PageNode::Kind kind, const Object& subject, int parent) {
+        auto& entries = m_contents.m_entries;
+        const int position = static_cast<int>(entries.size());
+        entries.push_back(Entry{});
+        entries.back().subject = subject.shared_from_this();
+        entries.back().node = PageNode::of(kind, &subject);
+        entries.back().parent = parent;
+        if (parent < 0) {
+            m_contents.m_topLevel.push_back(position);
+        } else {
+            entryAt(parent).children.push_back(position);
+        }
+        return entries.back();
+    }
+
+    Entry& addViewEntry(View& view, int parent, const QRectF& frame, const QRectF& visible,
+                        QAccessible::Role role) {
+        Entry& entry = add(PageNode::Kind::kView, view, parent);
+        entry.role = role;
+        entry.name = view.accessibilityName();
+        entry.frame = frame;
+        entry.visibleRect = visible;
+        entry.tapPoint = (visible.isEmpty() ? frame : visible).center();
+        entry.view = std::static_pointer_cast<View>(view.shared_from_this());
+        return entry;
+    }
+
+    void addTitle(const NavigationBarState& state, const QRectF& room, const Object& page) {
+        if (state.titleView) {
+            const Rect size = state.titleView->presentationFrame();
+            const QRectF shown(room.center().x() - size.width / 2,
+                               room.center().y() - size.height / 2, size.width, size.height);
+            std::string name = state.titleView->accessibilityName();
+            const auto* image = dynamic_cast<const ImageView*>(state.titleView.get());
+            if (name.empty() && image && image->image()) name = imageTitle(image->image()->name());
+            Entry& entry = add(PageNode::Kind::kBarTitle, page, -1);
+            entry.role = image ? QAccessible::Graphic : QAccessible::StaticText;
+            entry.name = std::move(name);
+            entry.frame = shown.intersected(room);
+            entry.visibleRect = entry.frame;
+        } else if (!state.title.empty()) {
+            Entry& entry = add(PageNode::Kind::kBarTitle, page, -1);
+            entry.role = QAccessible::StaticText;
+            entry.name = state.title;
+            entry.frame = room;
+            entry.visibleRect = room;
+        }
+    }
+
+    void addRows(TableView& table, int parent, const QRectF& visible) {
+        const QRectF tableFrame = windowFrame(table);
+        const Point offset = table.contentOffset();
+        const auto selected = table.indexPathForSelectedRow();
+        for (const auto& [indexPath, cell] : table.visibleCells()) {
+            const Rect row = table.rectForRowAtIndexPath(indexPath);
+            const QRectF frame(tableFrame.x() + row.x - offset.x, tableFrame.y() + row.y - offset.y,
+                               row.width, row.height);
+            Entry& entry = add(PageNode::Kind::kRow, table, parent);
+            entry.node.row = indexPath;
+            entry.role = QAccessible::ListItem;
+            entry.name = cell->textLabel().text();
+            if (entry.name.empty()) entry.name = cell->accessibilityName();
+            entry.frame = frame;
+            entry.visibleRect = frame.intersected(visible);
+            entry.tapPoint = (entry.visibleRect.isEmpty() ? frame : entry.visibleRect).center();
+            entry.selected = selected == indexPath;
+            entry.view = std::static_pointer_cast<View>(cell->shared_from_this());
+        }
+    }
+
+    void addLinks(WebView& web, int parent, QPointF origin, const QRectF& visible) {
+        const auto& links = web.links();
+        for (std::size_t link = 0; link < links.size(); ++link) {
+            const auto lines = m_web.linkRects(web, link);
+            if (lines.empty()) continue;
+            QRectF whole;
+            for (const QRectF& line : lines) whole = whole.united(line.translated(origin));
+            Entry& entry = add(PageNode::Kind::kLink, web, parent);
+            entry.node.link = link;
+            entry.role = QAccessible::Link;
+            entry.name = links[link].text;
+            entry.description = links[link].url.absoluteString();
+            entry.frame = whole;
+            entry.visibleRect = whole.intersected(visible);
+            entry.tapPoint = lines.front().translated(origin).center();
+            entry.focusable = true;
+            entry.view = std::static_pointer_cast<View>(web.shared_from_this());
+        }
+    }
+
+    // A plain view: a named one with something inside is a group; an unnamed
+    // one gives its children to its parent. A scroll view (or a view that
+    // clips) limits where its children show.
+    void addContainer(View& view, int parent, const QRectF& frame, const QRectF& visible,
+                      const QRectF& clip) {
+        const bool scrolls = dynamic_cast<ScrollView*>(&view) != nullptr;
+        const QRectF childClip = scrolls || view.clipsToBounds() ? visible : clip;
+        int into = parent;
+        if (!view.accessibilityName().empty() && (!view.subviews().empty() || scrolls)) {
+            Entry& entry = addViewEntry(view, parent, frame, visible,
+                                        scrolls ? QAccessible::Pane : QAccessible::Grouping);
+            into = index(entry);
+        }
+        const auto subviews = view.subviews();
+        for (const auto& subview : subviews) addView(*subview, into, childClip);
+    }
+
+    PageContents& m_contents;
+    WebContentCache& m_web;
+};
+
+PageContents::PageContents(View& root, WebContentCache& web) {
+    // Tables ask their data sources for rows the first time they are shown.
+    root.layoutIfNeeded();
+    Walker walker(*this, web);
+    const NavigationSites sites(root);
+    View* pageView = &root;
+    QRectF pageArea = windowFrame(root);
+    if (const NavigationSite* site = sites.outermost()) {
+        ViewController* top = site->controller->topViewController();
+        if (top == nullptr || !top->isViewLoaded()) return;
+        m_page = top->shared_from_this();
+        pageView = top->view().get();
+        walker.addBar(*site);
+        // The stack's view, less its bar, is where the page shows.
+        pageArea = windowFrame(*site->view);
+        if (site->bar != nullptr && !site->bar->isHidden()) {
+            pageArea.setTop(windowFrame(*site->bar).bottom());
+        }
+    } else {
+        m_page = root.shared_from_this();
+    }
+    if (pageView == nullptr) return;
+    // The page's own view is the page: its children are the window's.
+    const QRectF clip = windowFrame(*pageView).intersected(pageArea);
+    const auto subviews = pageView->subviews();
+    for (const auto& subview : subviews) walker.addView(*subview, -1, clip);
+}
+
+PageContents::~PageContents() = default;
+
+std::optional<int> PageContents::indexOf(const PageNode& node) const {
+    for (std::size_t position = 0; position < m_entries.size(); ++position) {
+        if (m_entries[position].node == node) return static_cast<int>(position);
+    }
+    return std::nullopt;
+}
+
+const PageContents::Entry* PageContents::find(const PageNode& node) const {
+    const auto position = indexOf(node);
+    return position ? &m_entries[static_cast<std::size_t>(*position)] : nullptr;
+}
+
+std::vector<int> PageContents::focusOrder() const {
+    std::vector<int> bar;
+    std::vector<int> page;
+    for (std::size_t position = 0; position < m_entries.size(); ++position) {
+        const Entry& entry = m_entries[position];
+        if (!entry.focusable) continue;
+        const bool onBar = entry.node.kind != PageNode::Kind::kView &&
+                           entry.node.kind != PageNode::Kind::kLink &&
+                           entry.node.kind != PageNode::Kind::kRow;
+        (onBar ? bar : page).push_back(static_cast<int>(position));
+    }
+    std::stable_sort(page.begin(), page.end(), [this](int a, int b) {
+        const QRectF& first = m_entries[static_cast<std::size_t>(a)].frame;
+        const QRectF& second = m_entries[static_cast<std::size_t>(b)].frame;
+        const double firstTop = std::round(first.top());
+        const double secondTop = std::round(second.top());
+        if (firstTop != secondTop) return firstTop < secondTop;
+        return first.left() < second.left();
+    });
+    bar.insert(bar.end(), page.begin(), page.end());
+    return bar;
+}
+
+}  // namespace platform

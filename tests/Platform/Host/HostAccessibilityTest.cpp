@@ -1,0 +1,187 @@
+// A screen reader walks every page through Qt's accessibility interfaces, and
+// hears the focus move.
+
+#include "AccessibilityProbe.h"
+#include "HostSession.h"
+
+#include "Classes/MainPage.h"
+#include "Classes/PlayPage.h"
+#include "Classes/Reference.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using hosttest::AccessibleNode;
+using hosttest::Session;
+using platform::IndexPath;
+using Part = platform::NavigationBarLayout::Part;
+using Role = QAccessible::Role;
+
+using hosttest::openFavourites;
+using hosttest::openInfo;
+using hosttest::openOptions;
+using hosttest::openPlay;
+using hosttest::press;
+using hosttest::rowText;
+
+struct PageVisit {
+    const char* name;
+    std::function<void(Session&)> open;
+};
+const PageVisit kMain{"main", [](Session&) {}};
+const PageVisit kOptions{"options panel", openOptions};
+const PageVisit kPlay{"play", openPlay};
+const PageVisit kFavourites{"favourites", openFavourites};
+const PageVisit kInfo{"info", openInfo};
+
+TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
+    struct Expected {
+        Role role;
+        std::string name;
+    };
+    const struct {
+        PageVisit page;
+        std::vector<Expected> present;
+        std::vector<Expected> absent;
+    } cases[] = {
+        {kMain,
+         {{Role::Button, "Settings"},
+          {Role::Button, "love"},
+          {Role::List, "Sounds"},
+          {Role::Document, "Banner"},
+          {Role::Link, "example.org"},
+          {Role::Link, "example.com"}},
+         {{Role::CheckBox, "Vibrate"}, {Role::Button, "Back"}}},
+        {kOptions,
+         {{Role::Grouping, "Options"}, {Role::StaticText, "Vibrate"}, {Role::CheckBox, "Vibrate"}},
+         {}},
+        {kPlay,
+         {{Role::Button, "Back"},
+          {Role::Button, "Add"},
+          {Role::Button, "Play"},
+          {Role::Button, "Info"},
+          {Role::Link, "example.com"}},
+         {{Role::Graphic, "Favourite badge"}, {Role::List, "Sounds"}}},
+        {kFavourites,
+         {{Role::Button, "Back"}, {Role::Graphic, "love"}, {Role::List, "Favourites"}},
+         {{Role::Button, "Settings"}}},
+        {kInfo,
+         {{Role::Button, "Back"},
+          {Role::StaticText, "Info"},
+          {Role::Pane, "About"},
+          {Role::Graphic, "Soundboard"},
+          {Role::StaticText, "Soundboard"},
+          {Role::Button, "Farland"},
+          {Role::Button, "Twitter"}},
+         {{Role::Button, "Play"}}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.page.name);
+        hosttest::runSession([&](Session& session) {
+            test.page.open(session);
+            const auto nodes = hosttest::walkAccessibleTree(session);
+            for (const auto& expected : test.present) {
+                EXPECT_NE(hosttest::findNode(nodes, expected.role, expected.name), nullptr)
+                    << "missing " << expected.name;
+            }
+            for (const auto& expected : test.absent) {
+                EXPECT_EQ(hosttest::findNode(nodes, expected.role, expected.name), nullptr)
+                    << "not shown: " << expected.name;
+            }
+        });
+    }
+}
+
+TEST(HostAccessibilityTest, RowsAreListItemsOfTheirListAndLinksOfTheBanner) {
+    hosttest::runSession([](Session& session) {
+        const auto nodes = hosttest::walkAccessibleTree(session);
+        const AccessibleNode* list = hosttest::findNode(nodes, Role::List, "Sounds");
+        ASSERT_NE(list, nullptr);
+        ASSERT_GT(list->interface->childCount(), 0);
+        QAccessibleInterface* first = list->interface->child(0);
+        EXPECT_EQ(first->role(), Role::ListItem);
+        EXPECT_EQ(first->text(QAccessible::Name).toStdString(), rowText(session, {0, 0}));
+        EXPECT_TRUE(list->interface->rect().contains(first->rect()));
+
+        const AccessibleNode* banner = hosttest::findNode(nodes, Role::Document, "Banner");
+        ASSERT_NE(banner, nullptr);
+        ASSERT_EQ(banner->interface->childCount(), 2);
+        EXPECT_EQ(banner->interface->child(1)->text(QAccessible::Description).toStdString(),
+                  "https://www.example.com/soundboard");
+        // Hit-testing finds the link where it is drawn.
+        const QPoint centre = banner->interface->child(0)->rect().center();
+        EXPECT_EQ(banner->interface->childAt(centre.x(), centre.y()), banner->interface->child(0));
+    });
+}
+
+TEST(HostAccessibilityTest, TheSwitchReadsItsStateAndItsToggleActionFlipsIt) {
+    hosttest::runSession([](Session& session) {
+        kOptions.open(session);
+        auto nodes = hosttest::walkAccessibleTree(session);
+        const AccessibleNode* toggle = hosttest::findNode(nodes, Role::CheckBox, "Vibrate");
+        ASSERT_NE(toggle, nullptr);
+        EXPECT_TRUE(toggle->state.checkable);
+        EXPECT_FALSE(toggle->state.checked);
+
+        auto* actions = toggle->interface->actionInterface();
+        ASSERT_NE(actions, nullptr);
+        actions->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(toggle->interface->state().checked);
+        EXPECT_TRUE(Reference::boolForKey("vibrate")) << "as a click on the switch stores it";
+        session.click(session.controlPoint("Vibrate"));
+        EXPECT_FALSE(toggle->interface->state().checked);
+    });
+}
+
+TEST(HostAccessibilityTest, PressingARowItemOpensItsPlayPageAndTheOldPageIsForgotten) {
+    hosttest::runSession([](Session& session) {
+        auto nodes = hosttest::walkAccessibleTree(session);
+        const AccessibleNode* list = hosttest::findNode(nodes, Role::List, "Sounds");
+        ASSERT_NE(list, nullptr);
+        const std::string label = rowText(session, {0, 2});
+        QAccessibleInterface* row = list->interface->child(2);
+        row->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        session.advance(1);
+        ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+        EXPECT_EQ(session.bar().title, label);
+        EXPECT_FALSE(row->isValid()) << "the main page no longer shows";
+
+        nodes = hosttest::walkAccessibleTree(session);
+        const AccessibleNode* add = hosttest::findNode(nodes, Role::Button, "Add");
+        ASSERT_NE(add, nullptr);
+        const QAccessible::Id id = QAccessible::uniqueId(add->interface);
+        session.click(session.barButtonPoint(Part::kBack));
+        session.advance(1);
+        hosttest::walkAccessibleTree(session);
+        EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr)
+            << "the interfaces of a released page go with it";
+    });
+}
+
+TEST(HostAccessibilityTest, FocusMovesAndSelectedRowsAreAnnounced) {
+    hosttest::runSession([](Session& session) {
+        hosttest::FocusAnnouncements heard;
+        press(session, Qt::Key_Tab);
+        press(session, Qt::Key_Tab);
+        press(session, Qt::Key_Tab);
+        press(session, Qt::Key_Down);
+        press(session, Qt::Key_Down);
+        const std::vector<std::string> expected{"Settings", "love", "Sounds",
+                                                rowText(session, {0, 0}), rowText(session, {0, 1})};
+        EXPECT_EQ(heard.names(), expected);
+
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&session.window);
+        QAccessibleInterface* focused = window->focusChild();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_EQ(focused->role(), Role::ListItem);
+        EXPECT_TRUE(focused->state().focused);
+        EXPECT_TRUE(focused->state().selected);
+    });
+}
+
+}  // namespace
