@@ -26,12 +26,17 @@ void MainPage::viewDidLoad() {
     reloadCatalogue();
     BannerPanel::load(Ad.get());
     // The navigation item holds the buttons; the buttons hold the page weakly.
-    navigationItem().setLeftBarButtonItem(platform::BarButtonItem::initWithImage(
+    auto options = platform::BarButtonItem::initWithImage(
         platform::Image::imageNamed("Settings.png"), platform::kBarButtonItemStylePlain,
-        platform::Action(self<MainPage>(), &MainPage::optionPop)));
-    navigationItem().setRightBarButtonItem(platform::BarButtonItem::initWithImage(
+        platform::Action(self<MainPage>(), &MainPage::optionPop));
+    // What a screen reader says for the pictures: what they do.
+    options->setAccessibilityName("Options");
+    navigationItem().setLeftBarButtonItem(std::move(options));
+    auto favourites = platform::BarButtonItem::initWithImage(
         platform::Image::imageNamed("love.png"), platform::kBarButtonItemStylePlain,
-        platform::Action(self<MainPage>(), &MainPage::toLovePage)));
+        platform::Action(self<MainPage>(), &MainPage::toLovePage));
+    favourites->setAccessibilityName("Favourites");
+    navigationItem().setRightBarButtonItem(std::move(favourites));
 }
 
 void MainPage::reloadCatalogue() {

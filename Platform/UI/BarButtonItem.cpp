@@ -20,6 +20,7 @@ std::shared_ptr<BarButtonItem> BarButtonItem::initWithBarButtonSystemItem(int sy
 }
 
 std::string BarButtonItem::accessibilityName() const {
+    if (!m_accessibilityName.empty()) return m_accessibilityName;
     if (m_systemItem) {
         switch (*m_systemItem) {
             case kBarButtonSystemItemAdd:

@@ -23,8 +23,10 @@ class BarButtonItem : public Object {
     const std::shared_ptr<Image>& image() const { return m_image; }
     int style() const { return m_style; }
     std::optional<int> systemItem() const { return m_systemItem; }
-    // A name for assistive technology: "Add", "Trash", or the image's file name.
+    // A name for assistive technology: the one set, else "Add", "Trash", or the
+    // image's file name.
     std::string accessibilityName() const;
+    void setAccessibilityName(std::string name) { m_accessibilityName = std::move(name); }
     // A user's tap: runs the action.
     void tap() const { m_action(); }
 
@@ -33,6 +35,7 @@ class BarButtonItem : public Object {
     int m_style = kBarButtonItemStylePlain;
     std::optional<int> m_systemItem;
     Action m_action;
+    std::string m_accessibilityName;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
+#include "Classes/SearchCommands.h"
 
 #include <QTest>
 
@@ -38,6 +39,10 @@ const PageVisit kOptions{"options panel", openOptions};
 const PageVisit kPlay{"play", openPlay};
 const PageVisit kFavourites{"favourites", openFavourites};
 const PageVisit kInfo{"info", openInfo};
+const PageVisit kSearch{"search", [](Session& session) {
+                            findSoundCommand().perform(session.window.dialogs());
+                            session.advance(0.5);
+                        }};
 
 TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
     struct Expected {
@@ -50,8 +55,8 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
         std::vector<Expected> absent;
     } cases[] = {
         {kMain,
-         {{Role::Button, "Settings"},
-          {Role::Button, "love"},
+         {{Role::Button, "Options"},
+          {Role::Button, "Favourites"},
           {Role::List, "Sounds"},
           {Role::Document, "Banner"},
           {Role::Link, "example.org"},
@@ -69,7 +74,7 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
          {{Role::Graphic, "Favourite badge"}, {Role::List, "Sounds"}}},
         {kFavourites,
          {{Role::Button, "Back"}, {Role::Graphic, "love"}, {Role::List, "Favourites"}},
-         {{Role::Button, "Settings"}}},
+         {{Role::Button, "Options"}}},
         {kInfo,
          {{Role::Button, "Back"},
           {Role::StaticText, "Info"},
@@ -79,6 +84,9 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
           {Role::Button, "Farland"},
           {Role::Button, "Twitter"}},
          {{Role::Button, "Play"}}},
+        {kSearch,
+         {{Role::Button, "Back"}, {Role::EditableText, "Search"}, {Role::List, "Results"}},
+         {{Role::List, "Sounds"}}},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.page.name);
@@ -171,7 +179,7 @@ TEST(HostAccessibilityTest, FocusMovesAndSelectedRowsAreAnnounced) {
         press(session, Qt::Key_Tab);
         press(session, Qt::Key_Down);
         press(session, Qt::Key_Down);
-        const std::vector<std::string> expected{"Settings", "love", "Sounds",
+        const std::vector<std::string> expected{"Options", "Favourites", "Sounds",
                                                 rowText(session, {0, 0}), rowText(session, {0, 1})};
         EXPECT_EQ(heard.names(), expected);
 
