@@ -1,5 +1,6 @@
 #include "AudioDevice.h"
 
+#include "LostDeviceWatch.h"
 #include "Platform/Foundation/Log.h"
 
 #include <SDL.h>
@@ -71,6 +72,7 @@ bool AudioDevice::openMixer(const char* device, int allowedChanges, std::string&
     }
     m_open = true;
     applyVolume();
+    watchForLostOutputDevices();
     return true;
 }
 

@@ -57,7 +57,8 @@ bool isSystemSoundMuted();
 void setSystemSoundMuted(bool muted);
 // The playback devices the system reports now, by name. Listing also notices a
 // chosen device that has gone: the output then moves to the system default,
-// with one log line.
+// with one log line. When SDL reports a playback device lost, the main run
+// loop lists them at once (LostDeviceWatch).
 std::vector<std::string> audioOutputDevices();
 // The device sounds play on (or will, once the output opens); empty: the system default.
 std::string audioOutputDevice();

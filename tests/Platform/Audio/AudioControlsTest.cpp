@@ -4,8 +4,10 @@
 #include "Platform/Audio/AudioDiagnostics.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/RunLoop.h"
 #include "SoundFiles.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -148,6 +150,27 @@ TEST(AudioControls, AKeptDeviceThatIsGoneAtStartFallsBackOnFirstUse) {
     EXPECT_EQ(unavailableLines(capture), 1u);
     EXPECT_EQ(audioOutputDevice(), "");
     EXPECT_FALSE(audio_diagnostics::outputFormat()->silentFallback);
+    AudioServicesPlaySystemSound(sound);
+    EXPECT_EQ(playingSoundCount(sound), 1u);
+}
+
+TEST(AudioControls, ALostPlaybackDeviceHasTheOutputCheckedOnTheMainLoop) {
+    const SystemSoundID sound = registerLongSound("horn.aiff");
+    ASSERT_TRUE(setAudioOutputDevice(kDummyDevice));
+    LogCapture capture;
+    // What SDL sends from its own thread when a playback device goes away.
+    SDL_Event lost{};
+    lost.type = SDL_AUDIODEVICEREMOVED;
+    lost.adevice.iscapture = 0;
+    ASSERT_EQ(SDL_PushEvent(&lost), 1);
+    ASSERT_TRUE(SDL_HasEvent(SDL_AUDIODEVICEREMOVED));
+
+    RunLoop::main().serviceDueWork();
+    // The main loop took the event and read the list: the chosen device is
+    // still there, so it stays, and nothing is logged.
+    EXPECT_FALSE(SDL_HasEvent(SDL_AUDIODEVICEREMOVED));
+    EXPECT_EQ(audioOutputDevice(), kDummyDevice);
+    EXPECT_EQ(unavailableLines(capture), 0u);
     AudioServicesPlaySystemSound(sound);
     EXPECT_EQ(playingSoundCount(sound), 1u);
 }

@@ -1,0 +1,37 @@
+#include "LostDeviceWatch.h"
+
+#include "Platform/Audio/SystemSounds.h"
+#include "Platform/Foundation/RunLoop.h"
+
+#include <SDL.h>
+
+namespace platform {
+namespace {
+
+// Device events nobody reads would only pile up in SDL's queue.
+void dropDeviceEvents() {
+    SDL_FlushEvents(SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED);
+}
+
+// Runs on whichever thread SDL noticed the loss on: it only hands the check
+// to the main loop, where the output's owner serialises its work.
+int onSDLEvent(void*, SDL_Event* event) {
+    if (event != nullptr && event->type == SDL_AUDIODEVICEREMOVED &&
+        event->adevice.iscapture == 0) {
+        RunLoop::main().post([] {
+            dropDeviceEvents();
+            audioOutputDevices();
+        });
+    }
+    return 1;
+}
+
+}  // namespace
+
+void watchForLostOutputDevices() {
+    SDL_DelEventWatch(&onSDLEvent, nullptr);
+    SDL_AddEventWatch(&onSDLEvent, nullptr);
+    dropDeviceEvents();
+}
+
+}  // namespace platform
