@@ -26,15 +26,6 @@ constexpr std::array kZoomSteps{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 // Zooms closer than this are the same step.
 constexpr double kZoomTolerance = 0.01;
 
-WindowCommand command(std::string title, std::string shortcut,
-                      std::function<void(HostServices&)> perform) {
-    WindowCommand made;
-    made.title = std::move(title);
-    made.shortcut = std::move(shortcut);
-    made.perform = std::move(perform);
-    return made;
-}
-
 void zoomTo(HostServices& services, double zoom) {
     services.setZoom(zoom);
     DesktopPreferences().setZoom(services.zoom());
@@ -49,7 +40,7 @@ void addFileMenu(WindowCommands& commands) {
     auto check = checkBoardCommand();
     check.separatorBefore = true;
     commands.add(kFile, std::move(check));
-    auto quit = command("Quit", "Ctrl+Q", [](HostServices&) {
+    auto quit = WindowCommand::make("Quit", "Ctrl+Q", [](HostServices&) {
         platform::Application::sharedApplication().terminate(0);
     });
     quit.role = platform::WindowCommandRole::kQuit;
@@ -59,41 +50,43 @@ void addFileMenu(WindowCommands& commands) {
 
 void addViewMenu(WindowCommands& commands) {
     commands.add(kView, findSoundCommand());
-    auto zoomIn = command("Zoom In", "Ctrl+=", [](HostServices& services) {
+    auto zoomIn = WindowCommand::make("Zoom In", "Ctrl+=", [](HostServices& services) {
         zoomTo(services, nextZoomIn(services.zoom()));
     });
     zoomIn.otherShortcuts = {"Ctrl++"};
     zoomIn.separatorBefore = true;
     commands.add(kView, std::move(zoomIn));
-    commands.add(kView, command("Zoom Out", "Ctrl+-", [](HostServices& services) {
+    commands.add(kView, WindowCommand::make("Zoom Out", "Ctrl+-", [](HostServices& services) {
                      zoomTo(services, nextZoomOut(services.zoom()));
                  }));
-    commands.add(kView, command("Actual Size", "Ctrl+0",
-                                [](HostServices& services) { zoomTo(services, 1.0); }));
+    commands.add(kView, WindowCommand::make("Actual Size", "Ctrl+0",
+                                            [](HostServices& services) { zoomTo(services, 1.0); }));
 
-    auto favourites = command("Favourites", "Ctrl+Shift+D",
-                              [](HostServices&) { page_actions::openFavourites(); });
+    auto favourites = WindowCommand::make("Favourites", "Ctrl+Shift+D",
+                                          [](HostServices&) { page_actions::openFavourites(); });
     favourites.separatorBefore = true;
     favourites.enabled = [] {
         return page_actions::stack() != nullptr && !page_actions::favouritesOnTop();
     };
     commands.add(kView, std::move(favourites));
-    auto back = command("Back", "Alt+Left", [](HostServices&) { page_actions::goBack(); });
+    auto back =
+        WindowCommand::make("Back", "Alt+Left", [](HostServices&) { page_actions::goBack(); });
     back.enabled = page_actions::canGoBack;
     commands.add(kView, std::move(back));
-    auto options =
-        command("Options", "Ctrl+,", [](HostServices&) { page_actions::toggleOptions(); });
+    auto options = WindowCommand::make("Options", "Ctrl+,",
+                                       [](HostServices&) { page_actions::toggleOptions(); });
     options.role = platform::WindowCommandRole::kPreferences;
     options.enabled = [] { return page_actions::mainPageOnTop() != nullptr; };
     commands.add(kView, std::move(options));
 }
 
 void addHelpMenu(WindowCommands& commands) {
-    auto about = command("About", "", [](HostServices&) { page_actions::openInfo(); });
+    auto about = WindowCommand::make("About", "", [](HostServices&) { page_actions::openInfo(); });
     about.role = platform::WindowCommandRole::kAbout;
     about.enabled = [] { return page_actions::stack() != nullptr && !page_actions::infoOnTop(); };
     commands.add(kHelp, std::move(about));
-    commands.add(kHelp, command("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
+    commands.add(kHelp,
+                 WindowCommand::make("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
                      services.tell("Keyboard Shortcuts",
                                    keyboardShortcutsText(WindowCommands::applicationCommands()));
                  }));

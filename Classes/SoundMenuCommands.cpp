@@ -59,26 +59,17 @@ std::vector<WindowCommand> deviceItems() {
     return items;
 }
 
-WindowCommand command(std::string title, std::string shortcut,
-                      std::function<void(HostServices&)> perform) {
-    WindowCommand made;
-    made.title = std::move(title);
-    made.shortcut = std::move(shortcut);
-    made.perform = std::move(perform);
-    return made;
-}
-
 }  // namespace
 
 std::vector<WindowCommand> soundMenuCommands() {
     std::vector<WindowCommand> commands;
 
-    auto play = command("Play", "Space", [](HostServices&) { page_actions::play(); });
+    auto play = WindowCommand::make("Play", "Space", [](HostServices&) { page_actions::play(); });
     play.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
     commands.push_back(std::move(play));
 
-    auto favourite = command("Add to Favourites", "Ctrl+D",
-                             [](HostServices&) { page_actions::toggleFavourite(); });
+    auto favourite = WindowCommand::make("Add to Favourites", "Ctrl+D",
+                                         [](HostServices&) { page_actions::toggleFavourite(); });
     favourite.currentTitle = [] {
         return std::string(page_actions::isFavourite() ? "Remove from Favourites"
                                                        : "Add to Favourites");
@@ -86,13 +77,13 @@ std::vector<WindowCommand> soundMenuCommands() {
     favourite.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
     commands.push_back(std::move(favourite));
 
-    auto stopAll = command("Stop All Sounds", "Ctrl+.",
-                           [](HostServices&) { platform::stopAllSystemSounds(); });
+    auto stopAll = WindowCommand::make("Stop All Sounds", "Ctrl+.",
+                                       [](HostServices&) { platform::stopAllSystemSounds(); });
     stopAll.otherShortcuts = {"Pause"};
     stopAll.separatorBefore = true;
     commands.push_back(std::move(stopAll));
 
-    auto louder = command("Volume Up", "Ctrl+Up", [](HostServices&) {
+    auto louder = WindowCommand::make("Volume Up", "Ctrl+Up", [](HostServices&) {
         setVolume(platform::systemSoundVolume() + kVolumeStep);
     });
     louder.otherShortcuts = {"Volume Up"};
@@ -105,7 +96,7 @@ std::vector<WindowCommand> soundMenuCommands() {
     };
     commands.push_back(std::move(louder));
 
-    auto quieter = command("Volume Down", "Ctrl+Down", [](HostServices&) {
+    auto quieter = WindowCommand::make("Volume Down", "Ctrl+Down", [](HostServices&) {
         setVolume(platform::systemSoundVolume() - kVolumeStep);
     });
     quieter.otherShortcuts = {"Volume Down"};
@@ -115,8 +106,8 @@ std::vector<WindowCommand> soundMenuCommands() {
     quieter.enabled = [] { return platform::systemSoundVolume() > 0; };
     commands.push_back(std::move(quieter));
 
-    auto mute =
-        command("Mute", "Ctrl+M", [](HostServices&) { setMuted(!platform::isSystemSoundMuted()); });
+    auto mute = WindowCommand::make(
+        "Mute", "Ctrl+M", [](HostServices&) { setMuted(!platform::isSystemSoundMuted()); });
     mute.otherShortcuts = {"Volume Mute"};
     mute.checked = [] { return platform::isSystemSoundMuted(); };
     mute.currentTitle = [] {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -40,6 +41,16 @@ struct WindowCommand {
     std::function<bool()> checked = {};
     // A submenu instead of an action: its items, computed each time it opens.
     std::function<std::vector<WindowCommand>()> submenu = {};
+
+    // A command with a title, a shortcut and an action; the rest as defaults.
+    static WindowCommand make(std::string title, std::string shortcut,
+                              std::function<void(HostServices& services)> perform) {
+        WindowCommand made;
+        made.title = std::move(title);
+        made.shortcut = std::move(shortcut);
+        made.perform = std::move(perform);
+        return made;
+    }
 
     // Every shortcut, `shortcut` first; empty ones left out.
     std::vector<std::string> shortcuts() const;
