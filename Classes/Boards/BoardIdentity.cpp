@@ -2,13 +2,29 @@
 
 #include "Platform/Foundation/FileContents.h"
 
+#include <algorithm>
 #include <array>
 #include <random>
+
+namespace {
+
+constexpr std::string_view kGeneratedPrefix = "org.soundboard.board.";
+constexpr std::string_view kMakersMarkKey = "MadeBySoundboardBoardMaker";
+
+bool isGeneratedIdentifier(std::string_view text) {
+    if (text.substr(0, kGeneratedPrefix.size()) != kGeneratedPrefix) return false;
+    const std::string_view digits = text.substr(kGeneratedPrefix.size());
+    return digits.size() == 32 && std::all_of(digits.begin(), digits.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+}  // namespace
 
 std::string BoardIdentity::generatedIdentifier() {
     static constexpr std::string_view kDigits = "0123456789abcdef";
     std::random_device entropy;
-    std::string identifier = "org.soundboard.board.";
+    std::string identifier(kGeneratedPrefix);
     for (int word = 0; word < 4; ++word) {
         std::uint32_t bits = entropy();
         for (int nibble = 0; nibble < 8; ++nibble, bits >>= 4) identifier += kDigits[bits & 0xf];
@@ -45,8 +61,20 @@ std::optional<std::string> BoardIdentity::identifierForBoardAt(const std::filesy
     return usableIdentifier(info).value_or(generatedIdentifier());
 }
 
+bool BoardIdentity::wasMadeByBoardMaker(const std::filesystem::path& board) {
+    const auto info = platform::PropertyList::readDictionaryFile(board / "Info.plist");
+    if (!info) return false;
+    if (auto mark = info->find(std::string(kMakersMarkKey)); mark != info->end()) {
+        if (const auto* made = mark->second.get<bool>()) return *made;
+    }
+    auto identifier = info->find("CFBundleIdentifier");
+    const auto* text = identifier != info->end() ? identifier->second.get<std::string>() : nullptr;
+    return text != nullptr && isGeneratedIdentifier(*text);
+}
+
 platform::PlistDictionary BoardIdentity::infoDictionary() const {
     platform::PlistDictionary info;
+    info[std::string(kMakersMarkKey)] = true;
     info["CFBundleName"] = name;
     info["CFBundleDisplayName"] = name;
     info["CFBundleIdentifier"] = identifier;

@@ -24,5 +24,12 @@ struct BoardIdentity {
     // part the board from its settings.
     static std::optional<std::string> identifierForBoardAt(const std::filesystem::path& board);
 
+    // Whether `board` is a folder this program's board maker made, which a new
+    // board may replace: its Info.plist carries the maker's mark (older makers
+    // marked a board only by a generated identifier). Any other folder may hold
+    // the user's only copies of something.
+    static bool wasMadeByBoardMaker(const std::filesystem::path& board);
+
+    // The name, the identifier and the board maker's mark.
     platform::PlistDictionary infoDictionary() const;
 };

@@ -9,6 +9,7 @@
 #include "Platform/Foundation/DurableFile.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -45,6 +46,36 @@ bool readsBackAs(const std::string& text, const std::vector<CatalogueCategory>& 
     return true;
 }
 
+bool isWithin(const fs::path& inner, const fs::path& outer) {
+    return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first ==
+           outer.end();
+}
+
+fs::path withoutTrailingSeparator(fs::path path) {
+    if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
+    return path;
+}
+
+// A board made in its source, inside it or around it would take the source's
+// place or read itself: refused, whatever links lead there.
+std::optional<std::string> overlapProblem(const fs::path& source, const fs::path& destination) {
+    std::error_code failed;
+    const fs::path from = withoutTrailingSeparator(fs::canonical(source, failed));
+    if (failed) return std::nullopt;
+    const fs::path to = withoutTrailingSeparator(fs::weakly_canonical(destination, failed));
+    if (failed) return std::nullopt;
+    if (to == from) return "the board cannot be made in its own source folder " + source.string();
+    if (isWithin(to, from)) {
+        return "the board " + destination.string() + " would lie inside its source folder " +
+               source.string();
+    }
+    if (isWithin(from, to)) {
+        return "the board " + destination.string() + " would hold its own source folder " +
+               source.string();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 BoardMaker::BoardMaker(media::ImportEngine::Settings settings) : m_engine(settings) {}
@@ -61,6 +92,7 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
     std::error_code failed;
     if (!fs::exists(source, failed)) return failure("source folder not found: " + source.string());
     if (!fs::is_directory(source, failed)) return failure(source.string() + " is not a folder");
+    if (auto problem = overlapProblem(source, destination)) return failure(*problem);
     if (auto problem = BoardStaging::destinationProblem(destination)) return failure(*problem);
 
     SourceScan scan = SourceScan::ofFolder(source);
@@ -143,6 +175,12 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
         return failure("cannot write the catalogue", report.skipped);
     }
     if (!staging->commit(error)) return failure(error, report.skipped);
+    if (const auto& kept = staging->keptOldBoard()) {
+        report.skipped.push_back(
+            "what of the old board could not be moved into the new one is "
+            "kept in " +
+            kept->string());
+    }
 
     report.made = true;
     report.soundCount = converted;

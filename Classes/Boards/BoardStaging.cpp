@@ -1,5 +1,7 @@
 #include "BoardStaging.h"
 
+#include "BoardIdentity.h"
+
 #include "Platform/Foundation/FileDescriptor.h"
 
 #include <fcntl.h>
@@ -9,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -36,6 +39,37 @@ bool processIsGone(std::string_view pidText) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+bool isDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// What the board maker (or the grower, for its hidden files) writes in a
+// board: the catalogue, Info.plist and the numbered sounds, all plain files.
+// Links and folders are never its own.
+bool isMakersFile(const fs::directory_entry& entry) {
+    std::error_code failed;
+    if (!entry.is_regular_file(failed) || entry.is_symlink(failed)) return false;
+    const std::string name = entry.path().filename().string();
+    if (name == "Data.XML" || name == "Info.plist") return true;
+    const fs::path path(name);
+    if (path.extension() != ".aiff") return false;
+    const std::string stem = path.stem().string();
+    return isDigits(stem) || stem.rfind(".import-", 0) == 0 || stem.rfind(".adding-", 0) == 0;
+}
+
+// Removes the maker's files in `folder` and then the folder itself, which
+// only goes when nothing else is left in it. True when it is gone.
+bool removeMakersFolder(const fs::path& folder) {
+    std::error_code failed;
+    for (fs::directory_iterator list(folder, failed), end; !failed && list != end;
+         list.increment(failed)) {
+        std::error_code ignored;
+        if (isMakersFile(*list)) fs::remove(list->path(), ignored);
+    }
+    return ::rmdir(folder.c_str()) == 0 || errno == ENOENT;
+}
+
 // Staging folders of builds for the same destination whose process died.
 void removeAbandonedStaging(const fs::path& destination) {
     const std::string prefix = stagingPrefix(destination);
@@ -47,8 +81,9 @@ void removeAbandonedStaging(const fs::path& destination) {
         const std::string_view rest = std::string_view(name).substr(prefix.size());
         const auto dash = rest.find('-');
         if (dash == std::string_view::npos || !processIsGone(rest.substr(0, dash))) continue;
-        std::error_code ignored;
-        fs::remove_all(list->path(), ignored);
+        // A build killed just after the exchange left the old board here, perhaps
+        // with files that are the user's: those stay.
+        removeMakersFolder(list->path());
     }
 }
 
@@ -73,11 +108,6 @@ BoardStaging::~BoardStaging() {
     fs::remove_all(m_folder, ignored);
 }
 
-bool BoardStaging::isBoardFolder(const fs::path& folder) {
-    std::error_code failed;
-    return fs::is_directory(folder, failed) && fs::is_regular_file(folder / "Data.XML", failed);
-}
-
 std::optional<std::string> BoardStaging::destinationProblem(const fs::path& destination) {
     const fs::path absolute = absoluteDestination(destination);
     std::error_code failed;
@@ -90,8 +120,10 @@ std::optional<std::string> BoardStaging::destinationProblem(const fs::path& dest
     }
     if (!fs::is_directory(status)) return destination.string() + " exists and is not a folder";
     if (fs::is_empty(absolute, failed) && !failed) return std::nullopt;
-    if (isBoardFolder(absolute)) return std::nullopt;
-    return destination.string() + " exists and is neither an empty folder nor a board";
+    if (BoardIdentity::wasMadeByBoardMaker(absolute)) return std::nullopt;
+    return destination.string() +
+           " exists and is neither an empty folder nor a board made by --make-board; "
+           "nothing in it is replaced";
 }
 
 std::unique_ptr<BoardStaging> BoardStaging::begin(const fs::path& destination, std::string& error) {
@@ -114,6 +146,7 @@ bool BoardStaging::commit(std::string& error) {
     std::error_code failed;
     const bool replacesBoard =
         fs::is_directory(m_destination, failed) && !fs::is_empty(m_destination, failed);
+    std::optional<fs::path> oldBoard;
     if (!replacesBoard) {
         // rename(2) also replaces an empty folder in one step.
         if (::rename(m_folder.c_str(), m_destination.c_str()) != 0) {
@@ -134,12 +167,26 @@ bool BoardStaging::commit(std::string& error) {
             ::rename(aside.c_str(), m_destination.c_str());
             return false;
         }
-        fs::remove_all(aside, failed);
+        oldBoard = aside;
     } else {
         // The staging name now holds the old board.
-        fs::remove_all(m_folder, failed);
+        oldBoard = m_folder;
     }
     m_committed = true;
+    if (oldBoard) takeOverFrom(*oldBoard);
     syncFolder(m_destination.parent_path());
     return true;
+}
+
+void BoardStaging::takeOverFrom(const fs::path& oldBoard) {
+    std::error_code failed;
+    for (fs::directory_iterator list(oldBoard, failed), end; !failed && list != end;
+         list.increment(failed)) {
+        if (isMakersFile(*list)) continue;
+        // Never over anything: the new board holds only the maker's names.
+        const fs::path target = m_destination / list->path().filename();
+        ::renameat2(AT_FDCWD, list->path().c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+    }
+    syncFolder(m_destination);
+    if (!removeMakersFolder(oldBoard)) m_keptOldBoard = oldBoard;
 }

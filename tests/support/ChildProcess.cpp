@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,7 +136,7 @@ void ChildProcess::kill() const {
 int ChildProcess::wait() {
     int status = 0;
     if (m_pid <= 0) return status;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    while (::wait4(m_pid, &status, 0, &m_usage) < 0 && errno == EINTR) {
     }
     m_pid = -1;
     return status;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <filesystem>
@@ -56,12 +57,15 @@ class ChildProcess {
     int finish();
 
     const std::vector<std::string>& lines() const { return m_lines; }
+    // The child's largest resident set, once it has been reaped (0 before).
+    long peakMemoryKiB() const { return m_usage.ru_maxrss; }
     std::size_t countLinesContaining(std::string_view text) const;
 
   private:
     pid_t m_pid = -1;
     int m_output = -1;
     bool m_timedOut = false;
+    rusage m_usage{};
     std::string m_pending;
     std::vector<std::string> m_lines;
 };
