@@ -1,9 +1,11 @@
 #include "Classes/ApplicationClasses.h"
 #include "Classes/Boards/BoardCommands.h"
+#include "Classes/Boards/LastOpenedBoard.h"
 #include "Classes/DesktopCommands.h"
 #include "Classes/ScreenshotTourOfPages.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
+#include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"
 #include "SoundboardVersion.h"
 
@@ -44,6 +46,9 @@ int answerCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
+    // A board that hangs or crashes before its pages show is not reopened by itself.
+    platform::Application::sharedApplication().setContentShownHandler(
+        LastOpenedBoard::confirmOpened);
     registerApplicationClasses();
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
     platform::WindowCommands::setApplicationCommands(desktopCommands());

@@ -13,8 +13,8 @@ class BannerPanel {
     // folder. Without ad.html, or without a banner, nothing is loaded.
     static void load(platform::WebView* banner);
 
-    // The link policy: a tapped (navigation type 0) link whose scheme is exactly
-    // "http" or "https" is handed to the system; when the system took it the
+    // The link policy: a tapped (navigation type 0) link whose scheme is
+    // "http" or "https", in any letter case, is handed to the system; when the system took it the
     // banner does not load it (false), when it refused the banner loads it
     // itself (true). Everything else loads (true).
     static bool shouldStartLoadWithRequest(const platform::URLRequest& request, int navigationType);

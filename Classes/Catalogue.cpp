@@ -1,19 +1,24 @@
 #include "Classes/Catalogue.h"
 
+#include "Classes/Boards/BoardLimits.h"
 #include "Classes/SPLibrary/SPXML.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/FileContents.h"
+#include "Platform/Foundation/Log.h"
 
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace {
 
-// The whole file, or nothing when it cannot be read.
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The whole file, or nothing when it cannot be read or is over the limit.
+std::string readCatalogueFile(const std::string& path) {
+    auto contents = platform::readFileContents(path, BoardLimits::kCatalogueBytes);
+    if (contents.tooLarge()) {
+        platform::LogOnce("Catalogue " + path + " is " + platform::sizeText(contents.size) +
+                          ", over the " + platform::sizeText(BoardLimits::kCatalogueBytes) +
+                          " a catalogue may hold; it is not read");
+    }
+    return contents.bytes.value_or(std::string());
 }
 
 int clampedCount(std::size_t count) {
@@ -29,7 +34,7 @@ std::shared_ptr<SPXMLElement> Catalogue::loadDocument() {
     if (!bundle) return nullptr;
     auto path = bundle->pathForResource("Data", "XML");
     if (!path) return nullptr;
-    return parseDocument(readWholeFile(*path));
+    return parseDocument(readCatalogueFile(*path));
 }
 
 std::shared_ptr<SPXMLElement> Catalogue::parseDocument(std::string bytes) {
@@ -37,6 +42,12 @@ std::shared_ptr<SPXMLElement> Catalogue::parseDocument(std::string bytes) {
     if (!reader) return nullptr;
     reader->parse();
     return reader->document();
+}
+
+bool Catalogue::canBeMarked(std::string_view audioNumber) {
+    if (audioNumber != "vibrate") return true;
+    auto bundle = platform::Bundle::mainBundle();
+    return !bundle || !bundle->applicationBundle();
 }
 
 bool Catalogue::isElement(const SPXMLElement& node) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 // The sound catalogue of the bundle and the way pages address its trees by
 // position only: the categories are the document element's children, the sound
@@ -38,6 +39,11 @@ class Catalogue {
     static std::string audioNumber(const SPXMLElement& entry);
     // The entry's `label` exactly as read; empty when absent.
     static std::string label(const SPXMLElement& entry);
+    // Whether the sound with `audioNumber` may carry a favourite mark. Marks
+    // share their key space with the vibration flag, so on a board (whose
+    // catalogue comes from anyone) an entry numbered "vibrate" gets none; the
+    // bundled catalogue is the application's own and keeps its keys.
+    static bool canBeMarked(std::string_view audioNumber);
     // A named element, as opposed to a text node (or the synthetic root).
     static bool isElement(const SPXMLElement& node);
 };

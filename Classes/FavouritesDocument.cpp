@@ -4,8 +4,9 @@
 #include "Classes/Reference.h"
 
 std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catalogue) {
-    return write(catalogue,
-                 [](const std::string& audioNumber) { return Reference::boolForKey(audioNumber); });
+    return write(catalogue, [](const std::string& audioNumber) {
+        return Catalogue::canBeMarked(audioNumber) && Reference::boolForKey(audioNumber);
+    });
 }
 
 std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catalogue,

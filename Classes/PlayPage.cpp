@@ -80,7 +80,7 @@ void PlayPage::onPlay() {
 
 void PlayPage::rightIcon() {
     saving = false;
-    bool marked = Reference::boolForKey(audioNumber());
+    bool marked = Catalogue::canBeMarked(audioNumber()) && Reference::boolForKey(audioNumber());
     // The navigation item holds the only reference; the button holds the page weakly.
     auto button = marked ? platform::BarButtonItem::initWithBarButtonSystemItem(
                                platform::kBarButtonSystemItemTrash,
@@ -100,7 +100,7 @@ void PlayPage::rightAction2() {
 }
 
 void PlayPage::toggleMark(bool marked, std::string_view badgeImageName) {
-    if (saving) return;
+    if (saving || !Catalogue::canBeMarked(audioNumber())) return;
     // Written through at once: leaving the page during the flash loses nothing.
     Reference::setBool(marked, audioNumber());
     saving = true;

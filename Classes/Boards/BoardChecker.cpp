@@ -1,12 +1,14 @@
 #include "BoardChecker.h"
 
+#include "BoardLimits.h"
 #include "CatalogueCheck.h"
 
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/FileContents.h"
 #include "Platform/Media/AudioProbe.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -31,23 +33,39 @@ BoardCheck BoardCheck::ofFolder(const fs::path& board) {
         check.problems.push_back({Severity::Error, board.string(), 0, "not a folder"});
         return check;
     }
-    const fs::path cataloguePath = board / "Data.XML";
-    std::ifstream in(cataloguePath, std::ios::binary);
-    if (!fs::is_regular_file(cataloguePath, failed) || !in) {
-        check.problems.push_back({Severity::Error, "Data.XML", 0, "missing or unreadable"});
+    const auto contents =
+        platform::readFileContents(board / "Data.XML", BoardLimits::kCatalogueBytes);
+    if (contents.tooLarge()) {
+        check.problems.push_back({Severity::Error, "Data.XML", 0,
+                                  platform::sizeText(contents.size) + ", over the " +
+                                      platform::sizeText(BoardLimits::kCatalogueBytes) +
+                                      " a catalogue may hold"});
         return check;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CatalogueCheck catalogue = CatalogueCheck::ofText(text);
+    if (!contents.bytes) {
+        check.problems.push_back(
+            {Severity::Error, "Data.XML", 0,
+             contents.error == EINVAL ? "not a regular file" : "missing or unreadable"});
+        return check;
+    }
+    CatalogueCheck catalogue = CatalogueCheck::ofText(*contents.bytes);
     check.problems = std::move(catalogue.problems);
 
-    // Each sound file is checked once, at the first entry that names it.
+    // Each sound file is checked once, at the first entry that names it, and
+    // found the way the play page finds it.
+    const auto lookup = platform::Bundle::bundleWithPath(board);
     std::set<std::string, std::less<>> named;
     for (const auto& entry : catalogue.entries) {
         if (!named.insert(entry.audioNumber).second) continue;
         const std::string fileName = entry.audioNumber + ".aiff";
         const fs::path sound = board / fileName;
-        if (!fs::is_regular_file(sound, failed)) {
+        const auto found =
+            lookup ? lookup->pathForResource(entry.audioNumber, "aiff") : std::nullopt;
+        if (!found && fs::exists(fs::symlink_status(sound, failed))) {
+            check.problems.push_back(
+                {Severity::Error, "Data.XML", entry.line,
+                 "sound file " + fileName + " is not a regular file inside the board"});
+        } else if (!found) {
             check.problems.push_back({Severity::Error, "Data.XML", entry.line,
                                       "sound file " + fileName + " is missing"});
         } else if (auto problem = media::audioFileProblem(sound)) {

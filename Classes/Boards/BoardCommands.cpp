@@ -4,12 +4,14 @@
 #include "BoardMaker.h"
 #include "LastOpenedBoard.h"
 #include "TerminalProgress.h"
+#include "TerminalText.h"
 
 #include "Platform/Foundation/Bundle.h"
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -51,8 +53,11 @@ class InterruptCancels {
     struct sigaction m_previousTerminate {};
 };
 
+// Names in the text come from file systems and catalogues anyone made:
+// printed escaped, a line stays a line.
 void printLine(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+    const std::string safe = TerminalText::escaped(text);
+    std::fwrite(safe.data(), 1, safe.size(), stream);
     std::fputc('\n', stream);
 }
 
@@ -80,7 +85,8 @@ int makeBoard(const fs::path& source, const fs::path& destination) {
 
 int checkBoard(const fs::path& board) {
     const BoardCheck check = BoardCheck::ofFolder(board);
-    printLine(stdout, check.reportText(board));
+    for (const auto& problem : check.problems) printLine(stdout, problem.text());
+    printLine(stdout, board.string() + (check.usable() ? ": usable" : ": not usable"));
     return check.usable() ? 0 : 1;
 }
 
@@ -96,8 +102,17 @@ std::optional<std::string> bundleOption(const std::vector<std::string_view>& arg
     return std::nullopt;
 }
 
+bool takesScreenshots(const std::vector<std::string_view>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(), [](std::string_view argument) {
+        return argument == "--screenshot" || argument.starts_with("--screenshot=");
+    });
+}
+
 void chooseBoardToOpen(const std::vector<std::string_view>& arguments) {
+    // Screenshots are a walk that leaves the user's settings as they were.
+    const bool screenshots = takesScreenshots(arguments);
     if (auto given = bundleOption(arguments)) {
+        if (screenshots) return;
         std::error_code failed;
         if (platform::Bundle::isBoardFolder(*given)) {
             LastOpenedBoard::remember(*given);
@@ -109,6 +124,11 @@ void chooseBoardToOpen(const std::vector<std::string_view>& arguments) {
     // The environment names a bundle for development and tests; it outranks memory.
     if (const char* fromEnvironment = std::getenv("SOUNDBOARD_BUNDLE");
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        return;
+    }
+    if (screenshots) {
+        // The board opened last is drawn, without noting it as being opened.
+        if (auto last = LastOpenedBoard::recall(false)) platform::Bundle::setMainBundlePath(*last);
         return;
     }
     if (auto last = LastOpenedBoard::recall()) platform::Bundle::setMainBundlePath(*last);

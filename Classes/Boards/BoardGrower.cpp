@@ -1,5 +1,6 @@
 #include "BoardGrower.h"
 
+#include "BoardLimits.h"
 #include "BoardSource.h"
 #include "CatalogueWriter.h"
 
@@ -141,7 +142,8 @@ BoardGrowerReport BoardGrower::grow(const fs::path& board, const std::vector<fs:
         return failure(board.string() + " is not a board of your own");
     }
     const fs::path catalogueFile = board / "Data.XML";
-    const platform::FileContents contents = platform::readFileContents(catalogueFile);
+    const platform::FileContents contents =
+        platform::readFileContents(catalogueFile, BoardLimits::kCatalogueBytes);
     auto categories = contents.bytes ? readCatalogue(*contents.bytes) : std::nullopt;
     if (!categories) return failure("the catalogue " + catalogueFile.string() + " cannot be read");
 

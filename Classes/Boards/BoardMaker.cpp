@@ -95,7 +95,12 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
     if (auto problem = overlapProblem(source, destination)) return failure(*problem);
     if (auto problem = BoardStaging::destinationProblem(destination)) return failure(*problem);
 
-    SourceScan scan = SourceScan::ofFolder(source);
+    SourceScan scan = SourceScan::ofFolder(source, cancellation);
+    if (cancellation.isCancelled()) {
+        BoardMakerReport report = failure("cancelled", scan.skipped);
+        report.cancelled = true;
+        return report;
+    }
     if (scan.fileCount() == 0) {
         return failure("no files to make sounds from in " + source.string(), scan.skipped);
     }

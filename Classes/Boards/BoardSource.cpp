@@ -9,18 +9,63 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Folders nested deeper than this below the source are not read.
+constexpr int kMaximumDepth = 64;
+
 bool isHidden(const fs::path& path) {
     const std::string name = path.filename().string();
     return !name.empty() && name.front() == '.';
 }
 
 std::string unreadableName(const fs::path& path) {
-    return path.string() + ": skipped: its name cannot be stored (not UTF-8 or control characters)";
+    return path.string() +
+           ": skipped: its name cannot be stored (not UTF-8, or characters XML cannot hold)";
 }
 
-bool isRegularFile(const fs::directory_entry& entry) {
+enum class Kind { File, Folder, Skipped };
+
+// What an entry of a source is to the scan. Folder links are never followed,
+// so a link to "/" cannot send the scan through the whole system; a file link
+// is taken when it leads to a regular file. FIFOs, devices and sockets are
+// never opened. `reason` says why an entry is skipped.
+Kind kindOf(const fs::directory_entry& entry, std::string& reason) {
     std::error_code failed;
-    return entry.is_regular_file(failed);
+    const fs::file_status own = entry.symlink_status(failed);
+    if (failed) {
+        reason = "cannot be reached (" + failed.message() + ")";
+        return Kind::Skipped;
+    }
+    fs::file_status target = own;
+    if (fs::is_symlink(own)) {
+        target = fs::status(entry.path(), failed);
+        if (fs::is_directory(target)) {
+            reason = "a link to a folder, which is not followed";
+            return Kind::Skipped;
+        }
+        if (fs::is_regular_file(target)) return Kind::File;
+        reason = failed ? "a link that leads nowhere (" + failed.message() + ")"
+                        : "a link to something that is not a regular file";
+        return Kind::Skipped;
+    }
+    switch (own.type()) {
+        case fs::file_type::regular:
+            return Kind::File;
+        case fs::file_type::directory:
+            return Kind::Folder;
+        case fs::file_type::fifo:
+            reason = "a FIFO, not a regular file";
+            break;
+        case fs::file_type::socket:
+            reason = "a socket, not a regular file";
+            break;
+        case fs::file_type::block:
+        case fs::file_type::character:
+            reason = "a device, not a regular file";
+            break;
+        default:
+            reason = "not a regular file";
+    }
+    return Kind::Skipped;
 }
 
 // Adds the file when its name can be a label; otherwise notes why not.
@@ -34,29 +79,58 @@ void addFile(const fs::path& path, std::vector<SourceFile>& files,
     files.push_back(SourceFile{path, std::move(label)});
 }
 
-// Every visible file below `folder`, at any depth, in natural order of the
-// path below `folder`. Folder links are not followed, so a loop cannot trap the scan.
-std::vector<SourceFile> filesBelow(const fs::path& folder, std::vector<std::string>& skipped) {
-    std::vector<SourceFile> files;
+// One folder's visible entries: files added, sub-folders handed to
+// `onFolder`, everything else noted in `skipped`.
+template <class OnFolder>
+void listFolder(const fs::path& folder, std::vector<SourceFile>& files,
+                std::vector<std::string>& skipped, const media::CancellationFlag& cancellation,
+                OnFolder onFolder) {
     std::error_code failed;
-    fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied,
-                                          failed);
+    fs::directory_iterator list(folder, failed);
     if (failed) {
         skipped.push_back(folder.string() + ": skipped: cannot be listed (" + failed.message() +
                           ")");
-        return files;
+        return;
     }
-    for (auto end = fs::recursive_directory_iterator(); walk != end; walk.increment(failed)) {
-        if (failed) {
-            skipped.push_back(folder.string() + ": listing stopped (" + failed.message() + ")");
-            break;
+    for (const fs::directory_iterator end; list != end && !cancellation.isCancelled();
+         list.increment(failed)) {
+        if (isHidden(list->path())) continue;
+        std::string reason;
+        switch (kindOf(*list, reason)) {
+            case Kind::File:
+                addFile(list->path(), files, skipped);
+                break;
+            case Kind::Folder:
+                onFolder(list->path());
+                break;
+            case Kind::Skipped:
+                skipped.push_back(list->path().string() + ": skipped: " + reason);
+                break;
         }
-        if (isHidden(walk->path())) {
-            if (walk->is_directory(failed)) walk.disable_recursion_pending();
-            continue;
-        }
-        if (isRegularFile(*walk)) addFile(walk->path(), files, skipped);
     }
+    if (failed) {
+        skipped.push_back(folder.string() + ": listing stopped (" + failed.message() + ")");
+    }
+}
+
+void collectBelow(const fs::path& folder, int depth, std::vector<SourceFile>& files,
+                  std::vector<std::string>& skipped, const media::CancellationFlag& cancellation) {
+    listFolder(folder, files, skipped, cancellation, [&](const fs::path& inner) {
+        if (depth >= kMaximumDepth) {
+            skipped.push_back(inner.string() + ": skipped: nested deeper than " +
+                              std::to_string(kMaximumDepth) + " folders");
+            return;
+        }
+        collectBelow(inner, depth + 1, files, skipped, cancellation);
+    });
+}
+
+// Every visible file below `folder`, at any depth, in natural order of the
+// path below `folder`.
+std::vector<SourceFile> filesBelow(const fs::path& folder, std::vector<std::string>& skipped,
+                                   const media::CancellationFlag& cancellation) {
+    std::vector<SourceFile> files;
+    collectBelow(folder, 1, files, skipped, cancellation);
     std::sort(files.begin(), files.end(), [&](const SourceFile& a, const SourceFile& b) {
         return naturallyBefore(a.path.lexically_relative(folder).string(),
                                b.path.lexically_relative(folder).string());
@@ -72,7 +146,8 @@ std::size_t SourceScan::fileCount() const {
     return count;
 }
 
-SourceScan SourceScan::ofFolder(const fs::path& folder) {
+SourceScan SourceScan::ofFolder(const fs::path& folder,
+                                const media::CancellationFlag& cancellation) {
     SourceScan scan;
     std::error_code failed;
     const fs::path canonical = fs::weakly_canonical(folder, failed);
@@ -80,18 +155,8 @@ SourceScan SourceScan::ofFolder(const fs::path& folder) {
 
     SourceCategory topLevel{title, {}};
     std::vector<fs::path> subFolders;
-    for (fs::directory_iterator list(folder, failed), end; !failed && list != end;
-         list.increment(failed)) {
-        if (isHidden(list->path())) continue;
-        if (list->is_directory(failed)) {
-            subFolders.push_back(list->path());
-        } else if (isRegularFile(*list)) {
-            addFile(list->path(), topLevel.files, scan.skipped);
-        }
-    }
-    if (failed) {
-        scan.skipped.push_back(folder.string() + ": listing stopped (" + failed.message() + ")");
-    }
+    listFolder(folder, topLevel.files, scan.skipped, cancellation,
+               [&](const fs::path& inner) { subFolders.push_back(inner); });
     std::sort(topLevel.files.begin(), topLevel.files.end(),
               [](const SourceFile& a, const SourceFile& b) {
                   return naturallyBefore(a.path.filename().string(), b.path.filename().string());
@@ -108,7 +173,9 @@ SourceScan SourceScan::ofFolder(const fs::path& folder) {
         }
     }
     for (const auto& subFolder : subFolders) {
-        SourceCategory category{subFolder.filename().string(), filesBelow(subFolder, scan.skipped)};
+        if (cancellation.isCancelled()) break;
+        SourceCategory category{subFolder.filename().string(),
+                                filesBelow(subFolder, scan.skipped, cancellation)};
         if (category.files.empty()) continue;
         if (!CatalogueWriter::canHold(category.title)) {
             scan.skipped.push_back(unreadableName(subFolder));

@@ -20,8 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Hidden, and short enough beside any name a folder may have: a name of up to
+// 255 bytes keeps its first 200 (whole UTF-8 characters) here.
 std::string stagingPrefix(const fs::path& destination) {
-    return "." + destination.filename().string() + ".making-";
+    std::string name = destination.filename().string();
+    if (name.size() > 200) {
+        std::size_t keep = 200;
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+        name.resize(keep);
+    }
+    return "." + name + ".making-";
 }
 
 fs::path absoluteDestination(const fs::path& destination) {

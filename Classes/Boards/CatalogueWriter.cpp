@@ -4,6 +4,11 @@
 
 bool CatalogueWriter::canHold(std::string_view text) {
     if (!platform::isWellFormedUtf8(text)) return false;
+    // U+FFFE and U+FFFF are not characters to XML either.
+    if (text.find("\xEF\xBF\xBE") != std::string_view::npos ||
+        text.find("\xEF\xBF\xBF") != std::string_view::npos) {
+        return false;
+    }
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return false;

@@ -23,7 +23,8 @@ class CatalogueWriter {
     static std::string catalogueText(const std::vector<CatalogueCategory>& categories);
 
     // Whether an attribute can carry `text` exactly: well-formed UTF-8 without
-    // NUL and without the control characters XML 1.0 cannot hold.
+    // NUL and without the control characters and the non-characters U+FFFE
+    // and U+FFFF that XML 1.0 cannot hold.
     static bool canHold(std::string_view text);
     // `text` as an attribute value between double quotes: markup characters and
     // the white space attribute normalisation would fold become references.

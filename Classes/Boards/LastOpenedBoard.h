@@ -7,11 +7,22 @@
 // DesktopPreferences; remembering a board also makes it the first recent one): a small property
 // list of the application's own (beside its settings, never among the
 // favourite marks of any board), written durably.
+//
+// A board is also noted as being opened until the pages show (see
+// confirmOpened): a board that hung or crashed the program before that is
+// not opened again by itself at the next start.
 class LastOpenedBoard {
   public:
     static std::filesystem::path preferencesFile();
+    // Remembers `board` as opened last, and as being opened.
     static void remember(const std::filesystem::path& board);
     static void forget();
-    // The remembered board while it is still a board folder; none otherwise.
-    static std::optional<std::filesystem::path> recall();
+    // The remembered board while it is still a board folder and did not fail
+    // to open the last time (that is logged, and the board forgotten); none
+    // otherwise. A board handed out is noted as being opened unless
+    // `noteOpening` is false (nothing at all is then written).
+    static std::optional<std::filesystem::path> recall(bool noteOpening = true);
+    // The pages are on show: the board being opened, if any, has opened.
+    // Cheap when there is none, so it may be called at every frame.
+    static void confirmOpened();
 };

@@ -1,5 +1,6 @@
 #include "Bundle.h"
 
+#include "BoardClaims.h"
 #include "Log.h"
 
 #include <algorithm>
@@ -72,6 +73,18 @@ std::filesystem::path canonicalFolderPath(const std::filesystem::path& folder) {
     return absolute;
 }
 
+// Whether the lexically normal `inner` is `outer` or lies below it.
+bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first ==
+           outer.end();
+}
+
+// What a board may take from the application bundle when it lacks it.
+bool boardMayInherit(const std::string& fileName) {
+    const std::string extension = std::filesystem::path(fileName).extension().string();
+    return extension == ".layout" || extension == ".png" || extension == ".html";
+}
+
 // Says once per folder and process, when the identifier is first asked for,
 // that a bundle's Info.plist names none.
 void reportMissingIdentifier(const std::filesystem::path& folder, const std::string& name) {
@@ -98,6 +111,9 @@ std::string programFileName() {
 Bundle::Bundle(ConstructionKey, std::filesystem::path folder) : Bundle(std::move(folder)) {}
 
 Bundle::Bundle(std::filesystem::path folder) : m_path(std::move(folder)) {
+    std::error_code failed;
+    m_realPath = std::filesystem::canonical(m_path, failed);
+    if (failed) m_realPath = m_path;
     if (auto info = PropertyList::readDictionaryFile(m_path / "Info.plist"))
         m_info = std::move(*info);
 }
@@ -180,10 +196,16 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name,
 
     std::filesystem::path candidate = m_path / fileName;
     std::error_code failed;
-    if (!std::filesystem::is_regular_file(candidate, failed)) {
-        return m_application ? m_application->pathForResource(name, type) : std::nullopt;
+    // Links are followed only as far as they stay inside the folder: a board
+    // handed around cannot make the program read /etc/passwd as its banner.
+    const std::filesystem::path real = std::filesystem::canonical(candidate, failed);
+    if (!failed && isWithin(real, m_realPath) && std::filesystem::is_regular_file(real, failed)) {
+        return candidate.string();
     }
-    return candidate.string();
+    if (m_application && boardMayInherit(fileName)) {
+        return m_application->pathForResource(name, type);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const {
@@ -194,23 +216,43 @@ std::optional<std::string> Bundle::stringForInfoKey(std::string_view key) const 
     return m_application ? m_application->stringForInfoKey(key) : std::nullopt;
 }
 
+std::string Bundle::derivedBoardIdentifier() const {
+    // One derived from the board's folder path, so two boards that share a
+    // folder name never share a settings store. FNV-1a: stable across runs and
+    // builds, unlike std::hash.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const unsigned char byte : m_path.string()) {
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    static constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string derived = m_application->bundleIdentifier() + ".board-";
+    for (int shift = 60; shift >= 0; shift -= 4) derived += kDigits[(hash >> shift) & 0xf];
+    return derived;
+}
+
+std::optional<std::string> Bundle::ownBoardIdentifier() const {
+    if (!m_application) return std::nullopt;
+    auto found = m_info.find("CFBundleIdentifier");
+    const auto* own = found != m_info.end() ? found->second.get<std::string>() : nullptr;
+    if (own == nullptr || own->empty()) return std::nullopt;
+    const std::string application = m_application->bundleIdentifier();
+    const bool reserved = *own == application || own->rfind(application + ".", 0) == 0;
+    if (reserved || BoardClaims::belongsElsewhere(application, *own, m_realPath)) {
+        LogOnce("Board " + m_path.string() + ": its Info.plist claims the identifier \"" + *own +
+                "\", which is " +
+                (reserved ? "the application's"
+                          : "another board's (" + BoardClaims::file(application).string() + ")") +
+                "; its settings are kept under \"" + derivedBoardIdentifier() + "\"");
+        return std::nullopt;
+    }
+    return *own;
+}
+
 std::string Bundle::bundleIdentifier() const {
+    if (m_application) return ownBoardIdentifier().value_or(derivedBoardIdentifier());
     auto found = m_info.find("CFBundleIdentifier");
     const auto* own = found != m_info.end() ? found->second.get<std::string>() : nullptr;
     if (own && !own->empty()) return *own;
-    if (m_application) {
-        // A board without an identifier of its own: one derived from its folder
-        // path, so two boards that share a folder name never share a settings
-        // store. FNV-1a: stable across runs and builds, unlike std::hash.
-        std::uint64_t hash = 14695981039346656037ull;
-        for (const unsigned char byte : m_path.string()) {
-            hash = (hash ^ byte) * 1099511628211ull;
-        }
-        static constexpr std::string_view kDigits = "0123456789abcdef";
-        std::string derived = m_application->bundleIdentifier() + ".board-";
-        for (int shift = 60; shift >= 0; shift -= 4) derived += kDigits[(hash >> shift) & 0xf];
-        return derived;
-    }
     reportMissingIdentifier(m_path, folderName());
     return folderName();
 }

@@ -47,13 +47,17 @@ class Bundle {
     const std::filesystem::path& bundlePath() const { return m_path; }
 
     // Full path of "<name>.<type>" (or "<name>" for an empty type) when that file
-    // exists in the folder as a regular file (or a link to one). A name or type
+    // exists in the folder as a regular file, or as a link that leads (through
+    // any number of links) to a regular file inside the folder. A name or type
     // holding "/" or a NUL, or being "..", gives none: a lookup never reaches
     // outside the folder.
     // Both empty is a special case: the bundle folder followed by "/", so that a
     // caller that deletes the last path component and appends "/<file>" gets
     // "<bundle>/<file>".
-    // A board answers from its own folder first, then from the application bundle.
+    // A board answers from its own folder first, then from the application
+    // bundle for what a board may inherit: layouts, pictures (".png") and the
+    // banner page (".html"). Never a sound or a catalogue: a board's sounds
+    // are its own or none.
     std::optional<std::string> pathForResource(std::string_view name, std::string_view type) const;
     // The bundle backing a board's lookups; null for any other bundle.
     const std::shared_ptr<const Bundle>& applicationBundle() const { return m_application; }
@@ -66,7 +70,16 @@ class Bundle {
     // application's identifier with a suffix derived from the board's folder path
     // (boards never share a settings store); else folderName() (a folder without
     // one says so in the log, once per process, the first time it is asked).
+    // A board may not claim the application's identifier, one under it (as the
+    // derived ones are), or one that another board holds (see BoardClaims): it
+    // then gets the derived one, and the log says so once.
     std::string bundleIdentifier() const;
+    // For a board that keeps its settings under the identifier of its own
+    // Info.plist: that identifier, to be recorded as its claim once its
+    // settings are written. None otherwise.
+    std::optional<std::string> ownBoardIdentifier() const;
+    // The folder with every link resolved (bundlePath() when it cannot be).
+    const std::filesystem::path& realPath() const { return m_realPath; }
     // CFBundleName of the folder's own Info.plist, else folderName().
     std::string bundleName() const;
     // The bundle folder's own name ("Boards/Cats" gives "Cats"); "bundle" for a
@@ -77,7 +90,10 @@ class Bundle {
 
   private:
     explicit Bundle(std::filesystem::path folder);
+    std::string derivedBoardIdentifier() const;
+
     std::filesystem::path m_path;
+    std::filesystem::path m_realPath;
     PlistDictionary m_info;
     std::shared_ptr<const Bundle> m_application;  // set for boards only
 };

@@ -135,9 +135,28 @@ mode_t modeForReplacement(const std::filesystem::path& target) {
     return 0600;
 }
 
+// The file a chain of symbolic links at `path` ends at (which need not exist
+// yet), so that a write replaces what the link points to instead of the link.
+// A chain that loops or runs too long is given back as it is; the rename then
+// replaces the link, which at worst loses a link that led nowhere.
+std::filesystem::path followLinks(const std::filesystem::path& link) {
+    std::filesystem::path path = link;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code failed;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, failed))) {
+            return path;
+        }
+        std::filesystem::path next = std::filesystem::read_symlink(path, failed);
+        if (failed || next.empty()) return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return link;
+}
+
 }  // namespace
 
-bool writeFileDurably(const std::filesystem::path& target, std::string_view contents) {
+bool writeFileDurably(const std::filesystem::path& link, std::string_view contents) {
+    const std::filesystem::path target = followLinks(link);
     if (target.empty() || !target.has_filename()) return false;
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";

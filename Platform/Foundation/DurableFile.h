@@ -11,6 +11,8 @@ namespace platform {
 // Returns false (and leaves the old file untouched) when any step fails. The
 // one exception is the final folder fsync: if that fails the new file is
 // already in place, and false only says its durability is not assured.
+// A target that is a symbolic link is written through: the file the link
+// leads to is replaced, in its own folder, and the link stays.
 // The replacement keeps the old file's permissions; a new file gets 0666 less
 // the umask. A crash before the rename may leave a hidden ".<name>.<random>";
 // a failure never does.

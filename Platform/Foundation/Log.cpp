@@ -6,6 +6,7 @@
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include <errno.h>
 #include <unistd.h>
@@ -77,6 +78,16 @@ void Log(std::string_view message) {
         for (auto& [id, messages] : all.captures) messages.emplace_back(message);
     }
     writeAll(STDERR_FILENO, line);
+}
+
+void LogOnce(std::string_view message) {
+    static std::mutex mutex;
+    static std::set<std::string, std::less<>> logged;
+    {
+        std::lock_guard lock(mutex);
+        if (!logged.emplace(message).second) return;
+    }
+    Log(message);
 }
 
 LogCapture::LogCapture() {

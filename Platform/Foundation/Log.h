@@ -10,6 +10,9 @@ namespace platform {
 // The message is written as it stands; it is never interpreted as a format.
 // Safe to call from any thread; each line goes out in a single write.
 void Log(std::string_view message);
+// Log, once per process for a given message: for refusals that every look at
+// the same file would repeat.
+void LogOnce(std::string_view message);
 
 // The full line Log would write for `message`, without the trailing newline.
 std::string formatLogLine(std::string_view message);

@@ -3,6 +3,7 @@
 #include "BinaryPlistScreen.h"
 #include "DurableFile.h"
 #include "FileContents.h"
+#include "Log.h"
 #include "PropertyListSafety.h"
 #include "Utf8Check.h"
 
@@ -312,7 +313,11 @@ std::string PropertyList::toBytes(const PlistDictionary& dictionary, PlistFormat
 }
 
 std::optional<PlistValue> PropertyList::readFile(const std::filesystem::path& path) {
-    auto contents = readFileContents(path);
+    auto contents = readFileContents(path, kMaximumFileBytes);
+    if (contents.tooLarge()) {
+        LogOnce("Property list " + path.string() + " is " + sizeText(contents.size) +
+                ", over the " + sizeText(kMaximumFileBytes) + " that is read; it is not read");
+    }
     if (!contents.bytes) return std::nullopt;
     return fromBytes(*contents.bytes);
 }

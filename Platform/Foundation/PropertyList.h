@@ -84,7 +84,11 @@ struct PropertyList {
     static std::string toBytes(const PlistDictionary& dictionary,
                                PlistFormat format = PlistFormat::XML);
 
-    // None when the file is missing, unreadable or malformed.
+    // Files above this size are not read (an Info.plist holds a few keys).
+    static constexpr std::uintmax_t kMaximumFileBytes = std::uintmax_t{1} << 20;
+
+    // None when the file is missing, unreadable, malformed, not a regular file
+    // or larger than kMaximumFileBytes (which is logged, once per file).
     static std::optional<PlistValue> readFile(const std::filesystem::path& path);
     // As readFile, and none also when the root is not a dictionary.
     static std::optional<PlistDictionary> readDictionaryFile(const std::filesystem::path& path);

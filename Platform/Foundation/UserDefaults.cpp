@@ -1,5 +1,6 @@
 #include "UserDefaults.h"
 
+#include "BoardClaims.h"
 #include "Bundle.h"
 #include "DurableFile.h"
 #include "FileContents.h"
@@ -94,7 +95,13 @@ std::filesystem::path UserDefaults::standardFilePath() {
 UserDefaults& UserDefaults::standardUserDefaults() {
     auto& store = standardStore();
     std::lock_guard lock(store.mutex);
-    if (!store.defaults) store.defaults = std::make_unique<UserDefaults>(standardFilePath());
+    if (store.defaults) return *store.defaults;
+    store.defaults = std::make_unique<UserDefaults>(standardFilePath());
+    const auto bundle = Bundle::mainBundle();
+    if (auto own = bundle ? bundle->ownBoardIdentifier() : std::nullopt) {
+        store.defaults->m_claim =
+            Claim{bundle->applicationBundle()->bundleIdentifier(), *own, bundle->realPath()};
+    }
     return *store.defaults;
 }
 
@@ -133,13 +140,16 @@ void UserDefaults::noteUnreadable(const FileContents& disk) {
 
 // Called with the file lock held, so no other process replaces the file
 // between the read that found it damaged and the rename.
-bool UserDefaults::keepCorruptFileAside() const {
+bool UserDefaults::keepCorruptFileAside(const FileContents& disk) const {
     std::string stem = m_file.string() + ".corrupt-" + localTimestamp();
     std::filesystem::path aside = stem;
     for (int counter = 2; pathIsTaken(aside); ++counter) {
         aside = stem + "-" + std::to_string(counter);
     }
-    std::string message = "UserDefaults: settings file " + m_file.string() + " could not be read; ";
+    std::string message = "UserDefaults: settings file " + m_file.string() +
+                          (disk.tooLarge() ? " is " + sizeText(disk.size) + ", over the " +
+                                                 sizeText(kMaximumFileBytes) + " that is read; "
+                                           : " could not be read; ");
     bool keptAside = ::rename(m_file.c_str(), aside.c_str()) == 0;
     if (keptAside) {
         message += "kept aside as " + aside.string();
@@ -155,7 +165,7 @@ bool UserDefaults::keepCorruptFileAside() const {
 // is left alone: the store works in memory and the next synchronize reads it
 // again before it writes anything.
 void UserDefaults::load() {
-    FileContents disk = readFileContents(m_file);
+    FileContents disk = readFileContents(m_file, kMaximumFileBytes);
     if (disk.missing() || adopt(disk)) return;
     if (disk.unreadable()) {
         noteUnreadable(disk);
@@ -169,13 +179,13 @@ void UserDefaults::load() {
         noteUnreadable(disk);
         return;
     }
-    disk = readFileContents(m_file);
+    disk = readFileContents(m_file, kMaximumFileBytes);
     if (disk.missing() || adopt(disk)) return;
     if (disk.unreadable()) {
         noteUnreadable(disk);
         return;
     }
-    keepCorruptFileAside();
+    keepCorruptFileAside(disk);
 }
 
 bool UserDefaults::synchronize() {
@@ -183,7 +193,7 @@ bool UserDefaults::synchronize() {
     if (m_changedKeys.empty()) {
         // Nothing to write: adopt what others wrote, without taking the lock
         // (files are only ever replaced whole). Only a damaged file needs it.
-        FileContents disk = readFileContents(m_file);
+        FileContents disk = readFileContents(m_file, kMaximumFileBytes);
         if (isUnchangedOnDisk(disk)) return true;
         if (disk.missing()) {
             m_values.clear();
@@ -207,7 +217,7 @@ bool UserDefaults::synchronize() {
 }
 
 bool UserDefaults::synchronizeLocked() {
-    FileContents disk = readFileContents(m_file);
+    FileContents disk = readFileContents(m_file, kMaximumFileBytes);
     bool mustWrite = !m_changedKeys.empty();
     if (isUnchangedOnDisk(disk)) {
         // Unchanged since this instance last looked: the cache already is the
@@ -222,7 +232,7 @@ bool UserDefaults::synchronizeLocked() {
         applyChanges(merged, m_values, m_changedKeys);
         m_values = std::move(merged);
         m_fileUnreadable = false;
-    } else if (auto onDisk = parseDictionary(*disk.bytes)) {
+    } else if (auto onDisk = disk.bytes ? parseDictionary(*disk.bytes) : std::nullopt) {
         applyChanges(*onDisk, m_values, m_changedKeys);
         m_values = std::move(*onDisk);
         m_fileUnreadable = false;
@@ -230,7 +240,7 @@ bool UserDefaults::synchronizeLocked() {
         // Damaged since this instance last read it: keep it for inspection and
         // write back the last good state this instance knows, with its changes.
         // A damaged file that cannot be kept aside is not replaced either.
-        if (!keepCorruptFileAside()) return false;
+        if (!keepCorruptFileAside(disk)) return false;
         disk = FileContents{};
         mustWrite = true;
         m_fileUnreadable = false;
@@ -249,6 +259,10 @@ bool UserDefaults::synchronizeLocked() {
     }
     m_lastDiskBytes = std::move(bytes);
     m_changedKeys.clear();
+    if (m_claim) {
+        BoardClaims::record(m_claim->applicationIdentifier, m_claim->identifier, m_claim->board);
+        m_claim.reset();
+    }
     return true;
 }
 

@@ -31,11 +31,19 @@ namespace platform {
 // written (it would replace settings this instance has never seen) and
 // synchronize returns false with the changes pending.
 //
+// A file larger than kMaximumFileBytes counts as damaged (it is kept aside
+// the same way, with a line saying why), so a store never costs more than a
+// bounded read and parse. A file that is a symbolic link is written through:
+// the link stays and the file it leads to is replaced.
+//
 // Keys are exact text ("007" and "7" are different keys). A key holding a NUL
 // cannot be stored in a property-list file; writes under such a key are ignored.
 // Changes not synchronized before the instance goes away are lost.
 class UserDefaults {
   public:
+    // A settings file holds a boolean per sound; this is some 100,000 of them.
+    static constexpr std::uintmax_t kMaximumFileBytes = std::uintmax_t{4} << 20;
+
     explicit UserDefaults(std::filesystem::path file);
 
     // The application's store: $XDG_CONFIG_HOME/<application identifier>/
@@ -68,7 +76,7 @@ class UserDefaults {
     void load();
     bool synchronizeLocked();
     // True when the damaged file was renamed aside; false leaves it in place.
-    bool keepCorruptFileAside() const;
+    bool keepCorruptFileAside(const FileContents& disk) const;
     // True when `disk` is what this instance last read or wrote.
     bool isUnchangedOnDisk(const FileContents& disk) const;
     // Takes the file's dictionary when its bytes were read whole and parse.
@@ -77,7 +85,16 @@ class UserDefaults {
     void noteUnreadable(const FileContents& disk);
     static bool acceptsKey(std::string_view key);
 
+    // A board's claim on the identifier its store is named after, recorded
+    // with the first write (see BoardClaims).
+    struct Claim {
+        std::string applicationIdentifier;
+        std::string identifier;
+        std::filesystem::path board;
+    };
+
     std::filesystem::path m_file;
+    std::optional<Claim> m_claim;
     mutable std::mutex m_mutex;
     PlistDictionary m_values;
     std::set<std::string, std::less<>> m_changedKeys;  // set or removed since the last synchronize

@@ -2,6 +2,8 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DurableFile.h"
+#include "Platform/Foundation/FileContents.h"
+#include "Platform/Foundation/Log.h"
 
 #include <cairo.h>
 
@@ -81,6 +83,34 @@ std::optional<std::string> bundlePathForImage(const Bundle& bundle, const std::s
     return bundle.pathForResource(fileName, "png");
 }
 
+// The width and height a PNG's header claims; none when it is not a PNG.
+std::optional<std::pair<std::uint32_t, std::uint32_t>> pngSize(std::string_view bytes) {
+    static constexpr std::string_view kSignature = "\x89PNG\r\n\x1a\n";
+    if (bytes.size() < 24 || bytes.substr(0, 8) != kSignature || bytes.substr(12, 4) != "IHDR") {
+        return std::nullopt;
+    }
+    const auto bigEndian = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+        }
+        return value;
+    };
+    return std::pair{bigEndian(16), bigEndian(20)};
+}
+
+// Hands the bytes of a PNG held in memory to cairo piece by piece.
+struct MemoryReader {
+    std::string_view rest;
+    static cairo_status_t read(void* closure, unsigned char* data, unsigned int length) {
+        auto* self = static_cast<MemoryReader*>(closure);
+        if (self->rest.size() < length) return CAIRO_STATUS_READ_ERROR;
+        std::memcpy(data, self->rest.data(), length);
+        self->rest.remove_prefix(length);
+        return CAIRO_STATUS_SUCCESS;
+    }
+};
+
 cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned int length) {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
@@ -106,7 +136,27 @@ std::shared_ptr<Image> Image::imageWithSurface(cairo_surface_t* surface) {
 }
 
 std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::filesystem::path& path) {
-    return imageWithSurface(cairo_image_surface_create_from_png(path.c_str()));
+    const FileContents contents = readFileContents(path, kMaximumFileBytes);
+    if (contents.tooLarge()) {
+        LogOnce("Image " + path.string() + " is " + sizeText(contents.size) + ", over the " +
+                sizeText(kMaximumFileBytes) + " a picture may have; it is not drawn");
+        return nullptr;
+    }
+    if (!contents.bytes) return nullptr;
+    const auto size = pngSize(*contents.bytes);
+    if (!size) return nullptr;
+    const auto [width, height] = *size;
+    if (width > kMaximumSide || height > kMaximumSide ||
+        std::uint64_t{width} * height > kMaximumPixels) {
+        LogOnce("Image " + path.string() + " is " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels, over the " + std::to_string(kMaximumPixels) +
+                " pixels (at most " + std::to_string(kMaximumSide) +
+                " a side) a picture may have; it is not drawn");
+        return nullptr;
+    }
+    MemoryReader reader{*contents.bytes};
+    return imageWithSurface(
+        cairo_image_surface_create_from_png_stream(MemoryReader::read, &reader));
 }
 
 std::shared_ptr<Image> Image::imageNamed(std::string_view fileName) {

@@ -2,6 +2,7 @@
 
 #include "Geometry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,11 +21,19 @@ using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceRelease>;
 // A bitmap on a cairo image surface (ARGB32, premultiplied). Immutable once made.
 class Image {
   public:
+    // A picture is decoded only when its file and its pixels are within these:
+    // a board's pictures are small bar and badge images, and a few megabytes of
+    // compressed PNG can otherwise claim gigabytes of pixels. Both are checked
+    // before any pixel is decoded; a refusal is logged once per file.
+    static constexpr std::uintmax_t kMaximumFileBytes = std::uintmax_t{8} << 20;
+    static constexpr std::uint64_t kMaximumPixels = std::uint64_t{1} << 20;
+    static constexpr int kMaximumSide = 4096;
+
     // A PNG of the main bundle by file name ("love.png"; a name without an extension
     // also finds "<name>.png"). Decoded once and kept for the life of the process,
     // per bundle folder; none when missing or undecodable (a miss is not cached).
     static std::shared_ptr<Image> imageNamed(std::string_view fileName);
-    // A PNG file; none when missing or undecodable.
+    // A PNG file; none when missing, not a regular file, undecodable or over the limits.
     static std::shared_ptr<Image> imageWithContentsOfFile(const std::filesystem::path& path);
     // Takes ownership of one reference to `surface`; none for a null or failed surface,
     // or one that is not an image surface. Other pixel formats are converted to ARGB32.

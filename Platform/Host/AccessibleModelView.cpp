@@ -1,6 +1,7 @@
 #include "AccessibleModelView.h"
 
 #include "AccessibleWindow.h"
+#include "DrawnText.h"
 #include "HostWindow.h"
 
 #include <QWindow>
@@ -98,11 +99,11 @@ QString AccessibleModelView::text(QAccessible::Text type) const {
     if (entry == nullptr) return {};
     switch (type) {
         case QAccessible::Name:
-            return QString::fromStdString(entry->name);
+            return DrawnText::of(entry->name);
         case QAccessible::Description:
             return QString::fromStdString(entry->description);
         case QAccessible::Value:
-            return QString::fromStdString(entry->value);
+            return DrawnText::of(entry->value);
         default:
             return {};
     }

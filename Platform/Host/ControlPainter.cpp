@@ -1,5 +1,6 @@
 #include "ControlPainter.h"
 
+#include "DrawnText.h"
 #include "HostFonts.h"
 #include "ImageBridge.h"
 #include "ImageResolution.h"
@@ -81,7 +82,7 @@ void ControlPainter::drawButton(QPainter& painter, const Button& button, const Q
             painter.setFont(HostFonts::font(15, true));
             painter.setPen(style == "custom" ? QColor(Qt::black) : kControlBlue);
             painter.drawText(bounds, Qt::AlignCenter | Qt::TextSingleLine,
-                             QString::fromStdString(button.title()));
+                             DrawnText::of(button.title()));
         }
     }
     painter.restore();

@@ -5,7 +5,8 @@
 namespace platform {
 
 // Opens URLs outside the application through the desktop (Qt's desktop
-// services: the portal or xdg-open). Needs a QGuiApplication.
+// services: the portal or xdg-open), or through $SOUNDBOARD_URL_HANDLER when
+// that names a program. Needs a QGuiApplication.
 class DesktopURLOpener {
   public:
     // Whether the URL was handed over. Text that is empty, starts with "-"

@@ -1,5 +1,7 @@
 #include "HostDialogs.h"
 
+#include "DrawnText.h"
+
 #include <QPushButton>
 #include <QWidget>
 
@@ -60,7 +62,7 @@ void HostDialogs::ask(std::string title, std::string question, std::string accep
 
 void HostDialogs::tell(std::string title, std::string text) {
     m_message.reset(new QMessageBox(QMessageBox::Information, QString::fromStdString(title),
-                                    QString::fromStdString(text), QMessageBox::Ok, &m_window));
+                                    DrawnText::of(text, 8000), QMessageBox::Ok, &m_window));
     m_message->setWindowModality(Qt::WindowModal);
     m_message->open();
 }

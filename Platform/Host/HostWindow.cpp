@@ -68,10 +68,14 @@ QString windowDescription() {
     return description ? QString::fromStdString(*description) : QString();
 }
 
+// The application's own icon, also while a board is open: a board's pictures
+// are its pages', not the program's face.
 QIcon applicationIcon() {
-    auto bundle = Bundle::mainBundle();
-    auto file = infoText({"CFBundleIconFile"});
-    if (!bundle || !file) return {};
+    std::shared_ptr<const Bundle> bundle = Bundle::mainBundle();
+    if (bundle && bundle->applicationBundle()) bundle = bundle->applicationBundle();
+    if (!bundle) return {};
+    auto file = bundle->stringForInfoKey("CFBundleIconFile");
+    if (!file || file->empty()) return {};
     if (auto path = bundle->pathForResource(*file, "")) {
         return QIcon(QString::fromStdString(*path));
     }
@@ -361,6 +365,7 @@ void HostWindow::paintEvent(QPaintEvent*) {
     std::swap(m_frame, m_previousFrame);
     ++m_framesPainted;
     updateFrameTimer();
+    m_application.contentShown();
     if (m_framesPainted == 1) afterFirstFrame();
 }
 

@@ -1,6 +1,7 @@
 #include "LabelPainter.h"
 
 #include "ControlPainter.h"
+#include "DrawnText.h"
 #include "HostFonts.h"
 #include "Platform/UI/Label.h"
 
@@ -24,7 +25,7 @@ void LabelPainter::paintContent(QPainter& painter, const View& view, const QRect
     painter.setFont(font);
     painter.setPen(highlighted ? QColor(Qt::white) : ControlPainter::toQColor(label->textColor()));
     painter.setClipRect(bounds, Qt::IntersectClip);
-    const QString content = QString::fromStdString(label->text());
+    const QString content = DrawnText::of(label->text());
     if (label->numberOfLines() == 1) {
         const QString shown = metrics.elidedText(content, Qt::ElideRight, bounds.width());
         painter.drawText(

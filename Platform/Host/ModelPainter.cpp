@@ -1,6 +1,7 @@
 #include "ModelPainter.h"
 
 #include "ControlPainter.h"
+#include "DrawnText.h"
 #include "NavigationBarLayout.h"
 #include "PageTransitions.h"
 
@@ -144,8 +145,8 @@ void ModelPainter::paintBar(QPainter& painter, const NavigationSite& site, Scene
     } else if (!state.title.empty()) {
         painter.setFont(NavigationBarLayout::titleFont());
         const QFontMetricsF metrics(painter.font());
-        const QString title = metrics.elidedText(QString::fromStdString(state.title),
-                                                 Qt::ElideRight, layout.title().width());
+        const QString title =
+            metrics.elidedText(DrawnText::of(state.title), Qt::ElideRight, layout.title().width());
         painter.setPen(QColor(0x3a, 0x48, 0x5c));
         painter.drawText(layout.title().translated(0, -1), Qt::AlignCenter | Qt::TextSingleLine,
                          title);
@@ -161,7 +162,7 @@ void ModelPainter::paintBar(QPainter& painter, const NavigationSite& site, Scene
         const QFontMetricsF metrics(painter.font());
         painter.setPen(Qt::white);
         painter.drawText(label, Qt::AlignCenter | Qt::TextSingleLine,
-                         metrics.elidedText(QString::fromStdString(state.backTitle.value_or("")),
+                         metrics.elidedText(DrawnText::of(state.backTitle.value_or("")),
                                             Qt::ElideRight, label.width()));
     }
     const auto drawItem = [&painter](const BarButtonItem& item, const QRectF& rect, bool held) {

@@ -1,5 +1,6 @@
 #include "NavigationBarLayout.h"
 
+#include "DrawnText.h"
 #include "HostFonts.h"
 
 #include <QFontMetricsF>
@@ -45,7 +46,7 @@ NavigationBarLayout::NavigationBarLayout(const NavigationBarState& state, double
     double rightStart = width;
     if (state.backTitle) {
         const QFontMetricsF metrics(buttonFont());
-        const double text = metrics.horizontalAdvance(QString::fromStdString(*state.backTitle));
+        const double text = metrics.horizontalAdvance(DrawnText::of(*state.backTitle));
         const double widest = std::max(50.0, std::min(120.0, width * 0.4));
         const double buttonWidth = std::clamp(text + kBackChrome, 50.0, widest);
         m_back = QRectF(kMargin, kTop, buttonWidth, kButtonHeight);

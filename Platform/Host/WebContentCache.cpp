@@ -63,7 +63,7 @@ QTextDocument* WebContentCache::documentFor(const WebView& webView, double width
         entry.owner = webView.weak_from_this();
         entry.loadCount = webView.loadCount();
         entry.width = -1;
-        entry.document = std::make_unique<ScaledTextDocument>(sharp);
+        entry.document = std::make_unique<ScaledTextDocument>(sharp, webView.resourceFolders());
         entry.document->setDefaultFont(HostFonts::font(12));
         entry.document->setDocumentMargin(0);
         if (const auto& base = webView.baseDirectory()) {

@@ -47,6 +47,16 @@ class Application : public Object {
     void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
     static bool openWithXdgOpen(const URL& url);
 
+    // The host calls contentShown() whenever the pages are on show: after each
+    // frame it draws, and headless once the run loop runs. The handler (one,
+    // set by the program) hears it; it must be cheap.
+    void setContentShownHandler(std::function<void()> handler) {
+        m_contentShown = std::move(handler);
+    }
+    void contentShown() {
+        if (m_contentShown) m_contentShown();
+    }
+
     // Lifecycle events, as the host (or signals, headless) delivers them.
     void didBecomeActive();
     void willResignActive();
@@ -74,6 +84,7 @@ class Application : public Object {
   private:
     std::shared_ptr<ApplicationDelegate> m_delegate;
     URLOpener m_opener;
+    std::function<void()> m_contentShown;
     std::uint64_t m_openURLRequests = 0;
     std::vector<std::shared_ptr<Object>> m_topLevelObjects;
     bool m_terminating = false;

@@ -143,7 +143,10 @@ int HeadlessHost::run(Application& application, const LaunchArguments&) {
     TerminationSignals signals([] { Application::sharedApplication().terminate(0); });
     // A delegate may have ended the application while it launched.
     if (application.isTerminating()) return application.terminationStatus();
-    RunLoop::main().post([&application] { application.didBecomeActive(); });
+    RunLoop::main().post([&application] {
+        application.didBecomeActive();
+        application.contentShown();
+    });
     return RunLoop::main().run();
 }
 

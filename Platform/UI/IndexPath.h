@@ -1,5 +1,7 @@
 #pragma once
 
+#include <compare>
+
 namespace platform {
 
 // A row of a sectioned list: its section and its row within the section.

@@ -1,10 +1,8 @@
 #include "LayoutDocument.h"
 
 #include "LayoutError.h"
+#include "Platform/Foundation/FileContents.h"
 #include "Platform/Foundation/XMLParser.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace platform {
 namespace {
@@ -88,13 +86,15 @@ std::string LayoutElement::describe() const {
 }
 
 LayoutElement LayoutDocument::read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LayoutError("cannot be read");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) throw LayoutError("cannot be read");
+    // A board may bring its own layouts: read without blocking, and bounded.
+    auto contents = readFileContents(path, kMaximumBytes);
+    if (contents.tooLarge()) {
+        throw LayoutError("is " + sizeText(contents.size) + ", over the " +
+                          sizeText(kMaximumBytes) + " a layout may have");
+    }
+    if (!contents.bytes) throw LayoutError("cannot be read");
 
-    auto parser = XMLParser::initWithData(bytes.str());
+    auto parser = XMLParser::initWithData(std::move(*contents.bytes));
     if (!parser) throw LayoutError("cannot be read");
     ElementCollector collector;
     parser->setDelegate(&collector);

@@ -1,12 +1,13 @@
 #include "WebView.h"
 
+#include "HTMLBounds.h"
 #include "HTMLLinkScanner.h"
 #include "LayoutAttributes.h"
+#include "Platform/Foundation/FileContents.h"
+#include "Platform/Foundation/Log.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace platform {
@@ -25,17 +26,24 @@ bool isLocal(const URL& url) {
     return !url.scheme() || equalsNoCase(*url.scheme(), "file");
 }
 
-// The whole file, or nothing when it is missing, not a regular file or too large.
+// The page as it is laid out, or nothing when the file is missing, not a
+// regular file (never blocking on a FIFO) or too large.
 std::optional<std::string> readPage(const std::filesystem::path& file) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-    const auto size = std::filesystem::file_size(file, error);
-    if (error || size > WebView::kMaximumPageBytes) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return html;
+    auto contents = readFileContents(file, WebView::kMaximumPageBytes);
+    if (contents.tooLarge()) {
+        LogOnce("WebView: page " + file.string() + " is " + sizeText(contents.size) +
+                ", over the " + sizeText(WebView::kMaximumPageBytes) +
+                " a page may have; it is not shown");
+    }
+    if (!contents.bytes) return std::nullopt;
+    HTMLBounds::Page page = HTMLBounds::bound(*contents.bytes);
+    if (page.cut) {
+        LogOnce("WebView: page " + file.string() + " is nested deeper than " +
+                std::to_string(HTMLBounds::kMaximumDepth) + " elements or holds more than " +
+                std::to_string(HTMLBounds::kMaximumElements) + " elements or " +
+                sizeText(HTMLBounds::kMaximumTextBytes) + " of text; the rest is not shown");
+    }
+    return std::move(page.html);
 }
 
 // An href as a URL: absolute ones as written; relative ones are file paths
@@ -101,6 +109,12 @@ void WebView::reload() {
     startNavigation(current, kWebViewNavigationTypeReload, HistoryStep::kReload);
 }
 
+std::vector<std::filesystem::path> WebView::resourceFolders() const {
+    if (!m_resourceFolders.empty()) return m_resourceFolders;
+    if (m_baseDirectory) return {*m_baseDirectory};
+    return {};
+}
+
 bool WebView::startNavigation(const URLRequest& request, int navigationType, HistoryStep step) {
     // The delegate may release the page that owns this view; keep it until done.
     auto keepAlive = weak_from_this().lock();
@@ -111,6 +125,9 @@ bool WebView::startNavigation(const URLRequest& request, int navigationType, His
         }
         if (m_navigationAttempts != attempt) return false;
     }
+    const bool fromThePage = navigationType == kWebViewNavigationTypeLinkClicked ||
+                             navigationType == kWebViewNavigationTypeFormSubmitted;
+    if (fromThePage && !m_loadsLocalLinks && isLocal(request.url())) return false;
 
     switch (step) {
         case HistoryStep::kNew:

@@ -47,6 +47,8 @@ struct WebLink {
 // A web view over local HTML. A file URL, or a URL without a scheme (a path),
 // loads that file's HTML; any other URL becomes the current request with no
 // local content (the host shows its address). Keeps back/forward history.
+// A local page is read only when it is a regular file of at most
+// kMaximumPageBytes, and is cut to HTMLBounds before anything lays it out.
 class WebView : public View {
   public:
     using View::View;
@@ -56,6 +58,19 @@ class WebView : public View {
     static void describeLayoutAttributes(LayoutAttributes<WebView>& attributes);
 
     void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    // Whether a link tapped, or a form submitted, to a local file loads that
+    // file (the default). When not, such a navigation still asks the delegate
+    // and then leaves the page as it is: a page from elsewhere cannot show the
+    // user's files in the view.
+    void setLoadsLocalLinks(bool loads) { m_loadsLocalLinks = loads; }
+    bool loadsLocalLinks() const { return m_loadsLocalLinks; }
+    // The folders the page's pictures may come from, after links are resolved;
+    // empty (the default): the loaded page's own folder.
+    void setResourceFolders(std::vector<std::filesystem::path> folders) {
+        m_resourceFolders = std::move(folders);
+    }
+    std::vector<std::filesystem::path> resourceFolders() const;
 
     // Asks the delegate (navigation type 5, other), then loads.
     void loadRequest(const URLRequest& request);
@@ -88,8 +103,8 @@ class WebView : public View {
     const std::vector<URLRequest>& backList() const { return m_backList; }
     const std::vector<URLRequest>& forwardList() const { return m_forwardList; }
 
-    // Local pages larger than this load as empty pages.
-    static constexpr std::uintmax_t kMaximumPageBytes = 16u << 20;
+    // Local pages larger than this load as empty pages (and the log says so once).
+    static constexpr std::uintmax_t kMaximumPageBytes = 256u << 10;
 
   private:
     enum class HistoryStep { kNew, kBack, kForward, kReload };
@@ -97,6 +112,8 @@ class WebView : public View {
     void load(const URLRequest& request);
     std::uint64_t m_navigationAttempts = 0;
     std::weak_ptr<WebViewDelegate> m_delegate;
+    bool m_loadsLocalLinks = true;
+    std::vector<std::filesystem::path> m_resourceFolders;
     std::optional<URLRequest> m_request;
     std::string m_html;
     std::optional<std::filesystem::path> m_baseDirectory;

@@ -6,6 +6,7 @@
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -244,6 +245,37 @@ TEST(PlayPageAloneTest, APageNeverHandedAnEntryDisposesNothing) {
     EXPECT_EQ(page->title(), "");
     page->onPlay();
     page.reset();
+}
+
+}  // namespace
+
+namespace {
+
+// On a board, whose catalogue comes from anyone, an entry numbered "vibrate"
+// would share its mark with the vibration flag: it gets no mark at all.
+TEST(PlayPageOnABoardTest, AnEntryNumberedVibrateGetsNoMarkAndLeavesTheVibrationFlag) {
+    namespace fs = std::filesystem;
+    const fs::path board = sbtest::tempDir() / "board";
+    sbtest::writeFile(board / "Data.XML",
+                      "<S><DT title=\"A\"><DS audio_no=\"vibrate\" label=\"Buzz\"/></DT></S>");
+    fs::copy_file(sbtest::sourceBundle() / "001.aiff", board / "vibrate.aiff");
+    pagetest::useBundle(board);
+    PageHarness app;
+    app.launch();
+    ASSERT_TRUE(platform::Bundle::mainBundle()->applicationBundle());
+
+    auto& page = open(app, 0);
+    page.rightAction1();
+    app.advance(2.0);
+    EXPECT_FALSE(Reference::boolForKey("vibrate"));
+    EXPECT_EQ(pagetest::rightSystemItem(page), platform::kBarButtonSystemItemAdd);
+
+    Reference::setBool(true, "vibrate");
+    app.back();
+    auto& again = open(app, 0);
+    EXPECT_EQ(pagetest::rightSystemItem(again), platform::kBarButtonSystemItemAdd);
+    again.rightAction2();
+    EXPECT_TRUE(Reference::boolForKey("vibrate"));
 }
 
 }  // namespace

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -147,6 +150,112 @@ TEST_F(WithoutBundleVariable, ARememberedBoardThatIsGoneIsNotOpened) {
     EXPECT_FALSE(LastOpenedBoard::recall());
     sbtest::writeFile(LastOpenedBoard::preferencesFile(), "not a property list");
     EXPECT_FALSE(LastOpenedBoard::recall());
+}
+
+}  // namespace
+
+namespace {
+
+// What a board's lookups find when its files lead elsewhere.
+TEST(BoardOpening, AHostileBoardReadsNothingOutsideItselfAndInheritsNoSound) {
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path& board)> prepare;
+        const char* resource;
+        const char* type;
+        const char* found;  // "board", "application" or "none"
+    };
+    const fs::path outside = sbtest::tempDir() / "outside";
+    sbtest::writeFile(outside / "secret.html", "<p>secret</p>");
+    sbtest::writeFile(outside / "001.aiff", "sound");
+    const Row rows[] = {
+        {"banner_linked_to_passwd",
+         [](const fs::path& b) {
+             fs::remove(b / "ad.html");
+             fs::create_symlink("/etc/passwd", b / "ad.html");
+         },
+         "ad", "html", "application"},
+        {"banner_linked_outside",
+         [&](const fs::path& b) {
+             fs::remove(b / "ad.html");
+             fs::create_symlink(outside / "secret.html", b / "ad.html");
+         },
+         "ad", "html", "application"},
+        {"banner_linked_inside",
+         [](const fs::path& b) {
+             fs::rename(b / "ad.html", b / "real.html");
+             fs::create_symlink("real.html", b / "ad.html");
+         },
+         "ad", "html", "board"},
+        {"banner_is_a_fifo",
+         [](const fs::path& b) {
+             fs::remove(b / "ad.html");
+             ::mkfifo((b / "ad.html").c_str(), 0644);
+         },
+         "ad", "html", "application"},
+        {"sound_linked_outside",
+         [&](const fs::path& b) {
+             fs::remove(b / "001.aiff");
+             fs::create_symlink(outside / "001.aiff", b / "001.aiff");
+         },
+         "001", "aiff", "none"},
+        {"sound_missing_but_bundled", [](const fs::path& b) { fs::remove(b / "001.aiff"); }, "001",
+         "aiff", "none"},
+        {"catalogue_linked_outside",
+         [&](const fs::path& b) {
+             fs::remove(b / "Data.XML");
+             fs::create_symlink(sbtest::sourceBundle() / "Data.XML", b / "Data.XML");
+         },
+         "Data", "XML", "none"},
+        {"picture_missing", [](const fs::path&) {}, "love.png", "", "application"},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path board = boardFolder("Hostile" + std::to_string(index++), std::nullopt);
+        row.prepare(board);
+        const auto lookup =
+            Bundle::boardWithPath(board, Bundle::bundleWithPath(sbtest::sourceBundle()));
+        const auto found = lookup->pathForResource(row.resource, row.type);
+        const std::string where = !found                                    ? "none"
+                                  : fs::path(*found).parent_path() == board ? "board"
+                                  : fs::path(*found).parent_path() == sbtest::sourceBundle()
+                                      ? "application"
+                                      : "elsewhere: " + *found;
+        EXPECT_EQ(where, row.found);
+    }
+}
+
+// Favourites are kept under a board's identifier: a board that names the
+// application's identifier, one under it, or another board's, gets one of its own.
+TEST(BoardOpening, ABoardCannotClaimTheApplicationsOrAnotherBoardsIdentifier) {
+    openBoard(sbtest::sourceBundle());
+    const fs::path applicationStore = UserDefaults::standardFilePath();
+    UserDefaults::standardUserDefaults().setBool(true, "001");
+    ASSERT_TRUE(UserDefaults::standardUserDefaults().synchronize());
+    const fs::path owner = boardFolder("Owner", "org.soundboard.board.shared");
+    openBoard(owner);
+    const fs::path ownerStore = UserDefaults::standardFilePath();
+    UserDefaults::standardUserDefaults().setBool(true, "001");
+    ASSERT_TRUE(UserDefaults::standardUserDefaults().synchronize());
+
+    for (const char* claimed : {"org.soundboard.Soundboard", "org.soundboard.Soundboard.desktop",
+                                "org.soundboard.board.shared"}) {
+        SCOPED_TRACE(claimed);
+        const fs::path thief = boardFolder(std::string("Thief ") + claimed, claimed);
+        openBoard(thief);
+        EXPECT_NE(UserDefaults::standardFilePath(), applicationStore);
+        EXPECT_NE(UserDefaults::standardFilePath(), ownerStore);
+        EXPECT_FALSE(UserDefaults::standardUserDefaults().boolForKey("001"));
+    }
+    // The owner keeps its own, and a board that moved takes its identifier along.
+    openBoard(owner);
+    EXPECT_EQ(UserDefaults::standardFilePath(), ownerStore);
+    const fs::path moved = sbtest::tempDir() / "Moved";
+    fs::rename(owner, moved);
+    openBoard(moved);
+    EXPECT_EQ(UserDefaults::standardFilePath(), ownerStore);
+    EXPECT_TRUE(UserDefaults::standardUserDefaults().boolForKey("001"));
 }
 
 }  // namespace

@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -117,5 +122,94 @@ TEST(MakeBoard, ABoardMadeAgainKeepsWhatTheUserAddedToIt) {
         EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     }
 }
+
+struct Oddity {
+    const char* name;
+    // Puts one odd entry into the source beside a good clip; the name to
+    // give the board folder, when not "Board".
+    std::function<std::string(const fs::path& source)> prepare;
+    const char* line;  // the line that reports it, or that must not be there
+    std::size_t sounds;
+    std::size_t skipped;
+};
+
+void PrintTo(const Oddity& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class MakeBoardOddities : public testing::TestWithParam<Oddity> {};
+
+TEST_P(MakeBoardOddities, AreSkippedWithOneLineSayingWhyOrTaken) {
+    const fs::path source = work() / "source";
+    hostile::writeClip(source / "good.wav");
+    const std::string boardName = GetParam().prepare(source);
+    const fs::path board = work() / (boardName.empty() ? std::string("Board") : boardName);
+    const auto outcome = hostile::run({"--make-board", source.string(), board.string()});
+    ASSERT_EQ(outcome.status, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find(GetParam().line), std::string::npos) << outcome.output;
+    const std::string made = "Made the board " + board.string() + ": " +
+                             std::to_string(GetParam().sounds) + " sounds in 1 categories, " +
+                             std::to_string(GetParam().skipped) + " skipped.";
+    EXPECT_NE(outcome.output.find(made), std::string::npos) << outcome.output;
+    EXPECT_EQ(outcome.output.find('\x1b'), std::string::npos)
+        << "a raw escape reached the terminal";
+    EXPECT_LT(outcome.seconds, 60.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MakeBoardOddities,
+    testing::Values(
+        Oddity{"a_link_to_the_root_folder",
+               [](const fs::path& s) {
+                   fs::create_directory_symlink("/", s / "everything");
+                   return std::string();
+               },
+               "everything: skipped: a link to a folder, which is not followed", 1, 1},
+        Oddity{"a_link_to_a_clip_elsewhere",
+               [](const fs::path& s) {
+                   hostile::writeClip(work() / "elsewhere" / "clip.wav");
+                   fs::create_symlink(work() / "elsewhere" / "clip.wav", s / "linked.wav");
+                   return std::string();
+               },
+               "Made the board", 2, 0},
+        Oddity{"a_link_to_a_device",
+               [](const fs::path& s) {
+                   fs::create_symlink("/dev/zero", s / "zero.wav");
+                   return std::string();
+               },
+               "zero.wav: skipped: a link to something that is not a regular file", 1, 1},
+        Oddity{"a_fifo",
+               [](const fs::path& s) {
+                   ::mkfifo((s / "pipe.wav").c_str(), 0644);
+                   return std::string();
+               },
+               "pipe.wav: skipped: a FIFO, not a regular file", 1, 1},
+        Oddity{"a_socket",
+               [](const fs::path& s) {
+                   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                   sockaddr_un address{};
+                   address.sun_family = AF_UNIX;
+                   const std::string path = (s / "s.wav").string();
+                   path.copy(address.sun_path, sizeof address.sun_path - 1);
+                   ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+                   ::close(fd);
+                   return std::string();
+               },
+               "s.wav: skipped: a socket, not a regular file", 1, 1},
+        Oddity{"terminal_escapes_in_a_name",
+               [](const fs::path& s) {
+                   sbtest::writeFile(s / "\x1b]0;PWNED\a\x1b[31mFAKE.txt", "not audio\n");
+                   return std::string();
+               },
+               "\\e]0;PWNED\\a\\e[31mFAKE.txt: skipped", 1, 1},
+        Oddity{"a_name_xml_cannot_hold",
+               [](const fs::path& s) {
+                   hostile::writeClip(s / "odd \xEF\xBF\xBE.wav");
+                   return std::string();
+               },
+               ".wav: skipped: its name cannot be stored", 1, 1},
+        Oddity{"a_board_name_of_250_bytes", [](const fs::path&) { return std::string(250, 'b'); },
+               "Made the board", 1, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -216,6 +216,42 @@ TEST(UserDefaults, DamagedFileIsKeptAsideLoggedAndTheStoreStartsEmpty) {
     }
 }
 
+TEST(UserDefaults, AFileOverTheLimitIsKeptAsideUnreadAndTheStoreStartsEmpty) {
+    const auto file = settingsFile();
+    // A well-formed store, one byte too large.
+    std::string bytes = PropertyList::toBytes(PlistValue(PlistDictionary{{"001", true}}));
+    const auto tail = bytes.rfind("</plist>");
+    bytes.insert(tail, std::string(UserDefaults::kMaximumFileBytes + 1 - bytes.size(), ' '));
+    sbtest::writeFile(file, bytes);
+
+    platform::LogCapture log;
+    UserDefaults store(file);
+    EXPECT_FALSE(store.boolForKey("001"));
+    const auto aside = filesNamedLike(file.parent_path(), "app.plist.corrupt-");
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(aside[0]), bytes.size());
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"UserDefaults: settings file " + file.string() +
+                                       " is 4.1 MiB, over the 4 MiB that is read; "
+                                       "kept aside as " +
+                                       aside[0].string()});
+}
+
+TEST(UserDefaults, ASettingsFileThatIsALinkIsWrittenThroughTheLink) {
+    const auto target = sbtest::tempDir() / "dotfiles" / "settings.plist";
+    sbtest::writeFile(target, PropertyList::toBytes(PlistValue(PlistDictionary{{"001", true}})));
+    std::filesystem::create_directories(settingsFile().parent_path());
+    std::filesystem::create_symlink("../../dotfiles/settings.plist", settingsFile());
+
+    UserDefaults store(settingsFile());
+    EXPECT_TRUE(store.boolForKey("001"));
+    store.setBool(true, "vibrate");
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsFile()));
+    EXPECT_TRUE(UserDefaults(target).boolForKey("vibrate"));
+    EXPECT_TRUE(UserDefaults(target).boolForKey("001"));
+}
+
 TEST(UserDefaults, RepeatedDamageKeepsEveryDamagedCopy) {
     auto file = settingsFile();
     sbtest::writeFile(file, "first damage");

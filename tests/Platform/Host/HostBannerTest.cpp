@@ -4,9 +4,19 @@
 #include "HostSession.h"
 
 #include "Classes/MainPage.h"
+#include "Platform/Host/DesktopURLOpener.h"
 #include "Platform/Host/WebContentCache.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include <optional>
 
@@ -103,6 +113,29 @@ TEST(HostBannerTest, ADoubleClickOnALinkActivatesItOnce) {
             EXPECT_EQ(session.openedURLs.size(), 3u);
         });
     }
+}
+
+// The window's opener runs the handler the user named, as the headless one does.
+TEST(HostBannerTest, TheWindowsOpenerRunsTheNamedURLHandler) {
+    const auto fifo = sbtest::tempDir() / "opened";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto handler = sbtest::tempDir() / "handler";
+    sbtest::writeFile(handler, "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + fifo.string() + "'\n");
+    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    ::setenv("SOUNDBOARD_URL_HANDLER", handler.c_str(), 1);
+    const bool handed = platform::DesktopURLOpener::open(
+        *platform::URL::URLWithString("HTTP://www.example.org/sounds"));
+    ::unsetenv("SOUNDBOARD_URL_HANDLER");
+    EXPECT_TRUE(handed);
+    pollfd ready{reader, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 30'000), 1) << "the handler never ran";
+    char text[128] = {};
+    const ssize_t count = ::read(reader, text, sizeof text - 1);
+    ::close(reader);
+    EXPECT_EQ(std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0),
+              "HTTP://www.example.org/sounds\n");
 }
 
 }  // namespace

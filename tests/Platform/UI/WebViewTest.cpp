@@ -1,3 +1,4 @@
+#include "Platform/UI/HTMLBounds.h"
 #include "Platform/UI/HTMLLinkScanner.h"
 #include "Platform/UI/WebView.h"
 #include "tests/support/TestEnvironment.h"
@@ -358,6 +359,57 @@ TEST(HTMLLinkScannerTest, MalformedPagesGiveWhatCanBeRead) {
             found.emplace_back(link.href, link.text);
         }
         EXPECT_EQ(found, c.links) << c.html;
+    }
+}
+
+// A page from elsewhere (a board's banner) cannot load the user's files:
+// its links to local files are asked about and then go nowhere.
+TEST_F(WebViewTest, AViewThatLoadsNoLocalLinksAsksThenStaysOnItsPage) {
+    sbtest::writeFile(folder / "links.html",
+                      "<a href=\"b.html\">b</a><a href=\"file:///etc/passwd\">p</a>"
+                      "<a href=\"../../outside/secret.html\">s</a><a href=\"http://x.org/\">w</a>");
+    view->setLoadsLocalLinks(false);
+    view->loadRequest(fileRequest(folder / "links.html"));
+    ASSERT_EQ(view->links().size(), 4u);
+    for (std::size_t link = 0; link < 3; ++link) {
+        EXPECT_FALSE(view->tapLink(link)) << link;
+        EXPECT_EQ(currentFile(), "links.html") << link;
+    }
+    EXPECT_FALSE(view->submitForm(fileRequest(folder / "c.html")));
+    EXPECT_EQ(recorder->questions.size(), 5u);
+    EXPECT_TRUE(view->tapLink(3));
+    EXPECT_EQ(view->request()->url().absoluteString(), "http://x.org/");
+}
+
+// Whatever a page holds, what is laid out stays within the bounds.
+TEST(HTMLBoundsTest, PagesAreCutToTheirBoundsAndOrdinaryPagesKeptAsWritten) {
+    using platform::HTMLBounds;
+    const auto repeated = [](std::string_view piece, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += piece;
+        return text;
+    };
+    const std::string deep = repeated("<div>", 30) + "x" + repeated("</div>", 30);
+    const struct {
+        const char* name;
+        std::string html;
+        std::string bounded;
+        bool cut;
+    } cases[] = {
+        {"ordinary", "<p a='>'>x<br>y</p>", "<p a='>'>x<br>y</p>", false},
+        {"comment", "a<!-- <b> -->c", "ac", false},
+        {"deep", deep, repeated("<div>", 24) + "x" + repeated("</div>", 24), true},
+        {"unclosed", repeated("<b>", 30) + "x", repeated("<b>", 24) + "x", true},
+        {"stray_end_tags", "</p></div>x", "x", false},
+        {"raw_text", "<style>a</b>{}</style>x", "<style>a</b>{}</style>x", false},
+        {"many_elements", repeated("<br>", 1001), repeated("<br>", 1000), true},
+        {"much_text", std::string(20000, 't'), std::string(16 * 1024, 't'), true},
+        {"tag_never_ends", "x<a href='y", "x", true},
+    };
+    for (const auto& c : cases) {
+        const auto page = HTMLBounds::bound(c.html);
+        EXPECT_EQ(page.html, c.bounded) << c.name;
+        EXPECT_EQ(page.cut, c.cut) << c.name;
     }
 }
 
