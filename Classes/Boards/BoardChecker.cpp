@@ -33,6 +33,15 @@ BoardCheck BoardCheck::ofFolder(const fs::path& board) {
         check.problems.push_back({Severity::Error, board.string(), 0, "not a folder"});
         return check;
     }
+    // Found the way the pages find it: inside the board, after links.
+    const auto lookup = platform::Bundle::bundleWithPath(board);
+    if (!lookup || !lookup->pathForResource("Data", "XML")) {
+        const bool there = fs::exists(fs::symlink_status(board / "Data.XML", failed));
+        check.problems.push_back(
+            {Severity::Error, "Data.XML", 0,
+             there ? "not a regular file inside the board" : "missing or unreadable"});
+        return check;
+    }
     const auto contents =
         platform::readFileContents(board / "Data.XML", BoardLimits::kCatalogueBytes);
     if (contents.tooLarge()) {
@@ -53,7 +62,6 @@ BoardCheck BoardCheck::ofFolder(const fs::path& board) {
 
     // Each sound file is checked once, at the first entry that names it, and
     // found the way the play page finds it.
-    const auto lookup = platform::Bundle::bundleWithPath(board);
     std::set<std::string, std::less<>> named;
     for (const auto& entry : catalogue.entries) {
         if (!named.insert(entry.audioNumber).second) continue;

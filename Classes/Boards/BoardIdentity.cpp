@@ -62,6 +62,12 @@ std::optional<std::string> BoardIdentity::identifierForBoardAt(const std::filesy
 }
 
 bool BoardIdentity::wasMadeByBoardMaker(const std::filesystem::path& board) {
+    // The maker writes a plain file; a link could borrow another board's mark.
+    std::error_code failed;
+    if (!std::filesystem::is_regular_file(
+            std::filesystem::symlink_status(board / "Info.plist", failed))) {
+        return false;
+    }
     const auto info = platform::PropertyList::readDictionaryFile(board / "Info.plist");
     if (!info) return false;
     if (auto mark = info->find(std::string(kMakersMarkKey)); mark != info->end()) {

@@ -79,6 +79,21 @@ bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& o
            outer.end();
 }
 
+// Whether `file` is a regular file that lies, after links, inside `realFolder`.
+bool isRegularFileInside(const std::filesystem::path& file,
+                         const std::filesystem::path& realFolder) {
+    std::error_code failed;
+    const std::filesystem::path real = std::filesystem::canonical(file, failed);
+    return !failed && isWithin(real, realFolder) && std::filesystem::is_regular_file(real, failed);
+}
+
+// The folder's Info.plist when it lies inside the folder.
+std::optional<PlistDictionary> infoOf(const std::filesystem::path& folder,
+                                      const std::filesystem::path& realFolder) {
+    if (!isRegularFileInside(folder / "Info.plist", realFolder)) return std::nullopt;
+    return PropertyList::readDictionaryFile(folder / "Info.plist");
+}
+
 // What a board may take from the application bundle when it lacks it.
 bool boardMayInherit(const std::string& fileName) {
     const std::string extension = std::filesystem::path(fileName).extension().string();
@@ -114,8 +129,7 @@ Bundle::Bundle(std::filesystem::path folder) : m_path(std::move(folder)) {
     std::error_code failed;
     m_realPath = std::filesystem::canonical(m_path, failed);
     if (failed) m_realPath = m_path;
-    if (auto info = PropertyList::readDictionaryFile(m_path / "Info.plist"))
-        m_info = std::move(*info);
+    if (auto info = infoOf(m_path, m_realPath)) m_info = std::move(*info);
 }
 
 std::shared_ptr<Bundle> Bundle::bundleWithPath(const std::filesystem::path& folder) {
@@ -134,7 +148,9 @@ bool Bundle::isBoardFolder(const std::filesystem::path& folder) {
     std::error_code failed;
     if (!std::filesystem::is_regular_file(folder / "Data.XML", failed)) return false;
     std::string layout(kDefaultMainLayout);
-    if (auto info = PropertyList::readDictionaryFile(folder / "Info.plist")) {
+    const std::filesystem::path realFolder = std::filesystem::canonical(folder, failed);
+    if (failed) return false;
+    if (auto info = infoOf(folder, realFolder)) {
         auto found = info->find("NSMainNibFile");
         if (found != info->end()) {
             if (const auto* text = found->second.get<std::string>(); text && !text->empty()) {
@@ -198,10 +214,7 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name,
     std::error_code failed;
     // Links are followed only as far as they stay inside the folder: a board
     // handed around cannot make the program read /etc/passwd as its banner.
-    const std::filesystem::path real = std::filesystem::canonical(candidate, failed);
-    if (!failed && isWithin(real, m_realPath) && std::filesystem::is_regular_file(real, failed)) {
-        return candidate.string();
-    }
+    if (isRegularFileInside(candidate, m_realPath)) return candidate.string();
     if (m_application && boardMayInherit(fileName)) {
         return m_application->pathForResource(name, type);
     }

@@ -28,6 +28,13 @@ bool isVoidElement(std::string_view name) {
     return std::find(std::begin(kVoid), std::end(kVoid), name) != std::end(kVoid);
 }
 
+// The elements a table is made of, which go with a table left out.
+bool isTablePart(std::string_view name) {
+    static constexpr std::string_view kParts[] = {"caption", "col", "colgroup", "tbody", "td",
+                                                  "tfoot",   "th",  "thead",    "tr"};
+    return std::find(std::begin(kParts), std::end(kParts), name) != std::end(kParts);
+}
+
 // Elements whose content is raw text up to their end tag.
 bool isRawTextElement(std::string_view name) {
     return name == "script" || name == "style" || name == "title" || name == "textarea";
@@ -118,13 +125,35 @@ class Bounder {
         // it must not start one together with the text that follows.
         if (!kept.empty() && kept.front() == '<') {
             m_page.html += "&lt;";
-            m_page.html += kept.substr(1);
+            appendBreakable(kept.substr(1));
         } else {
-            m_page.html += kept;
+            appendBreakable(kept);
         }
         m_textBytes += kept.size();
         if (kept.size() < run.size()) m_page.cut = m_ended = true;
         return end;
+    }
+
+    // Text with a break opportunity (U+200B, zero width) in every run of
+    // kUnbrokenBytes without one, never inside a character or a reference: a
+    // long word in a table cell makes the layout measure the table again and
+    // again.
+    void appendBreakable(std::string_view text) {
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            const bool continuation = (byte & 0xC0) == 0x80;
+            if (std::isspace(byte) != 0) {
+                m_unbroken = 0;
+                m_inReference = false;
+            } else if (m_unbroken >= kUnbrokenBytes && !continuation && !m_inReference) {
+                m_page.html += "\u200B";
+                m_unbroken = 0;
+            }
+            if (c == '&') m_inReference = true;
+            if (c == ';' || m_unbroken > kUnbrokenBytes + 32) m_inReference = false;
+            if (std::isspace(byte) == 0) ++m_unbroken;
+            m_page.html += c;
+        }
     }
 
     std::size_t startTag(const std::string& name, std::string_view tag, std::size_t end) {
@@ -133,7 +162,11 @@ class Bounder {
             return m_html.size();
         }
         const bool nests = !isVoidElement(name);
-        if (nests && m_open.size() >= HTMLBounds::kMaximumDepth) {
+        const bool tooManyTables =
+            (name == "table" && std::count(m_open.begin(), m_open.end(), "table") >=
+                                    static_cast<std::ptrdiff_t>(HTMLBounds::kMaximumTableDepth)) ||
+            (isTablePart(name) && m_droppedOpen["table"] > 0);
+        if ((nests && m_open.size() >= HTMLBounds::kMaximumDepth) || tooManyTables) {
             // Too deep: the tag goes, its content stays at this depth.
             ++m_droppedOpen[name];
             m_page.cut = true;
@@ -171,6 +204,9 @@ class Bounder {
     std::string_view m_html;
     HTMLBounds::Page m_page;
     bool m_ended = false;  // the page ends here: the rest is left out
+    static constexpr std::size_t kUnbrokenBytes = 32;
+    std::size_t m_unbroken = 0;  // bytes of text since the last break opportunity
+    bool m_inReference = false;
     std::vector<std::string> m_open;
     std::map<std::string, std::size_t> m_droppedOpen;
     std::size_t m_elements = 0;

@@ -39,7 +39,8 @@ std::optional<std::string> readPage(const std::filesystem::path& file) {
     HTMLBounds::Page page = HTMLBounds::bound(*contents.bytes);
     if (page.cut) {
         LogOnce("WebView: page " + file.string() + " is nested deeper than " +
-                std::to_string(HTMLBounds::kMaximumDepth) + " elements or holds more than " +
+                std::to_string(HTMLBounds::kMaximumDepth) + " elements or " +
+                std::to_string(HTMLBounds::kMaximumTableDepth) + " tables or holds more than " +
                 std::to_string(HTMLBounds::kMaximumElements) + " elements or " +
                 sizeText(HTMLBounds::kMaximumTextBytes) + " of text; the rest is not shown");
     }

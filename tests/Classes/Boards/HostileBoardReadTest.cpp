@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(HostileBoard{"catalogue_is_a_fifo", kCheck, 1,
                                  "Data.XML: error: not a regular file"},
                     HostileBoard{"sparse_catalogue", kCheck, 1,
-                                 "Data.XML: error: 64 MiB, over the 4 MiB a catalogue may hold"},
+                                 "Data.XML: error: 64 MiB, over the 2 MiB a catalogue may hold"},
                     HostileBoard{"sound_links_outside_the_board", kCheck, 1,
                                  "sound file 001.aiff is not a regular file inside the board"},
                     HostileBoard{"terminal_controls_in_an_audio_number", kCheck, 1,
@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "Info.plist is 64 MiB, over the 1 MiB that is read"},
         // Without a catalogue the walk has no play page to draw: it says so and fails.
         HostileBoard{"sparse_catalogue", kShots, 1,
-                     "Data.XML is 64 MiB, over the 4 MiB a catalogue may hold"},
-        HostileBoard{"label_of_three_megabytes", kShots, 0, "Application Will Terminate"}),
+                     "Data.XML is 64 MiB, over the 2 MiB a catalogue may hold"},
+        HostileBoard{"a_label_of_1500_KB", kShots, 0, "Application Will Terminate"}),
     [](const auto& info) { return std::string(info.param.change); });
 
 // The desktop preferences as a start that hung (or crashed) while it opened

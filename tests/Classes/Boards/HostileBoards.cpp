@@ -84,10 +84,10 @@ const std::vector<std::pair<std::string, Change>>& changes() {
          }},
         {"sparse_info_plist",
          [](const fs::path& b) { writeSparseFile(b / "Info.plist", 64u << 20); }},
-        {"label_of_three_megabytes",
+        {"a_label_of_1500_KB",
          [](const fs::path& b) {
              writeText(b / "Data.XML", "<S><DT title=\"A\"><DS audio_no=\"001\" label=\"" +
-                                           repeated("label ", 500000) + "\"/></DT></S>");
+                                           repeated("label ", 250000) + "\"/></DT></S>");
          }},
     };
     return all;

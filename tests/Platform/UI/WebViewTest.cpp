@@ -401,9 +401,15 @@ TEST(HTMLBoundsTest, PagesAreCutToTheirBoundsAndOrdinaryPagesKeptAsWritten) {
         {"deep", deep, repeated("<div>", 24) + "x" + repeated("</div>", 24), true},
         {"unclosed", repeated("<b>", 30) + "x", repeated("<b>", 24) + "x", true},
         {"stray_end_tags", "</p></div>x", "x", false},
+        {"nested_tables", repeated("<table><tr><td>", 5) + "x",
+         repeated("<table><tr><td>", 3) + "x", true},
         {"raw_text", "<style>a</b>{}</style>x", "<style>a</b>{}</style>x", false},
-        {"many_elements", repeated("<br>", 1001), repeated("<br>", 1000), true},
-        {"much_text", std::string(20000, 't'), std::string(16 * 1024, 't'), true},
+        {"many_elements", repeated("<br>", 251), repeated("<br>", 250), true},
+        {"long_words_get_breaks", std::string(40, 't') + " &amp;" + std::string(31, 'u') + "é",
+         std::string(32, 't') + "\u200B" + std::string(8, 't') + " &amp;" + std::string(27, 'u') +
+             "\u200B" + "uuuu\u00e9",
+         false},
+        {"much_text", repeated("text ", 4000), repeated("text ", 819) + "t", true},
         {"tag_never_ends", "x<a href='y", "x", true},
     };
     for (const auto& c : cases) {
