@@ -3,8 +3,7 @@
 #include "Classes/Boards/BoardGrower.h"
 #include "Classes/Boards/BoardMaker.h"
 #include "Classes/Boards/LastOpenedBoard.h"
-#include "Classes/MainPage.h"
-#include "Classes/PeltoAppDelegate.h"
+#include "Classes/CommandNames.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"
@@ -121,15 +120,6 @@ void newBoardFromFolder(HostServices& services, std::optional<fs::path> source, 
                           });
 }
 
-void reloadMainPage() {
-    auto delegate = std::dynamic_pointer_cast<PeltoAppDelegate>(
-        platform::Application::sharedApplication().delegatePointer());
-    if (!delegate || !delegate->navigationController) return;
-    const auto& pages = delegate->navigationController->viewControllers();
-    if (pages.empty()) return;
-    if (auto* main = dynamic_cast<MainPage*>(pages.front().get())) main->reloadCatalogue();
-}
-
 void addToBoard(HostServices& services, const fs::path& board, std::vector<fs::path> paths) {
     auto report = std::make_shared<BoardGrowerReport>();
     BackgroundWork work;
@@ -147,7 +137,7 @@ void addToBoard(HostServices& services, const fs::path& board, std::vector<fs::p
             done.tell("No Sounds Added", report->error + skippedText(report->skipped));
             return;
         }
-        reloadMainPage();
+        platform::Application::sharedApplication().sendCommand(command_names::kReloadBoard);
         done.tell("Sounds Added", "Added " + countOf(report->soundCount, "sound", "sounds") +
                                       " to " + inQuotes(report->categoryTitle) + "." +
                                       skippedText(report->skipped));
@@ -178,11 +168,10 @@ void dropped(HostServices& services, std::vector<fs::path> paths) {
 
 platform::WindowCommands boardWindowCommands() {
     platform::WindowCommands commands;
-    commands
-        .add({kNewBoardTitle, "Ctrl+N",
-              [](HostServices& services) {
-                  newBoardFromFolder(services, std::nullopt, homeFolder());
-              }})
-        .onDrop(dropped);
+    auto newBoard = platform::WindowCommand::make(
+        kNewBoardTitle, "Ctrl+N",
+        [](HostServices& services) { newBoardFromFolder(services, std::nullopt, homeFolder()); });
+    newBoard.name = command_names::kNewBoard;
+    commands.add(std::move(newBoard)).onDrop(dropped);
     return commands;
 }

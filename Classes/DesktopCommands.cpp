@@ -3,7 +3,7 @@
 #include "Classes/BoardMenuCommands.h"
 #include "Classes/BoardWindowCommands.h"
 #include "Classes/Boards/DesktopPreferences.h"
-#include "Classes/PageActions.h"
+#include "Classes/CommandNames.h"
 #include "Classes/SearchCommands.h"
 #include "Classes/SoundMenuCommands.h"
 #include "Platform/UI/Application.h"
@@ -15,6 +15,7 @@
 using platform::HostServices;
 using platform::WindowCommand;
 using platform::WindowCommands;
+namespace names = command_names;
 
 namespace {
 
@@ -36,13 +37,17 @@ void addFileMenu(WindowCommands& commands) {
     WindowCommands boards = boardWindowCommands();
     for (WindowCommand board : boards.commands()) commands.add(kFile, std::move(board));
     commands.onDrop(boards.dropHandler());
-    commands.add(kFile, openBoardCommand()).add(kFile, openRecentCommand());
+    auto open = openBoardCommand();
+    open.name = names::kOpenBoard;
+    commands.add(kFile, std::move(open)).add(kFile, openRecentCommand());
     auto check = checkBoardCommand();
+    check.name = names::kCheckBoard;
     check.separatorBefore = true;
     commands.add(kFile, std::move(check));
     auto quit = WindowCommand::make("Quit", "Ctrl+Q", [](HostServices&) {
         platform::Application::sharedApplication().terminate(0);
     });
+    quit.name = names::kQuit;
     quit.role = platform::WindowCommandRole::kQuit;
     quit.separatorBefore = true;
     commands.add(kFile, std::move(quit));
@@ -53,43 +58,41 @@ void addViewMenu(WindowCommands& commands) {
     auto zoomIn = WindowCommand::make("Zoom In", "Ctrl+=", [](HostServices& services) {
         zoomTo(services, nextZoomIn(services.zoom()));
     });
+    zoomIn.name = names::kZoomIn;
     zoomIn.otherShortcuts = {"Ctrl++"};
     zoomIn.separatorBefore = true;
     commands.add(kView, std::move(zoomIn));
-    commands.add(kView, WindowCommand::make("Zoom Out", "Ctrl+-", [](HostServices& services) {
-                     zoomTo(services, nextZoomOut(services.zoom()));
-                 }));
-    commands.add(kView, WindowCommand::make("Actual Size", "Ctrl+0",
-                                            [](HostServices& services) { zoomTo(services, 1.0); }));
+    auto zoomOut = WindowCommand::make("Zoom Out", "Ctrl+-", [](HostServices& services) {
+        zoomTo(services, nextZoomOut(services.zoom()));
+    });
+    zoomOut.name = names::kZoomOut;
+    commands.add(kView, std::move(zoomOut));
+    auto actualSize = WindowCommand::make("Actual Size", "Ctrl+0",
+                                          [](HostServices& services) { zoomTo(services, 1.0); });
+    actualSize.name = names::kActualSize;
+    commands.add(kView, std::move(actualSize));
 
-    auto favourites = WindowCommand::make("Favourites", "Ctrl+Shift+D",
-                                          [](HostServices&) { page_actions::openFavourites(); });
+    auto favourites =
+        WindowCommand::routed("Favourites", "Ctrl+Shift+D", std::string(names::kOpenFavourites));
     favourites.separatorBefore = true;
-    favourites.enabled = [] {
-        return page_actions::stack() != nullptr && !page_actions::favouritesOnTop();
-    };
     commands.add(kView, std::move(favourites));
-    auto back =
-        WindowCommand::make("Back", "Alt+Left", [](HostServices&) { page_actions::goBack(); });
-    back.enabled = page_actions::canGoBack;
-    commands.add(kView, std::move(back));
-    auto options = WindowCommand::make("Options", "Ctrl+,",
-                                       [](HostServices&) { page_actions::toggleOptions(); });
+    commands.add(kView, WindowCommand::routed("Back", "Alt+Left", std::string(names::kBack)));
+    auto options = WindowCommand::routed("Options", "Ctrl+,", std::string(names::kToggleOptions));
     options.role = platform::WindowCommandRole::kPreferences;
-    options.enabled = [] { return page_actions::mainPageOnTop() != nullptr; };
     commands.add(kView, std::move(options));
 }
 
 void addHelpMenu(WindowCommands& commands) {
-    auto about = WindowCommand::make("About", "", [](HostServices&) { page_actions::openInfo(); });
+    auto about = WindowCommand::routed("About", "", std::string(names::kOpenInfo));
     about.role = platform::WindowCommandRole::kAbout;
-    about.enabled = [] { return page_actions::stack() != nullptr && !page_actions::infoOnTop(); };
     commands.add(kHelp, std::move(about));
-    commands.add(kHelp,
-                 WindowCommand::make("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
-                     services.tell("Keyboard Shortcuts",
-                                   keyboardShortcutsText(WindowCommands::applicationCommands()));
-                 }));
+    auto shortcuts =
+        WindowCommand::make("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
+            services.tell("Keyboard Shortcuts",
+                          keyboardShortcutsText(WindowCommands::applicationCommands()));
+        });
+    shortcuts.name = names::kKeyboardShortcuts;
+    commands.add(kHelp, std::move(shortcuts));
 }
 
 void applyPreferencesAtOpening(HostServices& services) {

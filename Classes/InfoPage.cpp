@@ -1,5 +1,6 @@
 #include "Classes/InfoPage.h"
 
+#include "Classes/CommandNames.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/UI/Application.h"
 #include "SoundboardVersion.h"
@@ -69,4 +70,10 @@ void InfoPage::onBrisel() {
 
 void InfoPage::onTwitter() {
     open(profileURL());
+}
+
+std::optional<platform::CommandState> InfoPage::commandState(std::string_view name) const {
+    // Already here: opening it again from a menu does nothing.
+    if (name == command_names::kOpenInfo) return platform::CommandState{false};
+    return ViewController::commandState(name);
 }

@@ -21,6 +21,9 @@ class InfoPage : public platform::ViewController {
 
     void viewDidLoad() override;
 
+    // Commands by name while on top (see command_names).
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
+
     // Open the first sibling's store page, the second's, and the maker's profile.
     void onFarland();
     void onBrisel();

@@ -2,6 +2,7 @@
 
 #include "Classes/BannerPanel.h"
 #include "Classes/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/FavouritesDocument.h"
 #include "Classes/SoundList.h"
 #include "Platform/Graphics/Image.h"
@@ -49,4 +50,10 @@ bool LovePage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
                                                  const platform::URLRequest& request,
                                                  int navigationType) {
     return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}
+
+std::optional<platform::CommandState> LovePage::commandState(std::string_view name) const {
+    // Already here: opening it again from a menu does nothing.
+    if (name == command_names::kOpenFavourites) return platform::CommandState{false};
+    return ViewController::commandState(name);
 }

@@ -21,6 +21,9 @@ class LovePage : public platform::ViewController,
     static void describeLayout(platform::LayoutClass<LovePage>& layout);
 
     void viewDidLoad() override;
+
+    // Commands by name while on top (see command_names).
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
     void viewWillAppear(bool animated) override;
 
     void setRootData(std::shared_ptr<SPXMLElement> root) { RootData = std::move(root); }

@@ -2,6 +2,7 @@
 
 #include "Classes/BannerPanel.h"
 #include "Classes/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/LovePage.h"
 #include "Classes/Reference.h"
 #include "Classes/SoundList.h"
@@ -113,4 +114,25 @@ bool MainPage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
                                                  const platform::URLRequest& request,
                                                  int navigationType) {
     return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}
+
+std::optional<platform::CommandState> MainPage::commandState(std::string_view name) const {
+    if (name == command_names::kToggleOptions || name == command_names::kOpenFavourites) {
+        return platform::CommandState{};
+    }
+    return ViewController::commandState(name);
+}
+
+bool MainPage::performCommand(std::string_view name, std::string_view argument) {
+    if (name == command_names::kToggleOptions) {
+        // The bar button's own tap, as the options button does it.
+        const auto button = navigationItem().leftBarButtonItem();
+        if (button) button->tap();
+        return static_cast<bool>(button);
+    }
+    if (name == command_names::kOpenFavourites) {
+        toLovePage();
+        return true;
+    }
+    return ViewController::performCommand(name, argument);
 }

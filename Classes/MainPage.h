@@ -25,6 +25,10 @@ class MainPage : public platform::ViewController,
     static constexpr double kOptionsAnimationDuration = 0.3;
 
     void viewDidLoad() override;
+
+    // Commands by name while on top (see command_names).
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
     void viewWillAppear(bool animated) override;
     // Reads the catalogue anew and lists it (after sounds were added to the board).
     void reloadCatalogue();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/BoardSoundPlayer.h"
 #include "Platform/UI/ApplicationDelegate.h"
 #include "Platform/UI/LayoutRegistry.h"
 #include "Platform/UI/NavigationController.h"
@@ -7,6 +8,8 @@
 #include "Platform/UI/Window.h"
 
 #include <memory>
+
+class MainPage;
 
 // The application delegate. The main window layout makes it and connects its
 // window and its navigation stack (whose root is the main page); on launch it
@@ -33,7 +36,22 @@ class PeltoAppDelegate : public platform::Object, public platform::ApplicationDe
     void applicationWillTerminate(platform::Application& application) override;
     void applicationDidReceiveMemoryWarning(platform::Application& application) override;
 
+    // The last link of the command chain: opening the favourites, info and
+    // search pages from wherever the user is, playing a sound of the board by
+    // its audio number, and reading the board again.
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
+
     // Outlets from the main window layout. Owned by the delegate.
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> navigationController;
+
+  private:
+    // The stack's root page when it is the main page, or null.
+    MainPage* mainPage() const;
+    // Pushes a new page made from layout `nibName`; false when none could be made.
+    template <class Page>
+    bool pushPage(const char* nibName);
+
+    BoardSoundPlayer m_sounds;
 };

@@ -1,7 +1,9 @@
 #include "Classes/PlayPage.h"
 
 #include "Classes/BannerPanel.h"
+#include "Classes/BoardSoundPlayer.h"
 #include "Classes/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/InfoPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Foundation/Bundle.h"
@@ -38,9 +40,7 @@ void PlayPage::pushData(std::shared_ptr<SPXMLElement> entry) {
     // The audio number names the resource as it stands; the bundle refuses
     // names that would reach outside it ("/", ".."), so such an entry simply
     // has no sound and m_sndID stays 0.
-    auto bundle = platform::Bundle::mainBundle();
-    auto path = bundle ? bundle->pathForResource(audioNumber(), "aiff") : std::nullopt;
-    sndPath = path.value_or(std::string());
+    sndPath = BoardSoundPlayer::soundPath(audioNumber()).value_or(std::string());
     if (!sndPath.empty()) {
         baseURL = platform::URL::fileURLWithPath(sndPath);
         // The status is not examined: on failure nothing is written and the id stays 0.
@@ -80,7 +80,7 @@ void PlayPage::onPlay() {
 
 void PlayPage::rightIcon() {
     saving = false;
-    bool marked = Catalogue::canBeMarked(audioNumber()) && Reference::boolForKey(audioNumber());
+    const bool marked = isMarked();
     // The navigation item holds the only reference; the button holds the page weakly.
     auto button = marked ? platform::BarButtonItem::initWithBarButtonSystemItem(
                                platform::kBarButtonSystemItemTrash,
@@ -137,4 +137,34 @@ bool PlayPage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
                                                  const platform::URLRequest& request,
                                                  int navigationType) {
     return BannerPanel::shouldStartLoadWithRequest(request, navigationType);
+}
+
+bool PlayPage::isMarked() const {
+    return Catalogue::canBeMarked(audioNumber()) && Reference::boolForKey(audioNumber());
+}
+
+std::optional<platform::CommandState> PlayPage::commandState(std::string_view name) const {
+    if (name == command_names::kPlay || name == command_names::kOpenInfo) {
+        return platform::CommandState{};
+    }
+    // The mark as stored: the button keeps its old look while its badge flashes.
+    if (name == command_names::kToggleFavourite) return platform::CommandState{true, isMarked()};
+    return ViewController::commandState(name);
+}
+
+bool PlayPage::performCommand(std::string_view name, std::string_view argument) {
+    if (name == command_names::kPlay) {
+        return isViewLoaded() && performDefaultAction().has_value();
+    }
+    if (name == command_names::kToggleFavourite) {
+        // The button's own tap: it ignores taps while the badge flashes.
+        const auto button = navigationItem().rightBarButtonItem();
+        if (button) button->tap();
+        return static_cast<bool>(button);
+    }
+    if (name == command_names::kOpenInfo) {
+        toInfoPage();
+        return true;
+    }
+    return ViewController::performCommand(name, argument);
 }

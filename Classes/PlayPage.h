@@ -37,6 +37,10 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     void pushData(std::shared_ptr<SPXMLElement> entry);
 
     void viewDidLoad() override;
+
+    // Commands by name while on top (see command_names).
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
     void viewWillAppear(bool animated) override;
 
     // Plays the sound, and vibrates when the "vibrate" flag is set.
@@ -86,5 +90,7 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     void toggleMark(bool marked, std::string_view badgeImageName);
     void fadeBadgeTo(double alpha);
     std::string audioNumber() const;
+    // Whether the stored favourites hold the page's sound.
+    bool isMarked() const;
     void namePlayButtonSound();
 };

@@ -1,6 +1,7 @@
 #include "Classes/SearchPage.h"
 
 #include "Classes/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/SearchResultCell.h"
 #include "Classes/SoundList.h"
 
@@ -99,4 +100,10 @@ void SearchPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                                   platform::IndexPath indexPath) {
     SoundList::openPlayPage(*this, indexPath.section == 0 ? resultAt(indexPath.row) : nullptr);
     table.deselectRowAtIndexPath(indexPath, true);
+}
+
+std::optional<platform::CommandState> SearchPage::commandState(std::string_view name) const {
+    // Already here: opening it again from a menu does nothing.
+    if (name == command_names::kFind) return platform::CommandState{false};
+    return ViewController::commandState(name);
 }

@@ -28,6 +28,9 @@ class SearchPage : public platform::ViewController,
 
     void viewDidLoad() override;
 
+    // Commands by name while on top (see command_names).
+    std::optional<platform::CommandState> commandState(std::string_view name) const override;
+
     // The field's action: the list shows the matches of the field's text.
     void queryChanged();
 

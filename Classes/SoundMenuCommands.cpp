@@ -1,14 +1,16 @@
 #include "Classes/SoundMenuCommands.h"
 
 #include "Classes/Boards/DesktopPreferences.h"
-#include "Classes/PageActions.h"
+#include "Classes/CommandNames.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/UI/Application.h"
 
 #include <algorithm>
 #include <string>
 
 using platform::HostServices;
 using platform::WindowCommand;
+namespace names = command_names;
 
 namespace {
 
@@ -64,21 +66,21 @@ std::vector<WindowCommand> deviceItems() {
 std::vector<WindowCommand> soundMenuCommands() {
     std::vector<WindowCommand> commands;
 
-    auto play = WindowCommand::make("Play", "Space", [](HostServices&) { page_actions::play(); });
-    play.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
-    commands.push_back(std::move(play));
+    commands.push_back(WindowCommand::routed("Play", "Space", std::string(names::kPlay)));
 
-    auto favourite = WindowCommand::make("Add to Favourites", "Ctrl+D",
-                                         [](HostServices&) { page_actions::toggleFavourite(); });
+    auto favourite =
+        WindowCommand::routed("Add to Favourites", "Ctrl+D", std::string(names::kToggleFavourite));
     favourite.currentTitle = [] {
-        return std::string(page_actions::isFavourite() ? "Remove from Favourites"
-                                                       : "Add to Favourites");
+        const auto state =
+            platform::Application::sharedApplication().commandState(names::kToggleFavourite);
+        return std::string(state.checked.value_or(false) ? "Remove from Favourites"
+                                                         : "Add to Favourites");
     };
-    favourite.enabled = [] { return page_actions::playPageOnTop() != nullptr; };
     commands.push_back(std::move(favourite));
 
     auto stopAll = WindowCommand::make("Stop All Sounds", "Ctrl+.",
                                        [](HostServices&) { platform::stopAllSystemSounds(); });
+    stopAll.name = names::kStopAllSounds;
     stopAll.otherShortcuts = {"Pause"};
     stopAll.separatorBefore = true;
     commands.push_back(std::move(stopAll));
@@ -86,6 +88,7 @@ std::vector<WindowCommand> soundMenuCommands() {
     auto louder = WindowCommand::make("Volume Up", "Ctrl+Up", [](HostServices&) {
         setVolume(platform::systemSoundVolume() + kVolumeStep);
     });
+    louder.name = names::kVolumeUp;
     louder.otherShortcuts = {"Volume Up"};
     louder.separatorBefore = true;
     louder.currentTitle = [] {
@@ -99,6 +102,7 @@ std::vector<WindowCommand> soundMenuCommands() {
     auto quieter = WindowCommand::make("Volume Down", "Ctrl+Down", [](HostServices&) {
         setVolume(platform::systemSoundVolume() - kVolumeStep);
     });
+    quieter.name = names::kVolumeDown;
     quieter.otherShortcuts = {"Volume Down"};
     quieter.currentTitle = [] {
         return "Volume Down (" + percent(platform::systemSoundVolume()) + ")";
@@ -108,6 +112,7 @@ std::vector<WindowCommand> soundMenuCommands() {
 
     auto mute = WindowCommand::make(
         "Mute", "Ctrl+M", [](HostServices&) { setMuted(!platform::isSystemSoundMuted()); });
+    mute.name = names::kMute;
     mute.otherShortcuts = {"Volume Mute"};
     mute.checked = [] { return platform::isSystemSoundMuted(); };
     mute.currentTitle = [] {

@@ -8,7 +8,7 @@
 #include "Platform/Host/HostFonts.h"
 #include "Platform/Host/HostWindow.h"
 #include "Platform/Host/NavigationBarLayout.h"
-#include "Platform/Host/NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/Host/RunLoopBridge.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"

@@ -104,8 +104,6 @@ std::optional<InputRouter::Key> routedKey(int key) {
         case Qt::Key_Escape:
         case Qt::Key_Backspace:
             return InputRouter::Key::kBack;
-        case Qt::Key_Space:
-            return InputRouter::Key::kDefaultAction;
         default:
             return std::nullopt;
     }
@@ -124,6 +122,8 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_menuBar(std::make_unique<QMenuBar>(this)),
       m_layout(std::make_unique<QVBoxLayout>(this)),
       m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
+    // Commands sent by name from anywhere act through this window's dialogs.
+    m_application.setHostServices(&m_dialogs);
     // Before anything asks for the window's accessible interface.
     AccessibleWindow::install();
     m_canvasSize = QSizeF(kDefaultWidth, kDefaultHeight);
@@ -169,6 +169,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 }
 
 HostWindow::~HostWindow() {
+    m_application.setHostServices(nullptr);
     setVibrationHandler(nullptr);
     // Quitting ends the event loop without closing the window.
     keepFrame();
@@ -443,7 +444,9 @@ bool HostWindow::event(QEvent* event) {
         case QEvent::ShortcutOverride:
             // The shortcut about to be taken asks first whether its command can
             // run now (Play only on a play page); the key itself is left alone.
-            if (m_menus) m_menus->refresh();
+            if (m_menus) {
+                m_menus->refreshShortcut(static_cast<QKeyEvent*>(event)->keyCombination());
+            }
             // An edit of a text field wins over a window shortcut of the same key.
             if (auto root = m_application.keyWindowPointer();
                 root && TextInputRouter::wantsKey(*root, *static_cast<QKeyEvent*>(event))) {
@@ -593,6 +596,15 @@ void HostWindow::keyPressEvent(QKeyEvent* event) {
     if (typeIntoTextField(event)) return;
     if (m_keyboard.keyPressed(*event)) {
         event->accept();
+        return;
+    }
+    // Space is the page's default action, sent as every command is.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        m_application.sendCommand(commands::kDefaultAction)) {
+        announceFocus(std::nullopt);
+        event->accept();
+        update();
+        updateFrameTimer();
         return;
     }
     const auto key = routedKey(event->key());

@@ -1,7 +1,7 @@
 #include "InputRouter.h"
 
 #include "NavigationBarLayout.h"
-#include "NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/WebView.h"
 #include "WebContentCache.h"
 
@@ -140,15 +140,6 @@ std::optional<std::string> InputRouter::key(View& root, Key key) {
         }
         if (!stack->popViewControllerAnimated(true)) return std::nullopt;
         return std::string("Back");
-    }
-    if (key == Key::kDefaultAction) {
-        const NavigationSites sites(root);
-        const NavigationSite* site = sites.outermost();
-        if (site == nullptr || site->controller->viewControllers().empty()) return std::nullopt;
-        // Held: the action may pop the page.
-        const auto top = site->controller->viewControllers().back();
-        if (!top->isViewLoaded()) return std::nullopt;
-        return top->performDefaultAction();
     }
     View* page = topPageView(root);
     if (page == nullptr) return std::nullopt;

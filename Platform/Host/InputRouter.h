@@ -30,9 +30,8 @@ class InputRouter {
     std::shared_ptr<ScrollView> scrollViewAt(View& root, QPointF point);
 
     // kBack first lets the top page close what it shows over itself
-    // (ViewController::cancelOperation), then pops it. kDefaultAction performs
-    // the top page's default action, as its layout marks it.
-    enum class Key { kUp, kDown, kOpen, kBack, kDefaultAction };
+    // (ViewController::cancelOperation), then pops it.
+    enum class Key { kUp, kDown, kOpen, kBack };
     // A key press aimed at the top page of the outermost navigation stack.
     // Returns the accessibility name of what now has the focus (the selected
     // row's text, the control pressed), or none when the key did nothing.

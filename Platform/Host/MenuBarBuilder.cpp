@@ -129,6 +129,24 @@ void MenuBarBuilder::refresh() {
     for (auto& entry : m_entries) refresh(*entry);
 }
 
+void MenuBarBuilder::refreshShortcut(QKeyCombination pressed) {
+    const auto loose = [](QKeyCombination combination) {
+        return QKeyCombination(combination.keyboardModifiers() &
+                                   ~(Qt::ShiftModifier | Qt::KeypadModifier),
+                               combination.key());
+    };
+    const QKeyCombination wanted = loose(pressed);
+    for (auto& entry : m_entries) {
+        if (entry->action == nullptr) continue;
+        for (const QKeySequence& sequence : entry->action->shortcuts()) {
+            if (sequence.count() == 1 && loose(sequence[0]) == wanted) {
+                refresh(*entry);
+                break;
+            }
+        }
+    }
+}
+
 void MenuBarBuilder::refresh(Entry& entry) {
     const WindowCommand& command = entry.command;
     if (entry.action == nullptr) return;

@@ -26,8 +26,9 @@ class HostServices;
 // commands in no menu are shortcuts alone.
 //
 // Titles, enabled states and check marks are asked of the application when a
-// menu opens and when refresh() is called (the window does before it takes a
-// shortcut); nothing is asked while the window is idle.
+// menu opens and when refresh() is called; before the window takes a shortcut
+// only the commands of that key are asked (refreshShortcut); nothing is asked
+// while the window is idle.
 //
 // Lifetime: the bar and the window own the menus and actions (Qt parents);
 // the builder keeps non-owning pointers and must go before the bar. The
@@ -42,6 +43,10 @@ class MenuBarBuilder {
 
     // Asks every command for its title, enabled state and check mark anew.
     void refresh();
+    // Asks anew only the commands that `pressed` may be a shortcut of (Shift
+    // and the keypad aside, as Qt's own matching sets them aside): what a key
+    // about to be taken as a shortcut needs, without asking the whole menu bar.
+    void refreshShortcut(QKeyCombination pressed);
     // Called after each command (or submenu item) has been performed: the
     // window draws what it changed.
     void onPerformed(std::function<void()> performed) { m_performed = std::move(performed); }

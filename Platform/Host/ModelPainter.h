@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "ViewPainters.h"
 
 #include <QColor>

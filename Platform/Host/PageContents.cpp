@@ -1,7 +1,7 @@
 #include "PageContents.h"
 
 #include "NavigationBarLayout.h"
-#include "NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"

@@ -1,6 +1,6 @@
 #include "PressTracker.h"
 
-#include "NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TableViewCell.h"

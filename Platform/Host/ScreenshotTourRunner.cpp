@@ -2,7 +2,7 @@
 
 #include "HostWindow.h"
 #include "InputRouter.h"
-#include "NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"

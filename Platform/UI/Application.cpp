@@ -1,7 +1,9 @@
 #include "Application.h"
 
 #include "DetachedProcess.h"
+#include "HeadlessServices.h"
 #include "NavigationController.h"
+#include "NavigationSites.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Window.h"
 
@@ -25,6 +27,7 @@ void Application::resetSharedApplication() {
     application.m_delegate = nullptr;
     Window::setKeyWindow(nullptr);
     application.m_opener = nullptr;
+    application.m_hostServices = nullptr;
     application.m_terminating = false;
     application.m_terminationStatus = 0;
 }
@@ -43,6 +46,66 @@ std::shared_ptr<Window> Application::keyWindowPointer() const {
 
 void Application::setKeyWindow(const std::shared_ptr<Window>& window) {
     Window::setKeyWindow(window);
+}
+
+std::shared_ptr<ViewController> Application::topPage() const {
+    const auto root = keyWindowPointer();
+    if (!root) return nullptr;
+    const NavigationSites sites(*root);
+    const NavigationSite* site = sites.outermost();
+    if (site == nullptr || site->controller->viewControllers().empty()) return nullptr;
+    return site->controller->viewControllers().back();
+}
+
+Application::Chain Application::chain() {
+    Chain chain;
+    if (auto top = topPage()) {
+        if (NavigationController* stack = top->navigationController()) {
+            chain.links.push_back(top.get());
+            chain.links.push_back(stack);
+            chain.held.push_back(stack->shared_from_this());
+        } else {
+            chain.links.push_back(top.get());
+        }
+        chain.held.push_back(std::move(top));
+    }
+    chain.links.push_back(&m_commands);
+    if (m_delegate) {
+        chain.links.push_back(m_delegate.get());
+        chain.held.push_back(m_delegate);
+    }
+    return chain;
+}
+
+CommandResponder* Application::answering(std::string_view name, const Chain& chain,
+                                         CommandState& state) {
+    for (CommandResponder* link : chain.links) {
+        if (auto answer = link->commandState(name)) {
+            state = *answer;
+            return link;
+        }
+    }
+    state = CommandState{false, std::nullopt};
+    return nullptr;
+}
+
+bool Application::sendCommand(std::string_view name, std::string_view argument) {
+    const Chain links = chain();
+    CommandState state;
+    CommandResponder* link = answering(name, links, state);
+    if (link == nullptr || !state.enabled) return false;
+    return link->performCommand(name, argument);
+}
+
+HostServices& Application::hostServices() {
+    static HeadlessServices headless;
+    return m_hostServices != nullptr ? *m_hostServices : headless;
+}
+
+CommandState Application::commandState(std::string_view name) {
+    CommandState state;
+    answering(name, chain(), state);
+    return state;
 }
 
 bool Application::openURL(const URL& url) {

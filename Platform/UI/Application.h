@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ApplicationDelegate.h"
+#include "CommandTable.h"
 #include "Object.h"
 #include "Platform/Foundation/URL.h"
 
@@ -8,11 +9,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 
+class HostServices;
 class NavigationController;
+class ViewController;
 class Window;
 
 // The shared application object: its delegate, its key window, opening URLs
@@ -77,12 +81,44 @@ class Application : public Object {
         return m_topLevelObjects;
     }
 
+    // Named commands. A command travels the chain: the page on top of the key
+    // window's outermost navigation stack, that stack, the application's own
+    // commands (commandTable), then the delegate; the first link that answers
+    // the name decides (see CommandResponder). The window's menus and keys,
+    // and every other trigger of the program, go this one way.
+    // Whether the command ran; false when nobody answers it or it is disabled now.
+    bool sendCommand(std::string_view name, std::string_view argument = {});
+    // The state of `name` where it is answered; disabled when nobody answers it.
+    CommandState commandState(std::string_view name);
+    CommandTable& commandTable() { return m_commands; }
+    // The page on top of the key window's outermost navigation stack, or null.
+    std::shared_ptr<ViewController> topPage() const;
+
+    // The window host's services (dialogs, zoom, background work) while a
+    // window shows the application, else HeadlessServices. Set (and cleared
+    // with null) by the window host.
+    void setHostServices(HostServices* services) { m_hostServices = services; }
+    HostServices& hostServices();
+
     // The program the default opener spawns: $SOUNDBOARD_URL_HANDLER when set
     // and not empty (for tests and unusual desktops), else "xdg-open".
     static std::string urlHandlerProgram();
 
   private:
+    // The links of the command chain, first to last, with what keeps them
+    // alive while a command runs (it may pop its own page).
+    struct Chain {
+        std::vector<std::shared_ptr<void>> held;
+        std::vector<CommandResponder*> links;
+    };
+    Chain chain();
+    // The link that answers `name`, with its state; null (and disabled) when none does.
+    static CommandResponder* answering(std::string_view name, const Chain& chain,
+                                       CommandState& state);
+
     std::shared_ptr<ApplicationDelegate> m_delegate;
+    CommandTable m_commands;
+    HostServices* m_hostServices = nullptr;
     URLOpener m_opener;
     std::function<void()> m_contentShown;
     std::uint64_t m_openURLRequests = 0;

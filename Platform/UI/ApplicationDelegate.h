@@ -1,13 +1,16 @@
 #pragma once
 
+#include "CommandResponder.h"
 #include "Platform/Foundation/PropertyList.h"
 
 namespace platform {
 
 class Application;
 
-// The application's lifecycle callbacks. Empty defaults.
-class ApplicationDelegate {
+// The application's lifecycle callbacks. Empty defaults. The delegate is the
+// last link of the command chain: it answers what concerns the application as
+// a whole (open a page from anywhere, play a sound of the board).
+class ApplicationDelegate : public CommandResponder {
   public:
     virtual ~ApplicationDelegate() = default;
     virtual bool applicationDidFinishLaunchingWithOptions(

@@ -136,4 +136,14 @@ void NavigationController::didReceiveMemoryWarning() {
     for (auto& page : pages) page->didReceiveMemoryWarning();
 }
 
+std::optional<CommandState> NavigationController::commandState(std::string_view name) const {
+    if (name == commands::kBack) return CommandState{viewControllers().size() > 1};
+    return ViewController::commandState(name);
+}
+
+bool NavigationController::performCommand(std::string_view name, std::string_view argument) {
+    if (name == commands::kBack) return popViewControllerAnimated(true) != nullptr;
+    return ViewController::performCommand(name, argument);
+}
+
 }  // namespace platform

@@ -39,6 +39,10 @@ class NavigationController : public ViewController {
     // (the stack no longer holds it), or null when only the root is left.
     std::shared_ptr<ViewController> popViewControllerAnimated(bool animated);
 
+    // Answers commands::kBack: a page back, while there is one under the top.
+    std::optional<CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
+
     const std::vector<std::shared_ptr<ViewController>>& viewControllers() const { return m_stack; }
     ViewController* topViewController() const;
     NavigationBarState navigationBarState() const;

@@ -53,6 +53,16 @@ std::optional<std::string> ViewController::performDefaultAction() {
     return std::string();
 }
 
+std::optional<CommandState> ViewController::commandState(std::string_view name) const {
+    if (name == commands::kDefaultAction && m_defaultAction) return CommandState{m_viewLoaded};
+    return std::nullopt;
+}
+
+bool ViewController::performCommand(std::string_view name, std::string_view /*argument*/) {
+    if (name != commands::kDefaultAction || !m_viewLoaded) return false;
+    return performDefaultAction().has_value();
+}
+
 void ViewController::setView(std::shared_ptr<View> view) {
     m_view = std::move(view);
     m_viewLoaded = false;

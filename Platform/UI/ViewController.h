@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Action.h"
+#include "CommandResponder.h"
 #include "LayoutLoader.h"
 #include "LayoutRegistry.h"
 #include "NavigationItem.h"
@@ -25,7 +26,7 @@ class NavigationController;
 // runs before every appearance. Under memory pressure didReceiveMemoryWarning
 // runs; the base releases a loaded view that is not on screen and then calls
 // viewDidUnload, so the next view() loads the layout again.
-class ViewController : public Object {
+class ViewController : public Object, public CommandResponder {
   public:
     ViewController();
     ~ViewController() override;
@@ -97,6 +98,12 @@ class ViewController : public Object {
     // stack goes back: an open panel, say. Returns whether it closed
     // something; the base has nothing to close.
     virtual bool cancelOperation() { return false; }
+
+    // The first link of the command chain while on top. The base answers
+    // commands::kDefaultAction when its layout marks one (performDefaultAction);
+    // pages answer their own commands and pass the rest here.
+    std::optional<CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
 
     // Builds the view tree of layout `nibName` and connects it to this page as
     // `info` declares. False (with one log line) on any failure.

@@ -1,5 +1,7 @@
 #include "WindowCommands.h"
 
+#include "Application.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -11,6 +13,27 @@ WindowCommands& sharedCommands() {
 }
 
 }  // namespace
+
+WindowCommand WindowCommand::routed(std::string title, std::string shortcut, std::string name,
+                                    bool checkable) {
+    WindowCommand command;
+    command.title = std::move(title);
+    command.shortcut = std::move(shortcut);
+    command.name = std::move(name);
+    command.routesByName = true;
+    command.perform = [name = command.name](HostServices&) {
+        Application::sharedApplication().sendCommand(name);
+    };
+    command.enabled = [name = command.name] {
+        return Application::sharedApplication().commandState(name).enabled;
+    };
+    if (checkable) {
+        command.checked = [name = command.name] {
+            return Application::sharedApplication().commandState(name).checked.value_or(false);
+        };
+    }
+    return command;
+}
 
 std::vector<std::string> WindowCommand::shortcuts() const {
     std::vector<std::string> all;
@@ -75,6 +98,25 @@ const WindowCommands& WindowCommands::applicationCommands() {
 
 void WindowCommands::setApplicationCommands(WindowCommands commands) {
     sharedCommands() = std::move(commands);
+    // The named commands that act by themselves become the application's
+    // link of the command chain, so that every trigger reaches them by name.
+    CommandTable table;
+    for (const WindowCommand& command : sharedCommands().commands()) {
+        if (command.name.empty() || command.routesByName || !command.perform) continue;
+        table.add(
+            command.name,
+            [perform = command.perform](std::string_view) {
+                perform(Application::sharedApplication().hostServices());
+                return true;
+            },
+            [enabled = command.enabled, checked = command.checked] {
+                CommandState state;
+                state.enabled = !enabled || enabled();
+                if (checked) state.checked = checked();
+                return state;
+            });
+    }
+    Application::sharedApplication().commandTable() = std::move(table);
 }
 
 }  // namespace platform

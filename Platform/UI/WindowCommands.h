@@ -26,6 +26,9 @@ struct WindowCommand {
     std::string shortcut;
     std::function<void(HostServices& services)> perform;
 
+    // The name it is sent under through the application's command chain
+    // (Application::sendCommand); empty for a command that acts by itself.
+    std::string name = {};
     // Further shortcuts for the same command, after `shortcut`.
     std::vector<std::string> otherShortcuts = {};
     // The title of the menu it appears in; empty: a shortcut alone, in no menu.
@@ -52,10 +55,17 @@ struct WindowCommand {
         return made;
     }
 
+    // A command sent by name: performed, enabled and (when `checkable`)
+    // checked as the application's command chain answers `name` now.
+    static WindowCommand routed(std::string title, std::string shortcut, std::string name,
+                                bool checkable = false);
+
     // Every shortcut, `shortcut` first; empty ones left out.
     std::vector<std::string> shortcuts() const;
     std::string titleNow() const { return currentTitle ? currentTitle() : title; }
     bool isEnabledNow() const { return !enabled || enabled(); }
+    // Made by routed(): it sends its name rather than act by itself.
+    bool routesByName = false;
 };
 
 // Where the window stands on the desktop, in the desktop's logical pixels.
@@ -101,7 +111,9 @@ class WindowCommands {
     std::vector<std::string> menus() const;
 
     // The commands of the running application: none until the application
-    // sets them, before its window is made. Main thread only.
+    // sets them, before its window is made. Setting them also puts the named
+    // ones that act by themselves into the application's command table.
+    // Main thread only.
     static const WindowCommands& applicationCommands();
     static void setApplicationCommands(WindowCommands commands);
 

@@ -8,7 +8,7 @@
 #include "Classes/InfoPage.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
-#include "Classes/PageActions.h"
+#include "Classes/CommandNames.h"
 #include "Classes/PlayPage.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
@@ -61,6 +61,16 @@ void openPlayPage(Session& session) {
     ASSERT_NE(session.topAs<PlayPage>(), nullptr);
 }
 
+bool isFavourite() {
+    return platform::Application::sharedApplication()
+        .commandState(command_names::kToggleFavourite)
+        .checked.value_or(false);
+}
+
+void play() {
+    platform::Application::sharedApplication().sendCommand(command_names::kPlay);
+}
+
 std::string messageText(Session& session) {
     QMessageBox* message = session.window.dialogs().message();
     return message != nullptr ? message->text().toStdString() : std::string("(no message)");
@@ -95,18 +105,18 @@ TEST_F(DesktopMenu, EveryShortcutDoesWhatItsCommandSays) {
         {"Add to Favourites", true, Qt::Key_D, Qt::ControlModifier, nothing,
          [](Session& session) {
              session.advance(PlayPage::kBadgeFlashLength);
-             EXPECT_TRUE(page_actions::isFavourite());
+             EXPECT_TRUE(isFavourite());
          }},
         {"Stop All Sounds", true, Qt::Key_Period, Qt::ControlModifier,
          [](Session&) {
-             for (int i = 0; i < 3; ++i) page_actions::play();
+             for (int i = 0; i < 3; ++i) play();
              ASSERT_EQ(platform::playingSoundCount(), 3u);
          },
          [](Session&) { EXPECT_EQ(platform::playingSoundCount(), 0u); }},
         {"Stop All Sounds (Pause)", true, Qt::Key_Pause, Qt::NoModifier,
          [](Session&) {
-             page_actions::play();
-             page_actions::play();
+             play();
+             play();
          },
          [](Session&) { EXPECT_EQ(platform::playingSoundCount(), 0u); }},
         {"Volume Down", false, Qt::Key_Down, Qt::ControlModifier, nothing,
@@ -259,7 +269,7 @@ TEST_F(DesktopMenu, TheFavouriteTitleFollowsTheMark) {
                   "Remove from Favourites");
         key(session, Qt::Key_D, Qt::ControlModifier);
         session.advance(PlayPage::kBadgeFlashLength);
-        EXPECT_FALSE(page_actions::isFavourite());
+        EXPECT_FALSE(isFavourite());
     });
 }
 
@@ -271,7 +281,7 @@ TEST_F(DesktopMenu, OutputDeviceListsTheSystemsDevicesAndSwitchesKeepingTheSound
         EXPECT_EQ(items[0]->text().toStdString(), "System default");
         EXPECT_TRUE(items[0]->isChecked());
         EXPECT_EQ(items[1]->text().toStdString(), "System audio output device");
-        page_actions::play();
+        play();
         items[1]->trigger();
         EXPECT_EQ(platform::audioOutputDevice(), "System audio output device");
         key(session, Qt::Key_Space);

@@ -5,7 +5,7 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Host/HostFonts.h"
 #include "Platform/Host/InputRouter.h"
-#include "Platform/Host/NavigationSites.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/ApplicationHost.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowCommands.h"

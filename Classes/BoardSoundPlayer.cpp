@@ -1,0 +1,66 @@
+#include "Classes/BoardSoundPlayer.h"
+
+#include "Classes/Catalogue.h"
+#include "Classes/Reference.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/URL.h"
+
+BoardSoundPlayer::~BoardSoundPlayer() {
+    forget();
+}
+
+std::optional<std::string> BoardSoundPlayer::soundPath(std::string_view audioNumber) {
+    auto bundle = platform::Bundle::mainBundle();
+    return bundle ? bundle->pathForResource(audioNumber, "aiff") : std::nullopt;
+}
+
+void BoardSoundPlayer::readCatalogueIfNeeded() {
+    auto bundle = platform::Bundle::mainBundle();
+    const std::optional<std::filesystem::path> board =
+        bundle ? std::optional(bundle->bundlePath()) : std::nullopt;
+    if (m_board && board == m_board) return;
+    forget();
+    m_board = board;
+    const auto root = Catalogue::loadDocument();
+    for (int section = 0; section < Catalogue::categoryCount(root); ++section) {
+        for (int row = 0; row < Catalogue::soundCount(root, section); ++row) {
+            if (const auto entry = Catalogue::soundEntryAt(root, section, row)) {
+                m_numbers.insert(Catalogue::audioNumber(*entry));
+            }
+        }
+    }
+}
+
+bool BoardSoundPlayer::offers(std::string_view audioNumber) {
+    readCatalogueIfNeeded();
+    return !audioNumber.empty() && m_numbers.find(audioNumber) != m_numbers.end();
+}
+
+bool BoardSoundPlayer::play(std::string_view audioNumber) {
+    if (!offers(audioNumber)) return false;
+    auto found = m_sounds.find(audioNumber);
+    if (found == m_sounds.end()) {
+        platform::SystemSoundID sound = 0;
+        if (const auto path = soundPath(audioNumber)) {
+            platform::AudioServicesCreateSystemSoundID(platform::URL::fileURLWithPath(*path),
+                                                       &sound);
+        }
+        found = m_sounds.emplace(std::string(audioNumber), sound).first;
+    }
+    if (found->second == 0) return false;
+    platform::AudioServicesPlaySystemSound(found->second);
+    // Read at every play, as the play page does.
+    if (Reference::boolForKey("vibrate")) {
+        platform::AudioServicesPlaySystemSound(platform::kSystemSoundID_Vibrate);
+    }
+    return true;
+}
+
+void BoardSoundPlayer::forget() {
+    for (const auto& [number, sound] : m_sounds) {
+        if (sound != 0) platform::AudioServicesDisposeSystemSoundID(sound);
+    }
+    m_sounds.clear();
+    m_numbers.clear();
+    m_board.reset();
+}
