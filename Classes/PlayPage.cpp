@@ -148,7 +148,8 @@ std::optional<platform::CommandState> PlayPage::commandState(std::string_view na
         return platform::CommandState{};
     }
     // The mark as stored: the button keeps its old look while its badge flashes.
-    if (name == command_names::kToggleFavourite) return platform::CommandState{true, isMarked()};
+    if (name == command_names::kToggleFavourite)
+        return platform::CommandState{true, true, isMarked()};
     return ViewController::commandState(name);
 }
 

@@ -73,8 +73,7 @@ std::vector<WindowCommand> soundMenuCommands() {
     favourite.currentTitle = [] {
         const auto state =
             platform::Application::sharedApplication().commandState(names::kToggleFavourite);
-        return std::string(state.checked.value_or(false) ? "Remove from Favourites"
-                                                         : "Add to Favourites");
+        return std::string(state.checked ? "Remove from Favourites" : "Add to Favourites");
     };
     commands.push_back(std::move(favourite));
 

@@ -85,7 +85,7 @@ CommandResponder* Application::answering(std::string_view name, const Chain& cha
             return link;
         }
     }
-    state = CommandState{false, std::nullopt};
+    state = CommandState{false};
     return nullptr;
 }
 

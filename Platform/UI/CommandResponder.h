@@ -9,7 +9,8 @@ namespace platform {
 // a command with a check mark, whether the mark shows.
 struct CommandState {
     bool enabled = true;
-    std::optional<bool> checked = std::nullopt;
+    bool checkable = false;
+    bool checked = false;
     bool operator==(const CommandState&) const = default;
 };
 

@@ -29,7 +29,7 @@ WindowCommand WindowCommand::routed(std::string title, std::string shortcut, std
     };
     if (checkable) {
         command.checked = [name = command.name] {
-            return Application::sharedApplication().commandState(name).checked.value_or(false);
+            return Application::sharedApplication().commandState(name).checked;
         };
     }
     return command;
@@ -112,7 +112,8 @@ void WindowCommands::setApplicationCommands(WindowCommands commands) {
             [enabled = command.enabled, checked = command.checked] {
                 CommandState state;
                 state.enabled = !enabled || enabled();
-                if (checked) state.checked = checked();
+                state.checkable = static_cast<bool>(checked);
+                state.checked = checked && checked();
                 return state;
             });
     }

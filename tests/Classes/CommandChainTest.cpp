@@ -132,7 +132,7 @@ TEST_F(CommandChain, TheFavouriteStateIsTheStoredMarkNotTheButtonsLook) {
     auto* page = app.topAs<PlayPage>();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(application().commandState(names::kToggleFavourite),
-              (platform::CommandState{true, false}));
+              (platform::CommandState{true, true, false}));
     ASSERT_TRUE(application().sendCommand(names::kToggleFavourite));
     // The badge flashes and the button keeps its Add look meanwhile.
     EXPECT_EQ(pagetest::rightSystemItem(*page), 4);

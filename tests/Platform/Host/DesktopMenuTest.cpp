@@ -4,11 +4,11 @@
 
 #include "Classes/Boards/DesktopPreferences.h"
 #include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/CommandNames.h"
 #include "Classes/DesktopCommands.h"
 #include "Classes/InfoPage.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
-#include "Classes/CommandNames.h"
 #include "Classes/PlayPage.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
@@ -64,7 +64,7 @@ void openPlayPage(Session& session) {
 bool isFavourite() {
     return platform::Application::sharedApplication()
         .commandState(command_names::kToggleFavourite)
-        .checked.value_or(false);
+        .checked;
 }
 
 void play() {
