@@ -5,7 +5,7 @@
 #include "Classes/MainPage.h"
 #include "Classes/PeltoAppDelegate.h"
 #include "Classes/PlayPage.h"
-#include "Classes/SearchPage.h"
+#include "Classes/Search/SearchPage.h"
 #include "Platform/UI/LayoutRegistry.h"
 
 void registerApplicationClasses() {

@@ -1,6 +1,6 @@
 #include "Classes/BoardSoundPlayer.h"
 
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/Reference.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/URL.h"

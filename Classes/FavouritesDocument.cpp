@@ -1,6 +1,6 @@
 #include "Classes/FavouritesDocument.h"
 
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/Reference.h"
 
 std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catalogue) {

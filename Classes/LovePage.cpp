@@ -1,7 +1,7 @@
 #include "Classes/LovePage.h"
 
 #include "Classes/BannerPanel.h"
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/FavouritesDocument.h"
 #include "Classes/SoundList.h"

@@ -1,7 +1,7 @@
 #include "Classes/MainPage.h"
 
 #include "Classes/BannerPanel.h"
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/LovePage.h"
 #include "Classes/Reference.h"

@@ -4,7 +4,7 @@
 #include "Classes/InfoPage.h"
 #include "Classes/MainPage.h"
 #include "Classes/PeltoAppDelegate.h"
-#include "Classes/SearchPage.h"
+#include "Classes/Search/SearchPage.h"
 
 namespace names = command_names;
 

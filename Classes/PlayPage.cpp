@@ -2,7 +2,7 @@
 
 #include "Classes/BannerPanel.h"
 #include "Classes/BoardSoundPlayer.h"
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/InfoPage.h"
 #include "Classes/Reference.h"

@@ -1,6 +1,6 @@
 #include "Classes/SoundList.h"
 
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/PlayPage.h"
 #include "Platform/UI/NavigationController.h"
 

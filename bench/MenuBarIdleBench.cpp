@@ -4,7 +4,7 @@
 
 #include "BenchHome.h"
 #include "Classes/ApplicationClasses.h"
-#include "Classes/DesktopCommands.h"
+#include "Classes/Desktop/DesktopCommands.h"
 #include "Platform/Host/HostFonts.h"
 #include "Platform/Host/HostWindow.h"
 #include "Platform/Host/RunLoopBridge.h"

@@ -3,7 +3,7 @@
 // recomputed), the worst keystroke (the first letter of a new word, which
 // looks at every label), and folding the whole board when it opens.
 
-#include "Classes/SoundSearchIndex.h"
+#include "Classes/Search/SoundSearchIndex.h"
 #include "GeneratedLabels.h"
 
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 
 #include "BenchHome.h"
 #include "Classes/ApplicationClasses.h"
-#include "Classes/SearchPage.h"
+#include "Classes/Search/SearchPage.h"
 #include "GeneratedLabels.h"
 #include "Platform/Foundation/Bundle.h"
 

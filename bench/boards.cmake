@@ -20,10 +20,10 @@ if(TARGET soundboard)
         SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>"
         SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
 endif()
-if(TARGET soundboard_app)
+if(TARGET sb_app)
     sb_add_benchmark(board_open SOURCES ${CMAKE_CURRENT_LIST_DIR}/BoardOpenBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
-        LIBS soundboard_app)
+        LIBS sb_app)
     target_compile_definitions(bench_board_open PRIVATE
         SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
 endif()

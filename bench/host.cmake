@@ -11,11 +11,11 @@ if(TARGET sb_host AND TARGET soundboard)
         SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>")
     sb_add_benchmark(host_animation SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostAnimationBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
-        LIBS soundboard_app sb_host)
+        LIBS sb_app sb_host)
     # The idle window with its menu bar, after every menu was opened once.
     sb_add_benchmark(menu_idle SOURCES ${CMAKE_CURRENT_LIST_DIR}/MenuBarIdleBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
-        LIBS soundboard_app sb_host)
+        LIBS sb_app sb_host)
     foreach(program bench_host_process bench_host_animation bench_menu_idle)
         target_compile_definitions(${program} PRIVATE
             SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")

@@ -1,6 +1,6 @@
 // Names printed on a terminal: whatever bytes a file name or a catalogue
 // holds, what is printed holds no control character and no byte that is not UTF-8.
-#include "Classes/Boards/TerminalText.h"
+#include "Classes/CommandLine/TerminalText.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,6 +7,6 @@ set(SB_BOARD_FUZZER_terminal_text_SOURCES ${CMAKE_CURRENT_LIST_DIR}/TerminalText
 
 if(SOUNDBOARD_FUZZ)
     foreach(name ${SB_BOARD_FUZZERS})
-        sb_add_fuzzer(${name} SOURCES ${SB_BOARD_FUZZER_${name}_SOURCES} LIBS sb_boards)
+        sb_add_fuzzer(${name} SOURCES ${SB_BOARD_FUZZER_${name}_SOURCES} LIBS sb_boards sb_command_line)
     endforeach()
 endif()

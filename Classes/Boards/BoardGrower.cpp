@@ -2,7 +2,7 @@
 
 #include "BoardLimits.h"
 #include "BoardSource.h"
-#include "CatalogueWriter.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 
 #include "Classes/SPLibrary/SPXML.h"
 #include "Platform/Foundation/Bundle.h"

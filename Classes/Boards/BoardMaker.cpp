@@ -3,7 +3,7 @@
 #include "BoardIdentity.h"
 #include "BoardSource.h"
 #include "BoardStaging.h"
-#include "CatalogueWriter.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 
 #include "Classes/SPLibrary/SPXML.h"
 #include "Platform/Foundation/DurableFile.h"

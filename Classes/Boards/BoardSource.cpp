@@ -1,6 +1,6 @@
 #include "BoardSource.h"
 
-#include "CatalogueWriter.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 #include "NaturalOrder.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 #include "Classes/PeltoAppDelegate.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
-#include "Classes/SearchPage.h"
+#include "Classes/Search/SearchPage.h"
 #include "PageHarness.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/UI/Application.h"

@@ -1,4 +1,4 @@
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/FavouritesDocument.h"
 #include "Classes/Reference.h"
 

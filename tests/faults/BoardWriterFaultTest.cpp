@@ -7,7 +7,7 @@
 #include "FaultSuite.h"
 
 #include "Classes/Boards/BoardIdentity.h"
-#include "Classes/Boards/CatalogueWriter.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 #include "Classes/SPLibrary/SPXML.h"
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/PropertyList.h"

@@ -13,7 +13,7 @@
 //   fault_helper make-board <source> <board>    the --make-board command; ok when
 //                                               its exit status is 0
 
-#include "Classes/Boards/BoardCommands.h"
+#include "Classes/CommandLine/BoardCommands.h"
 #include "Classes/Reference.h"
 #include "Classes/SPLibrary/SPPreference.h"
 #include "Platform/Foundation/DurableFile.h"

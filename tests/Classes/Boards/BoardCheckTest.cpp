@@ -2,8 +2,8 @@
 // it must report, and whether the board is still usable.
 
 #include "Classes/Boards/BoardChecker.h"
-#include "Classes/Boards/BoardCommands.h"
 #include "Classes/Boards/CatalogueCheck.h"
+#include "Classes/CommandLine/BoardCommands.h"
 
 #include "TestAudio.h"
 #include "tests/support/TestEnvironment.h"

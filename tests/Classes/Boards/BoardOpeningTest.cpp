@@ -1,8 +1,8 @@
 // Opening a board: lookups in the board first, then in the application bundle,
 // never outside either; a settings store per board; the board opened last.
 
-#include "Classes/Boards/BoardCommands.h"
-#include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/CommandLine/BoardCommands.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/PropertyList.h"

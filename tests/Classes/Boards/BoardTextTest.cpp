@@ -1,8 +1,8 @@
 // The orders and texts a board is written with: natural order of names, and
 // catalogue attributes that read back through the pages' reader unchanged.
 
-#include "Classes/Boards/CatalogueWriter.h"
 #include "Classes/Boards/NaturalOrder.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 #include "Classes/SPLibrary/SPXML.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // application's own sounds, and "New Board from Folder…" from its shortcut
 // through the folder dialogs and the progress dialog.
 
-#include "Classes/BoardWindowCommands.h"
 #include "Classes/Boards/BoardMaker.h"
-#include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/Desktop/BoardWindowCommands.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "HostSession.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/UserDefaults.h"

@@ -2,10 +2,10 @@
 // platform: every command's shortcut and what it visibly does, the menu bar's
 // menus and computed items, and the desktop preferences across restarts.
 
-#include "Classes/Boards/DesktopPreferences.h"
-#include "Classes/Boards/LastOpenedBoard.h"
 #include "Classes/CommandNames.h"
-#include "Classes/DesktopCommands.h"
+#include "Classes/Desktop/DesktopCommands.h"
+#include "Classes/Desktop/DesktopPreferences.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/InfoPage.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"

@@ -7,7 +7,7 @@
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
-#include "Classes/SearchCommands.h"
+#include "Classes/Search/SearchCommands.h"
 
 #include <QTest>
 

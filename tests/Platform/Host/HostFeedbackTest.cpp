@@ -6,7 +6,7 @@
 #include "HostSession.h"
 
 #include "../Audio/SoundFiles.h"
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/InfoPage.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"

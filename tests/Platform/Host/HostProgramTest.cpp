@@ -4,7 +4,7 @@
 #include "ProgramRun.h"
 
 #include "../../support/TestEnvironment.h"
-#include "Classes/ScreenshotTourOfPages.h"
+#include "Classes/Desktop/ScreenshotTourOfPages.h"
 #include "Platform/Host/DisplayAvailability.h"
 #include "Platform/Host/HostOptions.h"
 

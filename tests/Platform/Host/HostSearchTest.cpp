@@ -6,9 +6,9 @@
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
-#include "Classes/SearchCommands.h"
-#include "Classes/SearchPage.h"
-#include "Classes/SearchResultCell.h"
+#include "Classes/Search/SearchCommands.h"
+#include "Classes/Search/SearchPage.h"
+#include "Classes/Search/SearchResultCell.h"
 #include "Platform/Host/PageTransitions.h"
 
 #include <QClipboard>

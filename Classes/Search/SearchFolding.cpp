@@ -1,4 +1,4 @@
-#include "Classes/SearchFolding.h"
+#include "Classes/Search/SearchFolding.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>

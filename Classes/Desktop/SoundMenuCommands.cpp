@@ -1,7 +1,7 @@
-#include "Classes/SoundMenuCommands.h"
+#include "Classes/Desktop/SoundMenuCommands.h"
 
-#include "Classes/Boards/DesktopPreferences.h"
 #include "Classes/CommandNames.h"
+#include "Classes/Desktop/DesktopPreferences.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/UI/Application.h"
 

@@ -2,8 +2,8 @@
 // page a result opens.
 
 #include "Classes/PlayPage.h"
-#include "Classes/SearchPage.h"
-#include "PageHarness.h"
+#include "Classes/Search/SearchPage.h"
+#include "tests/Classes/PageHarness.h"
 
 #include <gtest/gtest.h>
 

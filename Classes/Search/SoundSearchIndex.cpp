@@ -1,6 +1,6 @@
-#include "Classes/SoundSearchIndex.h"
+#include "Classes/Search/SoundSearchIndex.h"
 
-#include "Classes/SearchFolding.h"
+#include "Classes/Search/SearchFolding.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,11 +1,11 @@
-#include "Classes/DesktopCommands.h"
+#include "Classes/Desktop/DesktopCommands.h"
 
-#include "Classes/BoardMenuCommands.h"
-#include "Classes/BoardWindowCommands.h"
-#include "Classes/Boards/DesktopPreferences.h"
 #include "Classes/CommandNames.h"
-#include "Classes/SearchCommands.h"
-#include "Classes/SoundMenuCommands.h"
+#include "Classes/Desktop/BoardMenuCommands.h"
+#include "Classes/Desktop/BoardWindowCommands.h"
+#include "Classes/Desktop/DesktopPreferences.h"
+#include "Classes/Desktop/SoundMenuCommands.h"
+#include "Classes/Search/SearchCommands.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"
 

@@ -1,4 +1,4 @@
-#include "Classes/SearchResultCell.h"
+#include "Classes/Search/SearchResultCell.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Finding sounds by label: folding, ranking and narrowing as the user types.
 
-#include "Classes/SearchFolding.h"
-#include "Classes/SoundSearchIndex.h"
+#include "Classes/Search/SearchFolding.h"
+#include "Classes/Search/SoundSearchIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Classes/Catalogue.h"
-#include "PageHarness.h"
+#include "Classes/Catalogue/Catalogue.h"
+#include "tests/Classes/PageHarness.h"
 
-#include "../support/TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "Classes/SearchPage.h"
+#include "Classes/Search/SearchPage.h"
 
-#include "Classes/Catalogue.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
-#include "Classes/SearchResultCell.h"
+#include "Classes/Search/SearchResultCell.h"
 #include "Classes/SoundList.h"
 
 #include <limits>

@@ -1,8 +1,8 @@
 #include "BoardCommands.h"
 
-#include "BoardChecker.h"
-#include "BoardMaker.h"
-#include "LastOpenedBoard.h"
+#include "Classes/Boards/BoardChecker.h"
+#include "Classes/Boards/BoardMaker.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "TerminalProgress.h"
 #include "TerminalText.h"
 

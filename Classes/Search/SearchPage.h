@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Classes/SPLibrary/SPXMLElement.h"
-#include "Classes/SoundSearchIndex.h"
+#include "Classes/Search/SoundSearchIndex.h"
 #include "Platform/UI/LayoutRegistry.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TextField.h"

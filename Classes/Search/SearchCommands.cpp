@@ -1,4 +1,4 @@
-#include "Classes/SearchCommands.h"
+#include "Classes/Search/SearchCommands.h"
 
 #include "Classes/CommandNames.h"
 

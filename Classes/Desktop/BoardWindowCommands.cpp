@@ -1,9 +1,9 @@
-#include "Classes/BoardWindowCommands.h"
+#include "Classes/Desktop/BoardWindowCommands.h"
 
 #include "Classes/Boards/BoardGrower.h"
 #include "Classes/Boards/BoardMaker.h"
-#include "Classes/Boards/LastOpenedBoard.h"
 #include "Classes/CommandNames.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"

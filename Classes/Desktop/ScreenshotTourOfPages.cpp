@@ -1,6 +1,6 @@
-#include "Classes/ScreenshotTourOfPages.h"
+#include "Classes/Desktop/ScreenshotTourOfPages.h"
 
-#include "Classes/SearchCommands.h"
+#include "Classes/Search/SearchCommands.h"
 
 namespace {
 

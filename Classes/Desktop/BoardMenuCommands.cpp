@@ -1,8 +1,8 @@
-#include "Classes/BoardMenuCommands.h"
+#include "Classes/Desktop/BoardMenuCommands.h"
 
 #include "Classes/Boards/BoardChecker.h"
-#include "Classes/Boards/DesktopPreferences.h"
-#include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/Desktop/DesktopPreferences.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/UI/HostServices.h"
 

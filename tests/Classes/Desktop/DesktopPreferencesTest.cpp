@@ -1,5 +1,5 @@
-#include "Classes/Boards/DesktopPreferences.h"
-#include "Classes/Boards/LastOpenedBoard.h"
+#include "Classes/Desktop/DesktopPreferences.h"
+#include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/PropertyList.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
@@ -47,7 +47,8 @@ TEST(DesktopPreferences, ValuesOfTheWrongKindOrOutOfRangeReadAsDefaultsOrClamped
          [](const auto& p) { EXPECT_EQ(p.volume(), 100); }},
         {"volume below 0", "Volume", PlistValue(-3.0),
          [](const auto& p) { EXPECT_EQ(p.volume(), 0); }},
-        {"zoom of 0", "Zoom", PlistValue(0.0), [](const auto& p) { EXPECT_EQ(p.zoom(), std::nullopt); }},
+        {"zoom of 0", "Zoom", PlistValue(0.0),
+         [](const auto& p) { EXPECT_EQ(p.zoom(), std::nullopt); }},
         {"device as a number", "OutputDevice", PlistValue(7),
          [](const auto& p) { EXPECT_EQ(p.outputDevice(), ""); }},
         {"frame without a height", "WindowFrame",
