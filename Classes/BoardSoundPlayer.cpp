@@ -21,13 +21,8 @@ void BoardSoundPlayer::readCatalogueIfNeeded() {
     if (m_board && board == m_board) return;
     forget();
     m_board = board;
-    const auto root = Catalogue::loadDocument();
-    for (int section = 0; section < Catalogue::categoryCount(root); ++section) {
-        for (int row = 0; row < Catalogue::soundCount(root, section); ++row) {
-            if (const auto entry = Catalogue::soundEntryAt(root, section, row)) {
-                m_numbers.insert(Catalogue::audioNumber(*entry));
-            }
-        }
+    for (const auto& listed : Catalogue::everySound(Catalogue::loadDocument())) {
+        m_numbers.insert(Catalogue::audioNumber(*listed.entry));
     }
 }
 

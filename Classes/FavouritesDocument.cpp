@@ -1,7 +1,9 @@
 #include "Classes/FavouritesDocument.h"
 
 #include "Classes/Catalogue/Catalogue.h"
+#include "Classes/Catalogue/CatalogueWriter.h"
 #include "Classes/Reference.h"
+#include "Classes/SPLibrary/SPXMLEscape.h"
 
 std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catalogue) {
     return write(catalogue, [](const std::string& audioNumber) {
@@ -11,34 +13,25 @@ std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catal
 
 std::string FavouritesDocument::write(const std::shared_ptr<SPXMLElement>& catalogue,
                                       const MarkLookup& isMarked) {
-    std::string document = "<LoveXML>";
+    std::vector<CatalogueCategory> categories;
     if (catalogue) {
         for (const auto& category : catalogue->children()) {
             // A stray text node where a category should be still takes its
             // section, as an empty category, so sections keep their positions.
-            bool isCategory = category && Catalogue::isElement(*category);
-            document += "<DT title=\"";
-            if (isCategory) {
-                document += escapeAttributeValue(category->attribute("title").value_or(""));
-            }
-            document += "\">";
-            if (isCategory) {
+            CatalogueCategory written;
+            if (category && Catalogue::isElement(*category)) {
+                written.title = Catalogue::title(*category);
                 for (const auto& entry : category->children()) {
                     if (!entry || !Catalogue::isElement(*entry)) continue;
                     std::string audioNumber = Catalogue::audioNumber(*entry);
                     if (!isMarked(audioNumber)) continue;
-                    document += "<DS audio_no=\"";
-                    document += escapeAttributeValue(audioNumber);
-                    document += "\" label=\"";
-                    document += escapeAttributeValue(Catalogue::label(*entry));
-                    document += "\" />";
+                    written.sounds.push_back({std::move(audioNumber), Catalogue::label(*entry)});
                 }
             }
-            document += "</DT>";
+            categories.push_back(std::move(written));
         }
     }
-    document += "</LoveXML>";
-    return document;
+    return CatalogueWriter::catalogueText(categories, CatalogueWriter::kFavouritesStyle);
 }
 
 std::shared_ptr<SPXMLElement> FavouritesDocument::read(std::string document) {
@@ -46,32 +39,5 @@ std::shared_ptr<SPXMLElement> FavouritesDocument::read(std::string document) {
 }
 
 std::string FavouritesDocument::escapeAttributeValue(std::string_view value) {
-    std::string escaped;
-    escaped.reserve(value.size());
-    for (char c : value) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\t':
-                escaped += "&#9;";
-                break;
-            case '\n':
-                escaped += "&#10;";
-                break;
-            case '\r':
-                escaped += "&#13;";
-                break;
-            default:
-                escaped += c;
-                break;
-        }
-    }
-    return escaped;
+    return SPXMLEscapeAttribute(value, kSPXMLAttributeEscapes);
 }

@@ -2,6 +2,7 @@
 
 #include "BoardLimits.h"
 #include "BoardSource.h"
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/Catalogue/CatalogueWriter.h"
 
 #include "Classes/SPLibrary/SPXML.h"
@@ -27,11 +28,6 @@ BoardGrowerReport failure(std::string error, std::vector<std::string> skipped = 
     return report;
 }
 
-bool isElement(const SPXMLElement& node) {
-    auto name = node.name();
-    return name && !name->empty();
-}
-
 // The catalogue's categories and entries, elements only, as the pages list
 // them; none when the text does not read as a catalogue.
 std::optional<std::vector<CatalogueCategory>> readCatalogue(const std::string& text) {
@@ -39,18 +35,7 @@ std::optional<std::vector<CatalogueCategory>> readCatalogue(const std::string& t
     if (!reader || !reader->parse()) return std::nullopt;
     auto root = reader->document();
     if (!root) return std::nullopt;
-    std::vector<CatalogueCategory> categories;
-    for (const auto& category : root->children()) {
-        if (!category || !isElement(*category)) continue;
-        CatalogueCategory read{category->attribute("title").value_or(""), {}};
-        for (const auto& entry : category->children()) {
-            if (!entry || !isElement(*entry)) continue;
-            read.sounds.push_back({entry->attribute("audio_no").value_or(""),
-                                   entry->attribute("label").value_or("")});
-        }
-        categories.push_back(std::move(read));
-    }
-    return categories;
+    return Catalogue::categories(root);
 }
 
 std::optional<unsigned long long> numberValue(const std::string& text) {

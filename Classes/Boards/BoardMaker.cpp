@@ -31,14 +31,16 @@ bool readsBackAs(const std::string& text, const std::vector<CatalogueCategory>& 
     for (std::size_t section = 0; section < categories.size(); ++section) {
         auto category = root->childAt(section);
         const auto& expected = categories[section];
-        if (!category || category->attribute("title") != expected.title ||
+        if (!category || category->attribute(catalogue_names::kTitle) != expected.title ||
             category->childCount() != expected.sounds.size()) {
             return false;
         }
         for (std::size_t row = 0; row < expected.sounds.size(); ++row) {
             auto entry = category->childAt(row);
-            if (!entry || entry->attribute("audio_no") != expected.sounds[row].audioNumber ||
-                entry->attribute("label") != expected.sounds[row].label) {
+            if (!entry ||
+                entry->attribute(catalogue_names::kAudioNumber) !=
+                    expected.sounds[row].audioNumber ||
+                entry->attribute(catalogue_names::kLabel) != expected.sounds[row].label) {
                 return false;
             }
         }

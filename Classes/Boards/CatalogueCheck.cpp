@@ -1,5 +1,6 @@
 #include "CatalogueCheck.h"
 
+#include "Classes/Catalogue/CatalogueValues.h"
 #include "Classes/SPLibrary/SPXMLWhitespace.h"
 
 #include <expat.h>
@@ -77,7 +78,7 @@ class CatalogueWalk {
             m_sawDocumentElement = true;
         } else if (m_depth == 2) {
             ++m_categories;
-            if (!attribute(attributes, "title"))
+            if (!attribute(attributes, catalogue_names::kTitle))
                 add(BoardProblem::Severity::Error, at, "a category without title");
         } else if (m_depth == 3) {
             entry(attributes, at);
@@ -88,8 +89,8 @@ class CatalogueWalk {
     }
 
     void entry(const XML_Char** attributes, long at) {
-        auto audioNumber = attribute(attributes, "audio_no");
-        auto label = attribute(attributes, "label");
+        auto audioNumber = attribute(attributes, catalogue_names::kAudioNumber);
+        auto label = attribute(attributes, catalogue_names::kLabel);
         if (!audioNumber) add(BoardProblem::Severity::Error, at, "a sound entry without audio_no");
         if (!label) add(BoardProblem::Severity::Error, at, "a sound entry without label");
         if (!audioNumber) return;

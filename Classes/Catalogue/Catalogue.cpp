@@ -82,9 +82,46 @@ int Catalogue::soundCount(const std::shared_ptr<SPXMLElement>& root, int section
 }
 
 std::string Catalogue::audioNumber(const SPXMLElement& entry) {
-    return entry.attribute("audio_no").value_or(std::string());
+    return entry.attribute(catalogue_names::kAudioNumber).value_or(std::string());
 }
 
 std::string Catalogue::label(const SPXMLElement& entry) {
-    return entry.attribute("label").value_or(std::string());
+    return entry.attribute(catalogue_names::kLabel).value_or(std::string());
+}
+
+std::string Catalogue::title(const SPXMLElement& category) {
+    return category.attribute(catalogue_names::kTitle).value_or(std::string());
+}
+
+std::vector<Catalogue::ListedSound> Catalogue::everySound(
+    const std::shared_ptr<SPXMLElement>& root) {
+    std::vector<ListedSound> sounds;
+    const int categories = categoryCount(root);
+    for (int section = 0; section < categories; ++section) {
+        const auto category = categoryAt(root, section);
+        if (!category) continue;
+        const std::string categoryTitle = title(*category);
+        const int rows = soundCount(root, section);
+        for (int row = 0; row < rows; ++row) {
+            if (auto entry = soundEntryAt(root, section, row)) {
+                sounds.push_back({std::move(entry), categoryTitle});
+            }
+        }
+    }
+    return sounds;
+}
+
+std::vector<CatalogueCategory> Catalogue::categories(const std::shared_ptr<SPXMLElement>& root) {
+    std::vector<CatalogueCategory> read;
+    if (!root) return read;
+    for (const auto& category : root->children()) {
+        if (!category || !isElement(*category)) continue;
+        CatalogueCategory values{title(*category), {}};
+        for (const auto& entry : category->children()) {
+            if (entry && isElement(*entry))
+                values.sounds.push_back({audioNumber(*entry), label(*entry)});
+        }
+        read.push_back(std::move(values));
+    }
+    return read;
 }

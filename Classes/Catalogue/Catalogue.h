@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Classes/Catalogue/CatalogueValues.h"
 #include "Classes/SPLibrary/SPXMLElement.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The sound catalogue of the bundle and the way pages address its trees by
 // position only: the categories are the document element's children, the sound
@@ -39,6 +41,18 @@ class Catalogue {
     static std::string audioNumber(const SPXMLElement& entry);
     // The entry's `label` exactly as read; empty when absent.
     static std::string label(const SPXMLElement& entry);
+    // The category's `title` exactly as read; empty when absent.
+    static std::string title(const SPXMLElement& category);
+
+    // Every sound entry of `root`, category by category in the catalogue's
+    // order, with its category's title: the one walk that lists them all.
+    struct ListedSound {
+        std::shared_ptr<SPXMLElement> entry;
+        std::string categoryTitle;
+    };
+    static std::vector<ListedSound> everySound(const std::shared_ptr<SPXMLElement>& root);
+    // The categories and entries as values, elements only.
+    static std::vector<CatalogueCategory> categories(const std::shared_ptr<SPXMLElement>& root);
     // Whether the sound with `audioNumber` may carry a favourite mark. Marks
     // share their key space with the vibration flag, so on a board (whose
     // catalogue comes from anyone) an entry numbered "vibrate" gets none; the

@@ -1,5 +1,7 @@
 #include "CatalogueWriter.h"
 
+#include "Classes/SPLibrary/SPXMLEscape.h"
+
 #include "Platform/Foundation/Utf8Check.h"
 
 bool CatalogueWriter::canHold(std::string_view text) {
@@ -16,52 +18,43 @@ bool CatalogueWriter::canHold(std::string_view text) {
     return true;
 }
 
+const CatalogueWriter::Style CatalogueWriter::kBoardStyle{"Sounds", true,
+                                                          kSPXMLAllAttributeEscapes};
+const CatalogueWriter::Style CatalogueWriter::kFavouritesStyle{"LoveXML", false,
+                                                               kSPXMLAttributeEscapes};
+
 std::string CatalogueWriter::escapedAttribute(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&apos;";
-                break;
-            case '\t':
-                escaped += "&#9;";
-                break;
-            case '\n':
-                escaped += "&#10;";
-                break;
-            case '\r':
-                escaped += "&#13;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
+    return SPXMLEscapeAttribute(text, kSPXMLAllAttributeEscapes);
 }
 
-std::string CatalogueWriter::catalogueText(const std::vector<CatalogueCategory>& categories) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Sounds>\n";
+std::string CatalogueWriter::catalogueText(const std::vector<CatalogueCategory>& categories,
+                                           const Style& style) {
+    namespace names = catalogue_names;
+    const auto escape = [&style](std::string_view text) {
+        return SPXMLEscapeAttribute(text, style.escaped);
+    };
+    const std::string_view newline = style.indented ? "\n" : "";
+    const std::string root(style.root);
+    std::string text = style.indented ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" : "";
+    text += "<" + root + ">";
+    text += newline;
     for (const auto& category : categories) {
-        text += "    <DT title=\"" + escapedAttribute(category.title) + "\">\n";
+        text += style.indented ? "    <" : "<";
+        text += std::string(names::kCategoryElement) + " " + std::string(names::kTitle) + "=\"" +
+                escape(category.title) + "\">";
+        text += newline;
         for (const auto& sound : category.sounds) {
-            text += "        <DS audio_no=\"" + escapedAttribute(sound.audioNumber) +
-                    "\" label=\"" + escapedAttribute(sound.label) + "\" />\n";
+            text += style.indented ? "        <" : "<";
+            text += std::string(names::kSoundElement) + " " + std::string(names::kAudioNumber) +
+                    "=\"" + escape(sound.audioNumber) + "\" " + std::string(names::kLabel) + "=\"" +
+                    escape(sound.label) + "\" />";
+            text += newline;
         }
-        text += "    </DT>\n";
+        text += style.indented ? "    </" : "</";
+        text += std::string(names::kCategoryElement) + ">";
+        text += newline;
     }
-    text += "</Sounds>\n";
+    text += "</" + root + ">";
+    text += newline;
     return text;
 }

@@ -1,26 +1,29 @@
 #pragma once
 
+#include "Classes/Catalogue/CatalogueValues.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
-// One sound entry and one category as a board's catalogue holds them.
-struct CatalogueSound {
-    std::string audioNumber;
-    std::string label;
-};
-
-struct CatalogueCategory {
-    std::string title;
-    std::vector<CatalogueSound> sounds;
-};
-
 // Writes the sound catalogue the pages read: a UTF-8 XML text whose document
 // element holds one DT element (title) per category and inside it one DS
-// element (audio_no, label) per sound, indented, with no character data.
+// element (audio_no, label) per sound, with no character data. A board's
+// catalogue is indented under an XML declaration; the favourites document is
+// one compact line whose bytes stored files rely on.
 class CatalogueWriter {
   public:
-    static std::string catalogueText(const std::vector<CatalogueCategory>& categories);
+    struct Style {
+        std::string_view root;
+        bool indented;
+        // The characters written as references (SPXMLEscapeAttribute).
+        std::string_view escaped;
+    };
+    static const Style kBoardStyle;
+    static const Style kFavouritesStyle;
+
+    static std::string catalogueText(const std::vector<CatalogueCategory>& categories,
+                                     const Style& style = kBoardStyle);
 
     // Whether an attribute can carry `text` exactly: well-formed UTF-8 without
     // NUL and without the control characters and the non-characters U+FFFE

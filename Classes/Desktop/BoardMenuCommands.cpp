@@ -4,9 +4,9 @@
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/XdgPaths.h"
 #include "Platform/UI/HostServices.h"
 
-#include <cstdlib>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -20,8 +20,7 @@ fs::path startFolder() {
     if (auto bundle = platform::Bundle::mainBundle(); bundle && bundle->applicationBundle()) {
         return bundle->bundlePath().parent_path();
     }
-    const char* home = std::getenv("HOME");
-    return home != nullptr && *home != '\0' ? fs::path(home) : fs::current_path();
+    return platform::XdgPaths::home();
 }
 
 // Opens `board` in the window and remembers it; tells the user when it cannot.

@@ -5,10 +5,10 @@
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/XdgPaths.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -42,11 +42,6 @@ std::string skippedText(const std::vector<std::string>& skipped) {
         text += "\n… and " + std::to_string(skipped.size() - kSkippedLinesShown) + " more";
     }
     return text;
-}
-
-fs::path homeFolder() {
-    const char* home = std::getenv("HOME");
-    return home != nullptr && *home != '\0' ? fs::path(home) : fs::current_path();
 }
 
 // The board goes into the chosen folder when it is empty, else into a new
@@ -155,7 +150,7 @@ void dropped(HostServices& services, std::vector<fs::path> paths) {
     std::error_code failed;
     std::optional<fs::path> source;
     if (paths.size() == 1 && fs::is_directory(paths.front(), failed)) source = paths.front();
-    const fs::path start = paths.empty() ? homeFolder() : paths.front().parent_path();
+    const fs::path start = paths.empty() ? platform::XdgPaths::home() : paths.front().parent_path();
     services.ask("These Sounds Cannot Change",
                  "The sounds that come with the application cannot be changed. Make a new board "
                  "of your own from your sounds instead?",
@@ -168,9 +163,10 @@ void dropped(HostServices& services, std::vector<fs::path> paths) {
 
 platform::WindowCommands boardWindowCommands() {
     platform::WindowCommands commands;
-    auto newBoard = platform::WindowCommand::make(
-        kNewBoardTitle, "Ctrl+N",
-        [](HostServices& services) { newBoardFromFolder(services, std::nullopt, homeFolder()); });
+    auto newBoard =
+        platform::WindowCommand::make(kNewBoardTitle, "Ctrl+N", [](HostServices& services) {
+            newBoardFromFolder(services, std::nullopt, platform::XdgPaths::home());
+        });
     newBoard.name = command_names::kNewBoard;
     commands.add(std::move(newBoard)).onDrop(dropped);
     return commands;

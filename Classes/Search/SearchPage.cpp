@@ -31,18 +31,10 @@ void SearchPage::viewDidLoad() {
 void SearchPage::loadCatalogue() {
     m_root = Catalogue::loadDocument();
     m_sounds.clear();
-    const int categories = Catalogue::categoryCount(m_root);
-    for (int section = 0; section < categories; ++section) {
-        auto category = Catalogue::categoryAt(m_root, section);
-        if (!category) continue;
-        const std::string title = category->attribute("title").value_or(std::string());
-        const int rows = Catalogue::soundCount(m_root, section);
-        for (int row = 0; row < rows; ++row) {
-            if (auto entry = Catalogue::soundEntryAt(m_root, section, row)) {
-                std::string label = Catalogue::label(*entry);
-                m_sounds.push_back({std::move(entry), std::move(label), title});
-            }
-        }
+    for (auto& listed : Catalogue::everySound(m_root)) {
+        std::string label = Catalogue::label(*listed.entry);
+        m_sounds.push_back(
+            {std::move(listed.entry), std::move(label), std::move(listed.categoryTitle)});
     }
     std::vector<std::string> labels;
     labels.reserve(m_sounds.size());
