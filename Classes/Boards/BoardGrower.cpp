@@ -23,7 +23,7 @@ constexpr std::size_t kMinimumNumberWidth = 3;
 
 BoardGrowerReport failure(std::string error, std::vector<std::string> skipped = {}) {
     BoardGrowerReport report;
-    report.error = std::move(error);
+    report.outcome = BoardOutcome::failed(std::move(error));
     report.skipped = std::move(skipped);
     return report;
 }
@@ -148,7 +148,7 @@ BoardGrowerReport BoardGrower::grow(const fs::path& board, const std::vector<fs:
     });
     if (cancellation.isCancelled()) {
         BoardGrowerReport report = failure("cancelled", std::move(skipped));
-        report.cancelled = true;
+        report.outcome = BoardOutcome::stopped();
         return report;
     }
 
@@ -187,7 +187,7 @@ BoardGrowerReport BoardGrower::grow(const fs::path& board, const std::vector<fs:
     }
 
     BoardGrowerReport report;
-    report.grown = true;
+    report.outcome = BoardOutcome::succeeded();
     report.skipped = std::move(skipped);
     report.soundCount = named.size();
     report.categoryTitle = target.title;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/Boards/BoardOutcome.h"
 #include "Platform/Media/CancellationFlag.h"
 #include "Platform/Media/ImportEngine.h"
 
@@ -11,9 +12,7 @@
 
 // What adding files to a board came to.
 struct BoardGrowerReport {
-    bool grown = false;
-    bool cancelled = false;
-    std::string error;                 // why nothing was added
+    BoardOutcome outcome;
     std::vector<std::string> skipped;  // one line per file left out: file and reason
     std::size_t soundCount = 0;        // sounds added
     std::string categoryTitle;         // the category they went to

@@ -17,7 +17,7 @@ namespace {
 
 BoardMakerReport failure(std::string error, std::vector<std::string> skipped = {}) {
     BoardMakerReport report;
-    report.error = std::move(error);
+    report.outcome = BoardOutcome::failed(std::move(error));
     report.skipped = std::move(skipped);
     return report;
 }
@@ -100,7 +100,7 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
     SourceScan scan = SourceScan::ofFolder(source, cancellation);
     if (cancellation.isCancelled()) {
         BoardMakerReport report = failure("cancelled", scan.skipped);
-        report.cancelled = true;
+        report.outcome = BoardOutcome::stopped();
         return report;
     }
     if (scan.fileCount() == 0) {
@@ -123,7 +123,7 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
     });
     if (cancellation.isCancelled()) {
         BoardMakerReport report = failure("cancelled", scan.skipped);
-        report.cancelled = true;
+        report.outcome = BoardOutcome::stopped();
         return report;
     }
 
@@ -189,7 +189,7 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
             kept->string());
     }
 
-    report.made = true;
+    report.outcome = BoardOutcome::succeeded();
     report.soundCount = converted;
     report.categoryCount = categories.size();
     return report;

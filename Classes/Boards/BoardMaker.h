@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/Boards/BoardOutcome.h"
 #include "Platform/Media/CancellationFlag.h"
 #include "Platform/Media/ImportEngine.h"
 
@@ -11,9 +12,7 @@
 
 // What making a board came to.
 struct BoardMakerReport {
-    bool made = false;
-    bool cancelled = false;
-    std::string error;                 // why no board was made
+    BoardOutcome outcome;
     std::vector<std::string> skipped;  // one line per file left out: file and reason
     std::size_t soundCount = 0;
     std::size_t categoryCount = 0;

@@ -72,8 +72,8 @@ int makeBoard(const fs::path& source, const fs::path& destination) {
             [&](std::size_t finished, std::size_t total) { progress.update(finished, total); });
     }
     for (const auto& line : report.skipped) printLine(stderr, "soundboard: " + line);
-    if (!report.made) {
-        printLine(stderr, "soundboard: no board made: " + report.error);
+    if (!report.outcome.done()) {
+        printLine(stderr, "soundboard: no board made: " + report.outcome.error);
         return 1;
     }
     printLine(stdout, "Made the board " + destination.string() + ": " +

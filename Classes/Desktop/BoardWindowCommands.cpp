@@ -79,9 +79,9 @@ void makeBoard(HostServices& services, const fs::path& source, const fs::path& b
     };
     work.finished = [board, report](HostServices& done) {
         // Cancelling was the user's own choice, and left nothing to tell about.
-        if (report->cancelled) return;
-        if (!report->made) {
-            done.tell("No Board Made", report->error + skippedText(report->skipped));
+        if (report->outcome.cancelled()) return;
+        if (!report->outcome.done()) {
+            done.tell("No Board Made", report->outcome.error + skippedText(report->skipped));
             return;
         }
         LastOpenedBoard::remember(board);
@@ -127,9 +127,9 @@ void addToBoard(HostServices& services, const fs::path& board, std::vector<fs::p
         });
     };
     work.finished = [report](HostServices& done) {
-        if (report->cancelled) return;
-        if (!report->grown) {
-            done.tell("No Sounds Added", report->error + skippedText(report->skipped));
+        if (report->outcome.cancelled()) return;
+        if (!report->outcome.done()) {
+            done.tell("No Sounds Added", report->outcome.error + skippedText(report->skipped));
             return;
         }
         platform::Application::sharedApplication().sendCommand(command_names::kReloadBoard);

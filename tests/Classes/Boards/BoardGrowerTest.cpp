@@ -34,7 +34,7 @@ fs::path boardOfThree() {
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) tone(source / name);
     const fs::path board = work() / "Board";
     media::CancellationFlag notCancelled;
-    EXPECT_TRUE(BoardMaker().make(source, board, notCancelled).made);
+    EXPECT_TRUE(BoardMaker().make(source, board, notCancelled).outcome.done());
     return board;
 }
 
@@ -75,7 +75,7 @@ TEST(BoardGrower, AddsFilesAndFoldersAfterEveryNumberInUseWithoutTouchingOtherFi
 
     const auto report = grow(board, {work() / "Loose & <odd>.wav", more});
 
-    ASSERT_TRUE(report.grown) << report.error;
+    ASSERT_TRUE(report.outcome.done()) << report.outcome.error;
     EXPECT_EQ(report.soundCount, 4u);
     EXPECT_EQ(report.categoryTitle, "Start");
     ASSERT_EQ(report.skipped.size(), 1u);
@@ -99,7 +99,7 @@ TEST(BoardGrower, LevelsAddedSoundsLikeTheBoardMaker) {
     const fs::path board = boardOfThree();
     tone(work() / "quiet.wav", 0.01);
     tone(work() / "loud.wav", 0.9);
-    ASSERT_TRUE(grow(board, {work() / "quiet.wav", work() / "loud.wav"}).grown);
+    ASSERT_TRUE(grow(board, {work() / "quiet.wav", work() / "loud.wav"}).outcome.done());
     const double quiet = testaudio::integratedLoudness(testaudio::readAll(board / "004.aiff"));
     const double loud = testaudio::integratedLoudness(testaudio::readAll(board / "005.aiff"));
     EXPECT_NEAR(quiet, loud, 1.0);
@@ -134,8 +134,8 @@ TEST(BoardGrower, LeavesTheFolderAsItWasWhenItCannotOrMayNotGrowIt) {
     for (const Case& c : cases) {
         const auto before = snapshot(c.folder);
         const auto report = grow(c.folder, c.additions);
-        EXPECT_FALSE(report.grown) << c.what;
-        EXPECT_FALSE(report.error.empty()) << c.what;
+        EXPECT_FALSE(report.outcome.done()) << c.what;
+        EXPECT_FALSE(report.outcome.error.empty()) << c.what;
         EXPECT_EQ(snapshot(c.folder), before) << c.what;
     }
 }
@@ -148,8 +148,8 @@ TEST(BoardGrower, ACancelledGrowthLeavesTheBoardAsItWas) {
     const auto report =
         BoardGrower().grow(board, {work() / "many"}, 0, cancellation,
                            [&](std::size_t, std::size_t) { cancellation.requestCancel(); });
-    EXPECT_TRUE(report.cancelled);
-    EXPECT_FALSE(report.grown);
+    EXPECT_TRUE(report.outcome.cancelled());
+    EXPECT_FALSE(report.outcome.done());
     EXPECT_EQ(snapshot(board), before);
 }
 

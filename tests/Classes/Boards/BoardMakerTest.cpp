@@ -78,7 +78,7 @@ TEST(BoardMaker, AFolderTreeBecomesABoardWithTheRightCatalogueLabelsOrderAndFile
     const fs::path source = awkwardSourceTree();
     const fs::path board = workDir() / "Party Board";
     const auto report = make(source, board);
-    ASSERT_TRUE(report.made) << report.error;
+    ASSERT_TRUE(report.outcome.done()) << report.outcome.error;
     EXPECT_EQ(report.soundCount, 8u);
     EXPECT_EQ(report.categoryCount, 3u);
 
@@ -133,7 +133,7 @@ TEST(BoardMaker, TwoClipsOfVeryDifferentLoudnessBothEndWithinOneLuOfTheTarget) {
     tone(source / "a whisper.flac", testaudio::flacFormat(), 0.002, 3.0);
     tone(source / "b shout.wav", testaudio::wavFormat(), 0.99, 3.0);
     const fs::path board = workDir() / "levelled";
-    ASSERT_TRUE(make(source, board).made);
+    ASSERT_TRUE(make(source, board).outcome.done());
     for (const char* file : {"001.aiff", "002.aiff"}) {
         EXPECT_NEAR(testaudio::integratedLoudness(testaudio::readAll(board / file)), -16.0, 1.0)
             << file;
@@ -169,8 +169,9 @@ TEST_P(BoardRefusals, GiveAClearErrorAndWriteNothing) {
         fs::is_regular_file(board) ? sbtest::readFile(board) : std::string();
 
     const auto report = make(source, board);
-    EXPECT_FALSE(report.made);
-    EXPECT_NE(report.error.find(GetParam().error), std::string::npos) << report.error;
+    EXPECT_FALSE(report.outcome.done());
+    EXPECT_NE(report.outcome.error.find(GetParam().error), std::string::npos)
+        << report.outcome.error;
     EXPECT_EQ(namesIn(board.parent_path()), before);
     if (fs::is_regular_file(board)) {
         EXPECT_EQ(sbtest::readFile(board), boardBefore);
@@ -228,10 +229,10 @@ TEST(BoardMaker, AnEmptyFolderOrAnOldBoardIsReplacedAndTheBoardKeepsItsIdentifie
     const fs::path board = workDir() / "Board";
     fs::create_directories(board);
 
-    ASSERT_TRUE(make(first, board).made);
+    ASSERT_TRUE(make(first, board).outcome.done());
     const auto identifier =
         platform::PropertyList::readDictionaryFile(board / "Info.plist")->at("CFBundleIdentifier");
-    ASSERT_TRUE(make(second, board).made);
+    ASSERT_TRUE(make(second, board).outcome.done());
     EXPECT_EQ(namesIn(board), (std::vector<std::string>{"001.aiff", "Data.XML", "Info.plist"}));
     EXPECT_NE(sbtest::readFile(board / "Data.XML").find("label=\"only\""), std::string::npos);
     EXPECT_EQ(
@@ -248,8 +249,8 @@ TEST(BoardMaker, CancellingLeavesNothingBehind) {
     const auto report = BoardMaker({{}, 1, std::size_t{1} << 20})
                             .make(source, board, cancellation,
                                   [&](std::size_t, std::size_t) { cancellation.requestCancel(); });
-    EXPECT_FALSE(report.made);
-    EXPECT_TRUE(report.cancelled);
+    EXPECT_FALSE(report.outcome.done());
+    EXPECT_TRUE(report.outcome.cancelled());
     EXPECT_EQ(namesIn(workDir()), (std::vector<std::string>{"source"}));
 }
 
@@ -291,7 +292,7 @@ TEST(BoardMaker, AKilledImportLeavesNoHalfBoardAndTheNextOneClearsItsRemains) {
                             [](const auto& name) { return name.rfind(".Board.making-", 0) == 0; }),
               1);
 
-    ASSERT_TRUE(make(source, board).made);
+    ASSERT_TRUE(make(source, board).outcome.done());
     EXPECT_EQ(namesIn(workDir()), (std::vector<std::string>{"Board", "source"}));
     EXPECT_EQ(namesIn(board).size(), 8u);
 }

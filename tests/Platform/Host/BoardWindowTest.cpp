@@ -99,7 +99,7 @@ TEST(BoardWindow, DroppedSoundsJoinTheOpenBoardAndAreListedAtOnceAndAfterARestar
     tone(work() / "Mine" / "2 Second.wav");
     const fs::path board = work() / "Board";
     media::CancellationFlag notCancelled;
-    ASSERT_TRUE(BoardMaker().make(work() / "Mine", board, notCancelled).made);
+    ASSERT_TRUE(BoardMaker().make(work() / "Mine", board, notCancelled).outcome.done());
     tone(work() / "drop" / "Dropped Bell.wav");
     tone(work() / "drop" / "folder" / "Dropped Drum.wav");
 
