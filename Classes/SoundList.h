@@ -10,29 +10,28 @@
 // a list root whose children are categories (sections) and whose categories'
 // children are sound entries (rows). It keeps no state: every call reads the
 // list root it is given, so a page that replaces its tree only reloads.
-class SoundList {
-  public:
-    // The reuse identifier of every sound list cell.
-    static constexpr const char* kCellIdentifier = "cell";
+namespace SoundList {
+// The reuse identifier of every sound list cell.
+inline constexpr const char* kCellIdentifier = "cell";
 
-    // Rows of `section`: the children of that category; 0 when there is none.
-    static int numberOfRowsInSection(const std::shared_ptr<SPXMLElement>& listRoot, int section);
+// Rows of `section`: the children of that category; 0 when there is none.
+int numberOfRowsInSection(const std::shared_ptr<SPXMLElement>& listRoot, int section);
 
-    // The cell of a row: a reused or new "cell" showing the entry's label (empty
-    // for a missing entry or label) with a disclosure indicator. Sets the
-    // table's separator colour, on every request.
-    static std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
-        platform::TableView& table, const std::shared_ptr<SPXMLElement>& listRoot,
-        platform::IndexPath indexPath);
+// The cell of a row: a reused or new "cell" showing the entry's label (empty
+// for a missing entry or label) with a disclosure indicator. Sets the
+// table's separator colour, on every request.
+std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
+    platform::TableView& table, const std::shared_ptr<SPXMLElement>& listRoot,
+    platform::IndexPath indexPath);
 
-    // A tapped row: opens the row's entry (openPlayPage); the row is deselected
-    // in every case.
-    static void didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView& table,
-                                        const std::shared_ptr<SPXMLElement>& listRoot,
-                                        platform::IndexPath indexPath);
+// A tapped row: opens the row's entry (openPlayPage); the row is deselected
+// in every case.
+void didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView& table,
+                             const std::shared_ptr<SPXMLElement>& listRoot,
+                             platform::IndexPath indexPath);
 
-    // A new play page from the layout "PlayPage", handed `entry` before it is
-    // pushed onto `page`'s navigation stack. Nothing is pushed when there is no
-    // entry, no play page or no stack.
-    static void openPlayPage(platform::ViewController& page, std::shared_ptr<SPXMLElement> entry);
-};
+// A new play page from the layout "PlayPage", handed `entry` before it is
+// pushed onto `page`'s navigation stack. Nothing is pushed when there is no
+// entry, no play page or no stack.
+void openPlayPage(platform::ViewController& page, std::shared_ptr<SPXMLElement> entry);
+}  // namespace SoundList

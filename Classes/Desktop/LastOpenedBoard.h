@@ -11,18 +11,17 @@
 // A board is also noted as being opened until the pages show (see
 // confirmOpened): a board that hung or crashed the program before that is
 // not opened again by itself at the next start.
-class LastOpenedBoard {
-  public:
-    static std::filesystem::path preferencesFile();
-    // Remembers `board` as opened last, and as being opened.
-    static void remember(const std::filesystem::path& board);
-    static void forget();
-    // The remembered board while it is still a board folder and did not fail
-    // to open the last time (that is logged, and the board forgotten); none
-    // otherwise. A board handed out is noted as being opened unless
-    // `noteOpening` is false (nothing at all is then written).
-    static std::optional<std::filesystem::path> recall(bool noteOpening = true);
-    // The pages are on show: the board being opened, if any, has opened.
-    // Cheap when there is none, so it may be called at every frame.
-    static void confirmOpened();
-};
+namespace LastOpenedBoard {
+std::filesystem::path preferencesFile();
+// Remembers `board` as opened last, and as being opened.
+void remember(const std::filesystem::path& board);
+void forget();
+// The remembered board while it is still a board folder and did not fail
+// to open the last time (that is logged, and the board forgotten); none
+// otherwise. A board handed out is noted as being opened unless
+// `noteOpening` is false (nothing at all is then written).
+std::optional<std::filesystem::path> recall(bool noteOpening = true);
+// The pages are on show: the board being opened, if any, has opened.
+// Cheap when there is none, so it may be called at every frame.
+void confirmOpened();
+}  // namespace LastOpenedBoard

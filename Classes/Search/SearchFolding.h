@@ -10,11 +10,10 @@
 // UTF-8. Ill-formed UTF-8 folds with each bad sequence as U+FFFD, so every text
 // has a folded form. Safe on any thread: ICU's normalisers are immutable
 // singletons it owns for the life of the process.
-class SearchFolding {
-  public:
-    // `text` folded; empty when `text` is empty or only marks.
-    static std::string fold(std::string_view text);
-    // Whether byte `offset` of the folded text `folded` starts a word: it is 0,
-    // or the code point ending there is neither a letter nor a digit.
-    static bool startsWord(std::string_view folded, std::size_t offset);
-};
+namespace SearchFolding {
+// `text` folded; empty when `text` is empty or only marks.
+std::string fold(std::string_view text);
+// Whether byte `offset` of the folded text `folded` starts a word: it is 0,
+// or the code point ending there is neither a letter nor a digit.
+bool startsWord(std::string_view folded, std::size_t offset);
+}  // namespace SearchFolding

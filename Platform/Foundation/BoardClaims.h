@@ -14,16 +14,15 @@ namespace platform {
 // it is only looked at: a walk through the application that writes nothing
 // leaves no trace. An identifier whose recorded folder no longer holds a
 // board with that identifier (it was moved or deleted) goes to whoever asks next.
-class BoardClaims {
-  public:
-    static std::filesystem::path file(const std::string& applicationIdentifier);
-    // Whether `identifier` is recorded for a board other than `board` that
-    // still names it. `board` is a real path (links resolved).
-    static bool belongsElsewhere(const std::string& applicationIdentifier,
-                                 const std::string& identifier, const std::filesystem::path& board);
-    // Records `board` as the folder of `identifier` unless another board holds it.
-    static void record(const std::string& applicationIdentifier, const std::string& identifier,
-                       const std::filesystem::path& board);
-};
+namespace BoardClaims {
+std::filesystem::path file(const std::string& applicationIdentifier);
+// Whether `identifier` is recorded for a board other than `board` that
+// still names it. `board` is a real path (links resolved).
+bool belongsElsewhere(const std::string& applicationIdentifier, const std::string& identifier,
+                      const std::filesystem::path& board);
+// Records `board` as the folder of `identifier` unless another board holds it.
+void record(const std::string& applicationIdentifier, const std::string& identifier,
+            const std::filesystem::path& board);
+}  // namespace BoardClaims
 
 }  // namespace platform

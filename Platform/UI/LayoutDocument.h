@@ -23,15 +23,14 @@ struct LayoutElement {
 };
 
 // A layout file read into elements with the platform XML parser.
-class LayoutDocument {
-  public:
-    // Layout files above this size are not read.
-    static constexpr std::uintmax_t kMaximumBytes = std::uintmax_t{4} << 20;
+namespace LayoutDocument {
+// Layout files above this size are not read.
+inline constexpr std::uintmax_t kMaximumBytes = std::uintmax_t{4} << 20;
 
-    // The root element of the file at `path`. Throws LayoutError when the file
-    // cannot be read, is not a regular file, is larger than kMaximumBytes, is
-    // not well-formed XML, or holds text outside attributes.
-    static LayoutElement read(const std::filesystem::path& path);
-};
+// The root element of the file at `path`. Throws LayoutError when the file
+// cannot be read, is not a regular file, is larger than kMaximumBytes, is
+// not well-formed XML, or holds text outside attributes.
+LayoutElement read(const std::filesystem::path& path);
+}  // namespace LayoutDocument
 
 }  // namespace platform
