@@ -24,6 +24,14 @@ std::string unreadableName(const fs::path& path) {
 
 enum class Kind { File, Folder, Skipped };
 
+// A board kept among the sources (one made there earlier, say) holds sounds
+// that are already a board's: made again, they would come back as a category.
+bool isBoard(const fs::path& folder) {
+    std::error_code failed;
+    return fs::is_regular_file(folder / "Data.XML", failed) &&
+           fs::is_regular_file(folder / "Info.plist", failed);
+}
+
 // What an entry of a source is to the scan. Folder links are never followed,
 // so a link to "/" cannot send the scan through the whole system; a file link
 // is taken when it leads to a regular file. FIFOs, devices and sockets are
@@ -51,6 +59,12 @@ Kind kindOf(const fs::directory_entry& entry, std::string& reason) {
         case fs::file_type::regular:
             return Kind::File;
         case fs::file_type::directory:
+            if (isBoard(entry.path())) {
+                reason =
+                    "a board (it holds Data.XML and Info.plist), whose sounds are not "
+                    "made into another";
+                return Kind::Skipped;
+            }
             return Kind::Folder;
         case fs::file_type::fifo:
             reason = "a FIFO, not a regular file";

@@ -20,7 +20,8 @@ struct SourceCategory {
 // A source folder read as a board's categories: the files at the top level
 // form a first category titled with the folder's name; each sub-folder (and
 // whatever lies below it) forms one more, titled with its name. Categories and
-// files are in natural order. Hidden names (".…") are passed over. Links to
+// files are in natural order. Hidden names (".…") and folders that are boards
+// (Data.XML with Info.plist) are passed over. Links to
 // folders are not followed, and a link to a file counts only when it leads to
 // a regular file. Names a catalogue cannot hold, folders that cannot be
 // listed, entries that cannot be reached, FIFOs, devices, sockets and links

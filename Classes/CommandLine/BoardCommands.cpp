@@ -7,6 +7,7 @@
 #include "TerminalText.h"
 
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/CommandLine.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -90,33 +91,35 @@ int checkBoard(const fs::path& board) {
     return check.usable() ? 0 : 1;
 }
 
-std::optional<std::string> bundleOption(const std::vector<std::string_view>& arguments) {
-    constexpr std::string_view kOption = "--bundle";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == kOption && i + 1 < arguments.size())
-            return std::string(arguments[i + 1]);
-        if (arguments[i].substr(0, kOption.size() + 1) == "--bundle=") {
-            return std::string(arguments[i].substr(kOption.size() + 1));
-        }
+// Why `folder` given to --bundle cannot be opened, in one line that says how to
+// go on, or none when it is a board or an application bundle (a folder with its
+// own main window layout).
+std::optional<std::string> unopenableFolder(const fs::path& folder) {
+    std::error_code failed;
+    if (!fs::is_directory(folder, failed)) {
+        return folder.string() + " is not a folder; give a board made with --make-board";
     }
-    return std::nullopt;
+    if (platform::Bundle::isBoardFolder(folder)) return std::nullopt;
+    if (auto bundle = platform::Bundle::bundleWithPath(folder);
+        bundle && fs::is_regular_file(folder / (bundle->mainLayoutName() + ".layout"), failed)) {
+        return std::nullopt;
+    }
+    return folder.string() +
+           " is not a board (it holds no Data.XML); to make one of the sounds in it: "
+           "soundboard --make-board " +
+           folder.string() + " BOARD";
 }
 
-bool takesScreenshots(const std::vector<std::string_view>& arguments) {
-    return std::any_of(arguments.begin(), arguments.end(), [](std::string_view argument) {
-        return argument == "--screenshot" || argument.starts_with("--screenshot=");
-    });
-}
-
-void chooseBoardToOpen(const std::vector<std::string_view>& arguments) {
+void chooseBoardToOpen(const platform::CommandLine& line) {
     // Screenshots are a walk that leaves the user's settings as they were.
-    const bool screenshots = takesScreenshots(arguments);
-    if (auto given = bundleOption(arguments)) {
+    const bool screenshots = line.has("--screenshot");
+    if (const auto* bundle = line.find("--bundle")) {
         if (screenshots) return;
+        const fs::path given(bundle->values.front());
         std::error_code failed;
-        if (platform::Bundle::isBoardFolder(*given)) {
-            LastOpenedBoard::remember(*given);
-        } else if (fs::is_directory(*given, failed)) {
+        if (platform::Bundle::isBoardFolder(given)) {
+            LastOpenedBoard::remember(given);
+        } else if (fs::is_directory(given, failed)) {
             LastOpenedBoard::forget();
         }
         return;
@@ -137,25 +140,25 @@ void chooseBoardToOpen(const std::vector<std::string_view>& arguments) {
 }  // namespace
 
 std::optional<int> runBoardCommandLine(int argc, char** argv) {
-    std::vector<std::string_view> arguments;
-    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--make-board") {
-            if (i + 2 >= arguments.size()) {
-                printLine(stderr,
-                          "soundboard: --make-board needs a source folder and a board folder");
-                return 1;
-            }
-            return makeBoard(fs::path(arguments[i + 1]), fs::path(arguments[i + 2]));
-        }
-        if (arguments[i] == "--check-board") {
-            if (i + 1 >= arguments.size()) {
-                printLine(stderr, "soundboard: --check-board needs a board folder");
-                return 1;
-            }
-            return checkBoard(fs::path(arguments[i + 1]));
+    const platform::CommandLine line = platform::CommandLine::parse(argc, argv);
+    // A command line with a mistake does nothing, not even remember a board.
+    if (!line.mistake.empty()) {
+        printLine(stderr, "soundboard: " + line.mistake);
+        return 2;
+    }
+    if (const auto* make = line.find("--make-board")) {
+        return makeBoard(fs::path(make->values.at(0)), fs::path(make->values.at(1)));
+    }
+    if (const auto* check = line.find("--check-board")) {
+        return checkBoard(fs::path(check->values.at(0)));
+    }
+    // Said before any window logic, which would only find no layout in it.
+    if (const auto* bundle = line.find("--bundle")) {
+        if (auto problem = unopenableFolder(bundle->values.front())) {
+            printLine(stderr, "soundboard: " + *problem);
+            return 1;
         }
     }
-    chooseBoardToOpen(arguments);
+    chooseBoardToOpen(line);
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include "Platform/UI/HostServices.h"
 
 #include <memory>
+#include <optional>
 
 namespace fs = std::filesystem;
 using platform::BackgroundWork;
@@ -43,8 +44,37 @@ std::string recentTitle(const fs::path& board) {
     return name + " — " + board.parent_path().string();
 }
 
+// The application's own bundle, whichever board is open now.
+std::optional<fs::path> bundledSounds() {
+    auto bundle = platform::Bundle::mainBundle();
+    if (!bundle) return std::nullopt;
+    if (const auto& application = bundle->applicationBundle()) return application->bundlePath();
+    return bundle->bundlePath();
+}
+
+// The sounds that came with the program, first: without it, getting back to
+// them from a board means knowing where they are installed.
+WindowCommand bundledSoundsItem() {
+    WindowCommand item;
+    item.title = "Sounds That Came With Soundboard";
+    item.enabled = [] { return bundledSounds().has_value(); };
+    item.perform = [](HostServices& services) {
+        const auto folder = bundledSounds();
+        if (!folder) return;
+        if (!services.openBundle(*folder)) {
+            services.tell("Sounds Not Opened",
+                          "The sounds in " + folder->string() + " could not be opened.");
+            return;
+        }
+        // The next start opens them again, as it does when no board was chosen.
+        LastOpenedBoard::forget();
+    };
+    return item;
+}
+
 std::vector<WindowCommand> recentItems() {
     std::vector<WindowCommand> items;
+    items.push_back(bundledSoundsItem());
     for (const fs::path& board : DesktopPreferences().recentBoards()) {
         WindowCommand item;
         const bool there = platform::Bundle::isBoardFolder(board);
@@ -53,7 +83,7 @@ std::vector<WindowCommand> recentItems() {
         item.perform = [board](HostServices& services) { openBoard(services, board); };
         items.push_back(std::move(item));
     }
-    if (items.empty()) {
+    if (items.size() == 1) {
         WindowCommand none;
         none.title = "No Recent Boards";
         none.enabled = [] { return false; };

@@ -188,8 +188,56 @@ void UserDefaults::load() {
     keepCorruptFileAside(disk);
 }
 
+namespace {
+
+struct WriteObserverSlot {
+    std::mutex mutex;
+    UserDefaults::WriteObserver observer;
+};
+
+WriteObserverSlot& writeObserverSlot() {
+    static WriteObserverSlot slot;
+    return slot;
+}
+
+// Why the last call failed, from errno, or `fallback` when it says nothing.
+std::string errnoReason(const std::string& fallback) {
+    const int error = errno;
+    return error != 0 ? std::error_code(error, std::generic_category()).message() : fallback;
+}
+
+}  // namespace
+
+void UserDefaults::setWriteObserver(WriteObserver observer) {
+    auto& slot = writeObserverSlot();
+    std::lock_guard guard(slot.mutex);
+    slot.observer = std::move(observer);
+}
+
 bool UserDefaults::synchronize() {
+    std::string failure;
+    bool hadChanges = false;
+    const bool written = synchronizeGuarded(hadChanges, failure);
+    // Only a change that could not be written is the user's loss to hear about.
+    if (!hadChanges) return written;
+    if (!written) {
+        Log("UserDefaults: the settings could not be written to " + m_file.string() + " (" +
+            failure + "); the changes are kept and written when they can be");
+    }
+    WriteObserver observer;
+    {
+        auto& slot = writeObserverSlot();
+        std::lock_guard guard(slot.mutex);
+        observer = slot.observer;
+    }
+    if (observer) observer(written ? std::string() : failure);
+    return written;
+}
+
+bool UserDefaults::synchronizeGuarded(bool& hadChanges, std::string& failure) {
     std::lock_guard guard(m_mutex);
+    hadChanges = !m_changedKeys.empty();
+    failure = "the settings file could not be read";
     if (m_changedKeys.empty()) {
         // Nothing to write: adopt what others wrote, without taking the lock
         // (files are only ever replaced whole). Only a damaged file needs it.
@@ -210,13 +258,20 @@ bool UserDefaults::synchronize() {
 
     std::error_code failed;
     std::filesystem::create_directories(m_file.parent_path(), failed);
-    if (failed) return false;
+    if (failed) {
+        failure = m_file.parent_path().string() + ": " + failed.message();
+        return false;
+    }
+    errno = 0;
     FileLock lock(lockFileFor(m_file));
-    if (!lock.locked()) return false;
-    return synchronizeLocked();
+    if (!lock.locked()) {
+        failure = "the lock file could not be taken: " + errnoReason("unknown error");
+        return false;
+    }
+    return synchronizeLocked(failure);
 }
 
-bool UserDefaults::synchronizeLocked() {
+bool UserDefaults::synchronizeLocked(std::string& failure) {
     FileContents disk = readFileContents(m_file, kMaximumFileBytes);
     bool mustWrite = !m_changedKeys.empty();
     if (isUnchangedOnDisk(disk)) {
@@ -240,7 +295,10 @@ bool UserDefaults::synchronizeLocked() {
         // Damaged since this instance last read it: keep it for inspection and
         // write back the last good state this instance knows, with its changes.
         // A damaged file that cannot be kept aside is not replaced either.
-        if (!keepCorruptFileAside(disk)) return false;
+        if (!keepCorruptFileAside(disk)) {
+            failure = "the damaged settings file could not be kept aside";
+            return false;
+        }
         disk = FileContents{};
         mustWrite = true;
         m_fileUnreadable = false;
@@ -252,7 +310,10 @@ bool UserDefaults::synchronizeLocked() {
     }
 
     std::string bytes = PropertyList::toBytes(m_values, kFileFormat);
+    errno = 0;
     if (bytes.empty() || !writeFileDurably(m_file, bytes)) {
+        failure = bytes.empty() ? std::string("the settings could not be encoded")
+                                : errnoReason("the file could not be written");
         // The changes stay pending; the next synchronize merges them again.
         m_lastDiskBytes = std::move(disk.bytes);
         return false;

@@ -4,6 +4,7 @@
 #include "PropertyList.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -69,12 +70,20 @@ class UserDefaults {
     PlistDictionary dictionaryRepresentation() const;
 
     // Writes pending changes durably and picks up other processes' writes.
-    // False when the file could not be read or written (the changes stay pending).
+    // False when the file could not be read or written (the changes stay pending,
+    // and a line says why, every time).
     bool synchronize();
+
+    // Told after each synchronize that had changes to write, on the thread that
+    // called it: an empty text when they were written, else why not ("Not a
+    // directory", "No space left on device"). One observer for every store.
+    using WriteObserver = std::function<void(const std::string& failure)>;
+    static void setWriteObserver(WriteObserver observer);
 
   private:
     void load();
-    bool synchronizeLocked();
+    bool synchronizeGuarded(bool& hadChanges, std::string& failure);
+    bool synchronizeLocked(std::string& failure);
     // True when the damaged file was renamed aside; false leaves it in place.
     bool keepCorruptFileAside(const FileContents& disk) const;
     // True when `disk` is what this instance last read or wrote.

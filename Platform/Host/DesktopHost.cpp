@@ -69,7 +69,13 @@ int DesktopHost::run(Application& application, const LaunchArguments& arguments)
     // A delegate may have ended the application while it launched.
     if (application.isTerminating()) return application.terminationStatus();
     const HostOptions options = HostOptions::fromLaunchArguments(arguments);
-    for (const std::string& unknown : options.unknown) Log("Ignoring unknown option " + unknown);
+    // The command line is checked before anything starts; an option that reaches
+    // this far unread would be a wish silently dropped, so nothing goes on.
+    if (!options.unknown.empty()) {
+        Log("Cannot start: unknown option " + options.unknown.front());
+        application.terminate(HostOptions::kUsageStatus);
+        return HostOptions::kUsageStatus;
+    }
 
     const bool screenshots = !options.screenshotDir.empty();
     if (screenshots) {

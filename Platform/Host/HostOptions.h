@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/CommandLine.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,14 +29,8 @@ struct HostOptions {
     static HostOptions fromLaunchArguments(const LaunchArguments& arguments);
     static constexpr const char* kFirstFrameLine = "first frame drawn";
 
-    // One option as --help shows it. `value` names the option's value ("DIR"),
-    // empty for a switch; `alias` is a short spelling ("-h") or empty.
-    struct Option {
-        std::string_view name;
-        std::string_view value;
-        std::string_view alias;
-        std::string_view help;
-    };
+    // One option as --help shows it.
+    using Option = CommandLineOption;
     // One environment variable the program reads, as --help shows it.
     struct Variable {
         std::string_view name;
@@ -51,8 +47,9 @@ struct HostOptions {
         std::string mistake;
     };
     // Every argument must be an option of the table, with its value when it takes
-    // one ("--bundle DIR" or "--bundle=DIR"). --help and --version win over
-    // anything else; the first mistake is reported.
+    // one ("--bundle DIR" or "--bundle=DIR"), and an option with a value comes at
+    // most once. --help and --version win over anything else; the first mistake
+    // is reported.
     static Check check(std::span<const std::string_view> arguments);
 
     // The text of --help: usage, every option on one line, the environment and

@@ -408,8 +408,15 @@ std::optional<std::string> HostWindow::tapAt(QPointF point) {
     const auto modelPoint = canvasScale().toModel(point);
     if (!modelPoint) return std::nullopt;
     const auto requestsBefore = m_application.openURLRequestCount();
+    const auto failuresBefore = m_application.openURLFailureCount();
     auto taken = m_router.tap(*root, *modelPoint);
     m_lastTapOpenedURL = m_application.openURLRequestCount() != requestsBefore;
+    // The log has the address; the user, who saw nothing happen, hears why.
+    if (m_application.openURLFailureCount() != failuresBefore) {
+        m_dialogs.tell("No Web Browser",
+                       "The link could not be opened: no web browser is set up on this "
+                       "computer.");
+    }
     announceFocus(taken);
     update();
     // A tap often starts an animation; the timer must run before the next paint.

@@ -11,6 +11,7 @@
 #include "ModelPainter.h"
 #include "PageTransitions.h"
 #include "SettingsFileWatcher.h"
+#include "SettingsWriteNotice.h"
 #include "ShakeEffect.h"
 #include "WebContentCache.h"
 
@@ -204,6 +205,7 @@ class HostWindow : public QWidget {
     std::unique_ptr<QMenuBar> m_menuBar;
     std::unique_ptr<QVBoxLayout> m_layout;
     HostDialogs m_dialogs;
+    SettingsWriteNotice m_settingsNotice{m_dialogs};
     std::unique_ptr<MenuBarBuilder> m_menus;
 };
 

@@ -3,8 +3,10 @@
 #include "Platform/UI/HostServices.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaObject>
 #include <QWidget>
 
 namespace platform {
@@ -42,6 +44,22 @@ MenuBarBuilder::MenuBarBuilder(QMenuBar& bar, QWidget& window, const WindowComma
         menu->setObjectName(qText(title));
         m_menus.push_back(menu);
         QObject::connect(menu, &QMenu::aboutToShow, menu, [this] { refresh(); });
+        // Qt leaves the bar in its keyboard mode, holding the focus, after Escape
+        // closes a menu, and spends the user's next Escape on leaving it: that
+        // Escape meant "back". Once no menu is open any more, the window has the
+        // keys again (Left and Right between menus keep a menu open, and the bar).
+        QObject::connect(menu, &QMenu::aboutToHide, menu, [this] {
+            QMetaObject::invokeMethod(
+                &m_bar,
+                [this] {
+                    if (QApplication::activePopupWidget() != nullptr) return;
+                    if (m_bar.hasFocus() || m_bar.activeAction() != nullptr) {
+                        m_bar.setActiveAction(nullptr);
+                        m_window.setFocus(Qt::OtherFocusReason);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
     }
     for (const WindowCommand& command : commands.commands()) {
         QMenu* home = nullptr;

@@ -4,6 +4,7 @@
 #include "HeadlessServices.h"
 #include "NavigationController.h"
 #include "NavigationSites.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Window.h"
 
@@ -112,7 +113,19 @@ bool Application::openURL(const URL& url) {
     ++m_openURLRequests;
     // A copy, so an opener that replaces itself while running stays alive.
     auto opener = m_opener;
-    return opener ? opener(url) : openWithXdgOpen(url);
+    const bool handed = opener ? opener(url) : openWithXdgOpen(url);
+    if (!handed) {
+        ++m_openURLFailures;
+        // The address comes from a page anyone may have written: one line, quoted.
+        std::string shown;
+        for (const char c : url.absoluteString().substr(0, 200)) {
+            shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+        }
+        Log("Could not open \"" + shown +
+            "\": no program to open links is set up (install xdg-utils and a web browser, or "
+            "name one in SOUNDBOARD_URL_HANDLER)");
+    }
+    return handed;
 }
 
 std::string Application::urlHandlerProgram() {

@@ -48,6 +48,9 @@ class Application : public Object {
     // How many URLs openURL was asked to open in this process, handed over or not.
     // The window host compares it around a click to tell one that left for another program.
     std::uint64_t openURLRequestCount() const { return m_openURLRequests; }
+    // How many of those were not handed over; each such one is logged once, as
+    // it happens. The window host compares it around a click to tell the user.
+    std::uint64_t openURLFailureCount() const { return m_openURLFailures; }
     void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
     static bool openWithXdgOpen(const URL& url);
 
@@ -122,6 +125,7 @@ class Application : public Object {
     URLOpener m_opener;
     std::function<void()> m_contentShown;
     std::uint64_t m_openURLRequests = 0;
+    std::uint64_t m_openURLFailures = 0;
     std::vector<std::shared_ptr<Object>> m_topLevelObjects;
     bool m_terminating = false;
     int m_terminationStatus = 0;

@@ -154,13 +154,16 @@ bool WebView::startNavigation(const URLRequest& request, int navigationType, His
 
 void WebView::load(const URLRequest& request) {
     m_request = request;
+    ++m_loadCount;
+    const URL& url = request.url();
+    // Nothing is fetched from the network: a page from elsewhere becomes the
+    // current request while the page on show, and its links, stay as they were,
+    // rather than a banner turning into a bare address for good.
+    if (!isLocal(url) && !m_html.empty()) return;
     m_html.clear();
     m_links.clear();
     m_baseDirectory.reset();
-    ++m_loadCount;
-
-    const URL& url = request.url();
-    if (!isLocal(url)) return;  // the host shows the address; nothing to read here
+    if (!isLocal(url)) return;  // nothing was on show: the host shows the address
     const std::string path = url.path();
     if (path.empty()) return;
     std::error_code error;

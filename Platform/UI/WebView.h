@@ -45,10 +45,10 @@ struct WebLink {
 };
 
 // A web view over local HTML. A file URL, or a URL without a scheme (a path),
-// loads that file's HTML; any other URL becomes the current request with no
-// local content (the host shows its address). Keeps back/forward history.
-// A local page is read only when it is a regular file of at most
-// kMaximumPageBytes, and is cut to HTMLBounds before anything lays it out.
+// loads that file's HTML; any other URL becomes the current request while the
+// page on show stays (with no page on show, the host shows its address). Keeps back/forward
+// history. A local page is read only when it is a regular file of at most kMaximumPageBytes, and is
+// cut to HTMLBounds before anything lays it out.
 class WebView : public View {
   public:
     using View::View;
@@ -93,7 +93,8 @@ class WebView : public View {
     void reload();     // navigation type 3
 
     const std::optional<URLRequest>& request() const { return m_request; }
-    // The loaded page's HTML; empty for a non-local or unreadable page.
+    // The HTML of the page on show; empty when none is (only a page from elsewhere
+    // was asked for, or the file could not be read).
     const std::string& html() const { return m_html; }
     // The folder of the loaded local file, against which relative links and images resolve.
     const std::optional<std::filesystem::path>& baseDirectory() const { return m_baseDirectory; }

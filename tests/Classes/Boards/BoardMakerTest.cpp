@@ -128,6 +128,36 @@ TEST(BoardMaker, AFolderTreeBecomesABoardWithTheRightCatalogueLabelsOrderAndFile
     for (const auto& name : namesIn(workDir())) EXPECT_NE(name.front(), '.') << name;
 }
 
+// A board kept among the sources, wherever it lies, is not made into a category
+// of the next board; the folders around it still are.
+TEST(BoardMaker, ABoardInsideTheSourceFolderIsSkippedAndSaidSo) {
+    const char* const placements[] = {"Kept Board", "Deeper/Kept Board"};
+    for (const char* placement : placements) {
+        SCOPED_TRACE(placement);
+        const fs::path source = workDir() / "Source";
+        fs::remove_all(source);
+        tone(source / "Bell.wav", testaudio::wavFormat());
+        tone(source / "Deeper" / "Dog.wav", testaudio::wavFormat());
+        const fs::path first = workDir() / "First";
+        ASSERT_TRUE(make(source, first).made);
+        fs::rename(first, source / placement);
+
+        const fs::path second = workDir() / "Second";
+        const auto report = make(source, second);
+        ASSERT_TRUE(report.made) << report.error;
+        EXPECT_EQ(report.soundCount, 2u);
+        const std::string catalogue = sbtest::readFile(second / "Data.XML");
+        EXPECT_EQ(catalogue.find("Kept Board"), std::string::npos) << catalogue;
+        EXPECT_EQ(catalogue.find("label=\"001\""), std::string::npos) << catalogue;
+        EXPECT_TRUE(
+            std::any_of(report.skipped.begin(), report.skipped.end(), [&](const auto& line) {
+                return line.find(placement) != std::string::npos &&
+                       line.find("a board (it holds Data.XML") != std::string::npos;
+            }));
+        fs::remove_all(second);
+    }
+}
+
 TEST(BoardMaker, TwoClipsOfVeryDifferentLoudnessBothEndWithinOneLuOfTheTarget) {
     const fs::path source = workDir() / "levels";
     tone(source / "a whisper.flac", testaudio::flacFormat(), 0.002, 3.0);

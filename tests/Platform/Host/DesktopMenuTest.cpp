@@ -13,12 +13,15 @@
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 
@@ -173,6 +176,124 @@ TEST_F(DesktopMenu, EveryShortcutDoesWhatItsCommandSays) {
     }
 }
 
+// A favourite that cannot be written shows at once and is kept; the user is told
+// once per streak of failures, with the reason, and the log has every one. Once
+// the settings can be written, the mark is on disk and survives a restart.
+TEST_F(DesktopMenu, AMarkThatCannotBeSavedIsToldOncePerStreakAndSavedWhenItCan) {
+    const fs::path file = platform::UserDefaults::standardFilePath();
+    const struct {
+        const char* what;
+        std::function<void()> block;
+        std::function<void()> unblock;
+        const char* reason;
+    } cases[] = {
+        {"the settings folder is a file",
+         [&] {
+             fs::remove_all(file.parent_path());
+             sbtest::writeFile(file.parent_path(), "not a folder");
+         },
+         [&] { fs::remove(file.parent_path()); }, "Not a directory"},
+        {"the settings file is a folder",
+         [&] {
+             fs::remove(file);
+             fs::create_directories(file / "inside");
+         },
+         [&] { fs::remove_all(file); }, "could not be read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(file.parent_path());
+        c.block();
+        platform::LogCapture log;
+        hosttest::runSession([&](Session& session) {
+            // Every notice shown so far, read and dismissed as the user would.
+            std::vector<std::string> notices;
+            const auto readNotices = [&] {
+                if (QMessageBox* notice = session.window.dialogs().message()) {
+                    notices.push_back(notice->text().toStdString());
+                    notice->accept();
+                    // As a window manager gives the window back its focus.
+                    QApplication::setActiveWindow(&session.window);
+                    QCoreApplication::processEvents();
+                }
+            };
+            // A mark's badge flash ignores presses until it ends.
+            const auto toggle = [&] {
+                key(session, Qt::Key_D, Qt::ControlModifier);
+                session.advance(2);
+                readNotices();
+            };
+            openPlayPage(session);
+            readNotices();  // a write at the start may already have failed
+            auto* play = session.topAs<PlayPage>();
+            ASSERT_NE(play, nullptr);
+            const std::string sound = play->curData->attribute("audio_no").value_or("");
+            auto& store = platform::UserDefaults::standardUserDefaults();
+            for (int press = 0; press < 3; ++press) toggle();
+            EXPECT_TRUE(store.boolForKey(sound)) << "the mark shows at once";
+            // One streak, one notice, with the reason and what becomes of the change.
+            ASSERT_EQ(notices.size(), 1u);
+            EXPECT_NE(notices[0].find(c.reason), std::string::npos) << notices[0];
+            EXPECT_NE(notices[0].find("kept and will be saved"), std::string::npos) << notices[0];
+            std::size_t lines = 0;
+            for (const auto& line : log.messages()) {
+                if (line.find("the settings could not be written") != std::string::npos &&
+                    line.find(c.reason) != std::string::npos) {
+                    ++lines;
+                }
+            }
+            EXPECT_GE(lines, 3u);
+            c.unblock();
+            toggle();
+            toggle();
+            EXPECT_EQ(notices.size(), 1u);
+            EXPECT_TRUE(platform::UserDefaults(file).boolForKey(sound)) << "written through";
+            // A new streak is told again.
+            c.block();
+            toggle();
+            EXPECT_EQ(notices.size(), 2u);
+            c.unblock();
+        });
+    }
+}
+
+// Escape that closes a menu closes only the menu: the next Escape goes back,
+// whichever menu was open and whether the mouse or the keyboard opened it.
+TEST_F(DesktopMenu, AfterEscapeClosesAMenuTheNextEscapeGoesBack) {
+    const struct {
+        const char* menu;
+        bool byKeyboard;
+    } cases[] = {{"File", false}, {"Sound", false}, {"File", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.menu) + (c.byKeyboard ? " by F10" : " by mouse"));
+        hosttest::runSession([&](Session& session) {
+            openPlayPage(session);
+            ASSERT_EQ(session.depth(), 2u);
+            QMenuBar& bar = session.window.menuBar();
+            QMenu* menu = session.window.menus().menu(c.menu);
+            ASSERT_NE(menu, nullptr);
+            if (c.byKeyboard) {
+                QTest::keyClick(&session.window, Qt::Key_Alt);
+                QTest::keyClick(&bar, Qt::Key_Down);
+            } else {
+                bar.setActiveAction(menu->menuAction());
+            }
+            QCoreApplication::processEvents();
+            ASSERT_TRUE(menu->isVisible());
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(menu->isVisible());
+            EXPECT_EQ(session.depth(), 2u) << "the first Escape only closes the menu";
+            // The key goes where the user's keys go: the focused widget.
+            QWidget* focused = QApplication::focusWidget();
+            QTest::keyClick(focused != nullptr ? focused : &session.window, Qt::Key_Escape);
+            QCoreApplication::processEvents();
+            session.advance(1);
+            EXPECT_EQ(session.depth(), 1u) << "the second Escape goes back";
+        });
+    }
+}
+
 TEST_F(DesktopMenu, PageShortcutsDoNothingWhereTheirPageIsNot) {
     hosttest::runSession([](Session& session) {
         const auto plays = platform::playCount();
@@ -300,7 +421,7 @@ fs::path makeBoardFolder(const std::string& name) {
     return folder;
 }
 
-TEST_F(DesktopMenu, OpenRecentListsTheLastTenBoardsMostRecentFirst) {
+TEST_F(DesktopMenu, OpenRecentListsTheBundledSoundsThenTheLastTenBoardsMostRecentFirst) {
     std::vector<fs::path> boards;
     for (int i = 0; i < 12; ++i) {
         boards.push_back(makeBoardFolder("Board " + std::to_string(i)));
@@ -314,18 +435,24 @@ TEST_F(DesktopMenu, OpenRecentListsTheLastTenBoardsMostRecentFirst) {
         for (QAction* item : items) titles.push_back(item->text().toStdString());
         const std::string place = " — " + (sbtest::tempDir() / "boards").string();
         EXPECT_EQ(titles,
-                  (std::vector<std::string>{
-                      "Board 5" + place, "Board 11" + place, "Board 10" + place + " (not found)",
-                      "Board 9" + place, "Board 8" + place, "Board 7" + place, "Board 6" + place,
-                      "Board 4" + place, "Board 3" + place, "Board 2" + place}));
-        ASSERT_EQ(items.size(), 10u);
-        EXPECT_FALSE(items[2]->isEnabled());
+                  (std::vector<std::string>{"Sounds That Came With Soundboard", "Board 5" + place,
+                                            "Board 11" + place, "Board 10" + place + " (not found)",
+                                            "Board 9" + place, "Board 8" + place, "Board 7" + place,
+                                            "Board 6" + place, "Board 4" + place, "Board 3" + place,
+                                            "Board 2" + place}));
+        ASSERT_EQ(items.size(), 11u);
+        EXPECT_FALSE(items[3]->isEnabled());
         // Choosing one opens it and puts it first.
-        items[3]->trigger();
+        items[4]->trigger();
         EXPECT_EQ(platform::Bundle::mainBundle()->bundlePath(), boards[9]);
+        EXPECT_EQ(DesktopPreferences().recentBoards().front(), boards[9]);
+        EXPECT_EQ(LastOpenedBoard::recall(false), boards[9]);
+        // From a board, the first item goes back to the bundled sounds, also at the next start.
+        openedItems(session.window.menus().action("Open Recent")).front()->trigger();
+        EXPECT_EQ(platform::Bundle::mainBundle()->bundlePath(),
+                  fs::path(SB_HOST_SOURCE_BUNDLE).lexically_normal());
     });
-    EXPECT_EQ(DesktopPreferences().recentBoards().front(), boards[9]);
-    EXPECT_EQ(LastOpenedBoard::recall(), boards[9]);
+    EXPECT_EQ(LastOpenedBoard::recall(), std::nullopt);
 }
 
 TEST_F(DesktopMenu, CheckBoardShowsTheCommandLinesReport) {

@@ -4,6 +4,7 @@
 #include "HostSession.h"
 
 #include "Classes/MainPage.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Host/DesktopURLOpener.h"
 #include "Platform/Host/WebContentCache.h"
 #include "tests/support/TestEnvironment.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -43,7 +45,14 @@ std::optional<QPoint> linkPoint(const platform::WebView& webView, std::size_t in
     return QPointF(window.x, window.y).toPoint();
 }
 
-TEST(HostBannerTest, ClickingALinkHandsItToTheDesktopOrLoadsItWhenRefused) {
+std::size_t linesWith(const platform::LogCapture& log, const std::string& part) {
+    const auto all = log.messages();
+    return static_cast<std::size_t>(
+        std::count_if(all.begin(), all.end(),
+                      [&part](const auto& line) { return line.find(part) != std::string::npos; }));
+}
+
+TEST(HostBannerTest, ClickingALinkHandsItToTheDesktopOrKeepsTheBannerAndSaysWhyWhenRefused) {
     const struct {
         std::size_t link;
         bool openSucceeds;
@@ -61,15 +70,30 @@ TEST(HostBannerTest, ClickingALinkHandsItToTheDesktopOrLoadsItWhenRefused) {
             const std::string target = banner->links()[item.link].url.absoluteString();
             const int loads = banner->loadCount();
             session.openSucceeds = item.openSucceeds;
+            const platform::Rect frame = banner->frame();
+            const platform::Point corner = banner->convertPointToAncestor({0, 0}, nullptr);
+            const QRect drawn(QPointF(corner.x, corner.y).toPoint(),
+                              QSizeF(frame.width, frame.height).toSize());
+            const QImage before = session.frame();
+            platform::LogCapture log;
 
             session.click(*point);
             ASSERT_EQ(session.openedURLs, std::vector<std::string>{target});
+            // Either way the banner looks as it did, links and all.
+            EXPECT_EQ(hosttest::differingPixels(before, session.frame(), drawn), 0);
+            EXPECT_EQ(linkPoint(*banner, item.link), point);
+            const auto* notice = session.window.dialogs().message();
             if (item.openSucceeds) {
                 EXPECT_EQ(banner->loadCount(), loads) << "the banner keeps its page";
+                EXPECT_EQ(notice, nullptr);
+                EXPECT_EQ(linesWith(log, "Could not open"), 0u);
             } else {
                 EXPECT_EQ(banner->loadCount(), loads + 1);
                 ASSERT_TRUE(banner->request());
                 EXPECT_EQ(banner->request()->url().absoluteString(), target);
+                EXPECT_EQ(linesWith(log, "Could not open \"" + target + "\": no program"), 1u);
+                ASSERT_NE(notice, nullptr);
+                EXPECT_TRUE(notice->text().contains("no web browser is set up"));
             }
         });
     }

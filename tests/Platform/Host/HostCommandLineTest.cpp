@@ -59,6 +59,16 @@ TEST(HostCommandLineTest, EachCommandLineGetsItsRequestAndTheFirstMistakeNamed) 
         {{"--headless=yes"}, Request::Mistake, "option '--headless' takes no value"},
         {{"--help=me"}, Request::Mistake, "option '--help' takes no value"},
         {{"--headless", "--hedless", "--bundel"}, Request::Mistake, "'--hedless'"},
+        // Every option with a value takes it after "=", the first of two too.
+        {{"--check-board=/b"}, Request::Run, ""},
+        {{"--screenshot=shots"}, Request::Run, ""},
+        {{"--make-board=/from", "/to"}, Request::Run, ""},
+        {{"--make-board=/from"}, Request::Mistake, "needs values: --make-board SOURCE BOARD"},
+        // A value option twice: which one was meant is not guessed.
+        {{"--bundle", "/a", "--bundle", "/b"}, Request::Mistake, "'--bundle' is given more"},
+        {{"--check-board", "/a", "--check-board=/b"}, Request::Mistake, "'--check-board' is"},
+        {{"--screenshot=a", "--headless", "--screenshot", "b"}, Request::Mistake, "more than"},
+        {{"--headless", "--headless"}, Request::Run, ""},
     };
     for (const auto& item : cases) {
         std::string shown;
@@ -163,6 +173,56 @@ TEST(HostCommandLineTest, TheProgramAnswersWithoutOpeningAWindow) {
         }
         // Nothing launched: no lifecycle line, no window.
         EXPECT_EQ(run.countLinesContaining("Application"), 0u) << describe(run);
+    }
+}
+
+// What the program does with each spelling, judged by what it did: the board
+// commands answer with their own report, a refused line changes no setting.
+TEST(HostCommandLineTest, EveryValueOptionIsReadInEitherSpellingAndNeverDroppedOrRepeated) {
+    namespace fs = std::filesystem;
+    const fs::path board = sbtest::tempDir() / "Board";
+    const fs::path other = sbtest::tempDir() / "Other";
+    const fs::path source = sbtest::tempDir() / "Empty";
+    for (const auto& folder : {board, other, source}) fs::create_directories(folder);
+    sbtest::writeFile(board / "Data.XML", "<D><DT title=\"A\"/></D>");
+    sbtest::writeFile(other / "Data.XML", "<D><DT title=\"B\"/></D>");
+    const std::string missing = (sbtest::tempDir() / "missing").string();
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* someLine;
+    } cases[] = {
+        {{"--check-board=" + missing}, 1, ": not usable"},
+        {{"--check-board", missing}, 1, ": not usable"},
+        {{"--make-board=" + source.string(), (sbtest::tempDir() / "Made").string()},
+         1,
+         "soundboard: no board made"},
+        {{"--check-board", missing, "--check-board", board.string()}, 2, "given more than once"},
+        {{"--bundle", board.string(), "--bundle", other.string(), "--headless"},
+         2,
+         "soundboard: option '--bundle' is given more than once"},
+        {{"--bundle=" + board.string(), "--screenshot=x", "--screenshot=y"}, 2, "more than once"},
+        // A folder that is no board is named as such, with the way to make one.
+        {{"--bundle", source.string(), "--headless"},
+         1,
+         "is not a board (it holds no Data.XML); to make one of the sounds in it: soundboard "
+         "--make-board"},
+        {{"--bundle=" + missing, "--headless"}, 1, "missing is not a folder"},
+    };
+    const fs::path settings = sbtest::tempDir() / ".config";
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.arguments.front());
+        hosttest::ProgramRun run(item.arguments, {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
+        const int status = run.finish();
+        ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+        EXPECT_EQ(WEXITSTATUS(status), item.status) << describe(run);
+        EXPECT_GE(run.countLinesContaining(item.someLine), 1u) << describe(run);
+        EXPECT_EQ(run.countLinesContaining("Ignoring"), 0u) << describe(run);
+        EXPECT_EQ(run.countLinesContaining("Application"), 0u) << describe(run);
+        // Neither folder is remembered as the board opened last.
+        std::error_code failed;
+        EXPECT_TRUE(!fs::exists(settings, failed) || fs::is_empty(settings, failed))
+            << describe(run);
     }
 }
 

@@ -115,6 +115,36 @@ TEST(HostProgramTest, ADisplayThatDoesNotAnswerIsNamedInOneLineAndExitsWithOne) 
               platform::DisplayAvailability::unreachableDisplayMessage(":65123"));
 }
 
+// The X server going away under a running window (the session ending, Xvfb
+// killed) ends the program with status 1 and one line: no crash, no report of
+// a clean-up that ran half way.
+TEST(HostProgramTest, ALostDisplayEndsTheWindowWithOneLine) {
+    // -displayfd: the server picks a free display and names it once it listens.
+    sbtest::ChildProcess::Options quiet;
+    quiet.errors = sbtest::ChildProcess::Errors::Discard;
+    sbtest::ChildProcess server(
+        {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "640x1000x24", "-nolisten", "tcp"},
+        quiet);
+    ASSERT_TRUE(server.started());
+    const auto display = server.readLine();
+    ASSERT_TRUE(display && !display->empty()) << "Xvfb named no display";
+    ProgramRun run({"--bundle", kBundle, "--report-first-frame"},
+                   {"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY", "DISPLAY=:" + *display});
+    ASSERT_TRUE(run.waitForLine(platform::HostOptions::kFirstFrameLine)) << describe(run);
+    ASSERT_TRUE(run.waitForLine("Application Did Become Active")) << describe(run);
+
+    server.kill();
+    server.wait();
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << describe(run);
+    EXPECT_EQ(run.countLinesContaining("The connection to the display was lost; ending"), 1u)
+        << describe(run);
+    for (const char* trouble : {"X11 connection broke", "Sanitizer", "SUMMARY", "leak"}) {
+        EXPECT_EQ(run.countLinesContaining(trouble), 0u) << trouble << "\n" << describe(run);
+    }
+}
+
 TEST(HostProgramTest, HeadlessNeedsNoDisplay) {
     ProgramRun run({"--bundle", kBundle, "--headless"},
                    {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"});
