@@ -36,6 +36,13 @@ int LovePage::tableViewNumberOfRowsInSection(platform::TableView& /*table*/, int
     return SoundList::numberOfRowsInSection(LoveData, section);
 }
 
+std::string LovePage::tableViewAccessibilityTitleForSection(platform::TableView& /*table*/,
+                                                            int section) {
+    // Each block is one category: a screen reader hears which.
+    const auto category = Catalogue::categoryAt(LoveData, section);
+    return category ? Catalogue::title(*category) : std::string();
+}
+
 std::shared_ptr<platform::TableViewCell> LovePage::tableViewCellForRowAtIndexPath(
     platform::TableView& table, platform::IndexPath indexPath) {
     return SoundList::cellForRowAtIndexPath(table, LoveData, indexPath);

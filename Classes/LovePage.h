@@ -31,6 +31,8 @@ class LovePage : public platform::ViewController,
 
     int numberOfSectionsInTableView(platform::TableView& table) override;
     int tableViewNumberOfRowsInSection(platform::TableView& table, int section) override;
+    std::string tableViewAccessibilityTitleForSection(platform::TableView& table,
+                                                      int section) override;
     std::shared_ptr<platform::TableViewCell> tableViewCellForRowAtIndexPath(
         platform::TableView& table, platform::IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(platform::TableView& table,

@@ -7,9 +7,12 @@
 #include "Classes/InfoPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Graphics/Image.h"
+#include "Platform/UI/Application.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/HostServices.h"
 #include "Platform/UI/NavigationController.h"
 
 void PlayPage::describeLayout(platform::LayoutClass<PlayPage>& layout) {
@@ -52,7 +55,10 @@ void PlayPage::pushData(std::shared_ptr<SPXMLElement> entry) {
 }
 
 void PlayPage::namePlayButtonSound() {
-    if (playButton) playButton->setPlaybackSound(m_sndID);
+    if (!playButton) return;
+    playButton->setPlaybackSound(m_sndID);
+    // A screen reader says which sound the button plays.
+    if (curData) playButton->setAccessibilityLabel("Play " + Catalogue::label(*curData));
 }
 
 void PlayPage::viewDidLoad() {
@@ -71,11 +77,29 @@ void PlayPage::viewWillAppear(bool /*animated*/) {
 }
 
 void PlayPage::onPlay() {
-    if (m_sndID != 0) platform::AudioServicesPlaySystemSound(m_sndID);
+    if (m_sndID != 0) {
+        platform::AudioServicesPlaySystemSound(m_sndID);
+    } else {
+        tellCannotPlay();
+    }
     // Read at every tap, so a change on the main page applies at once.
     if (Reference::boolForKey("vibrate")) {
         platform::AudioServicesPlaySystemSound(platform::kSystemSoundID_Vibrate);
     }
+}
+
+void PlayPage::tellCannotPlay() const {
+    // The application's own sounds are all there; a board may come without some.
+    auto bundle = platform::Bundle::mainBundle();
+    if (!bundle || !bundle->applicationBundle() || !curData) return;
+    const std::string label = Catalogue::label(*curData);
+    platform::Log("Sound \"" + audioNumber() + "\" of the board cannot be played: " +
+        (sndPath.empty() ? "its file is missing" : "its file cannot be decoded"));
+    platform::Application::sharedApplication().hostServices().tell(
+        "Sound Not Played", "“" + label + "” cannot be played: " +
+                                (sndPath.empty() ? "the board has no sound file for it."
+                                                 : "its sound file cannot be read.") +
+                                " Choose File ▸ Check Board to see every problem of the board.");
 }
 
 void PlayPage::rightIcon() {
@@ -88,6 +112,11 @@ void PlayPage::rightIcon() {
                          : platform::BarButtonItem::initWithBarButtonSystemItem(
                                platform::kBarButtonSystemItemAdd,
                                platform::Action(self<PlayPage>(), &PlayPage::rightAction1));
+    if (curData) {
+        const std::string label = Catalogue::label(*curData);
+        button->setAccessibilityLabel(marked ? "Remove " + label + " from Favourites"
+                                             : "Add " + label + " to Favourites");
+    }
     navigationItem().setRightBarButtonItem(std::move(button));
 }
 

@@ -93,4 +93,6 @@ class PlayPage : public platform::ViewController, public platform::WebViewDelega
     // Whether the stored favourites hold the page's sound.
     bool isMarked() const;
     void namePlayButtonSound();
+    // A board's sound that could not be registered: the user is told, not left with silence.
+    void tellCannotPlay() const;
 };

@@ -1,6 +1,7 @@
 #include "Classes/Desktop/BoardMenuCommands.h"
 
 #include "Classes/Boards/BoardChecker.h"
+#include "Classes/Desktop/BoardOpeningCheck.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Platform/Foundation/Bundle.h"
@@ -37,6 +38,7 @@ void openBoard(HostServices& services, const fs::path& board) {
         return;
     }
     LastOpenedBoard::remember(board);
+    BoardOpeningCheck::start();
 }
 
 std::string recentTitle(const fs::path& board) {

@@ -2,6 +2,7 @@
 
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/BoardMenuCommands.h"
+#include "Classes/Desktop/BoardOpeningCheck.h"
 #include "Classes/Desktop/BoardWindowCommands.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/SoundMenuCommands.h"
@@ -98,6 +99,7 @@ void addHelpMenu(WindowCommands& commands) {
 void applyPreferencesAtOpening(HostServices& services) {
     applySoundPreferences();
     if (const auto zoom = DesktopPreferences().zoom()) services.setZoom(*zoom);
+    BoardOpeningCheck::start();
 }
 
 }  // namespace

@@ -141,13 +141,65 @@ QAccessible::State AccessibleModelView::state() const {
     state.offscreen = entry->visibleRect.isEmpty();
     state.invisible = state.offscreen;
     state.linked = entry->role == QAccessible::Link;
-    state.focused = m_window->keyboardFocus().accessibleFocus() == m_node;
+    state.editable = entry->editable;
+    state.busy = entry->busy;
+    state.animated = entry->busy;
+    const auto focus = m_window->keyboardFocus().accessibleFocus();
+    // The field takes every key typed while no other stop holds the focus.
+    state.focusable = state.focusable || entry->editable;
+    state.focused = focus ? *focus == m_node : entry->editable;
     return state;
 }
 
 void* AccessibleModelView::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
+    if (type == QAccessible::TextInterface && role() == QAccessible::EditableText) {
+        return static_cast<QAccessibleTextInterface*>(this);
+    }
     return nullptr;
+}
+
+QString AccessibleModelView::fieldText() const {
+    const auto page = contents();
+    const auto* entry = page ? page->find(m_node) : nullptr;
+    return entry != nullptr && entry->editable ? DrawnText::of(entry->value) : QString();
+}
+
+void AccessibleModelView::selection(int, int* startOffset, int* endOffset) const {
+    *startOffset = 0;
+    *endOffset = 0;
+}
+
+int AccessibleModelView::cursorPosition() const {
+    return static_cast<int>(fieldText().size());
+}
+
+QString AccessibleModelView::text(int startOffset, int endOffset) const {
+    const QString all = fieldText();
+    const int size = static_cast<int>(all.size());
+    const int start = std::clamp(startOffset, 0, size);
+    // -1 reads to the end, as AT-SPI asks it.
+    const int end = endOffset < 0 ? size : std::clamp(endOffset, start, size);
+    return all.mid(start, end - start);
+}
+
+int AccessibleModelView::characterCount() const {
+    return static_cast<int>(fieldText().size());
+}
+
+QRect AccessibleModelView::characterRect(int) const {
+    // Where the field is: its characters are drawn inside it.
+    return rect();
+}
+
+int AccessibleModelView::offsetAtPoint(const QPoint& point) const {
+    return rect().contains(point) ? cursorPosition() : -1;
+}
+
+QString AccessibleModelView::attributes(int offset, int* startOffset, int* endOffset) const {
+    *startOffset = std::max(offset, 0);
+    *endOffset = *startOffset;
+    return {};
 }
 
 QStringList AccessibleModelView::actionNames() const {

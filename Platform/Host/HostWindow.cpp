@@ -137,10 +137,10 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     // The model lays its pages out for one screen size; the window scales it.
     setMinimumSize(CanvasScale::areaFor(m_canvasSize, CanvasScale::kMinimumZoom) +
                    QSize(0, menuBarHeight()));
+    m_placement = WindowPlacement(m_canvasSize);
     const QSize start = sizeHint();
     resize(start);
-    m_zoom = CanvasScale::fit(m_canvasSize, start - QSize(0, menuBarHeight()));
-    m_zoomSize = start;
+    m_placement.start(start, menuBarHeight());
     showBundleIdentity();
     // The application's own settings (a zoom, the sound output) come first; a
     // window frame the user left wins over the size a zoom gave.
@@ -291,10 +291,7 @@ bool HostWindow::isMaximisedOrFullScreen() const {
 }
 
 CanvasScale HostWindow::canvasScale() const {
-    const QRectF area = canvasArea();
-    double scale = CanvasScale::fit(m_canvasSize, area.size());
-    if (size() == m_zoomSize) scale = std::min(scale, m_zoom);
-    return CanvasScale(m_canvasSize, area, scale, devicePixelRatioF());
+    return m_placement.scaleIn(canvasArea(), size(), devicePixelRatioF());
 }
 
 double HostWindow::zoom() const {
@@ -302,22 +299,29 @@ double HostWindow::zoom() const {
 }
 
 void HostWindow::setZoom(double zoom) {
-    m_zoom = CanvasScale::clampZoom(zoom);
-    m_zoomSize = size();
-    if (!isMaximisedOrFullScreen()) {
-        m_zoomSize = CanvasScale::areaFor(m_canvasSize, m_zoom) + QSize(0, menuBarHeight());
-        resize(m_zoomSize);
-    }
+    const bool maximised = isMaximisedOrFullScreen();
+    const QSize wanted =
+        m_placement.setZoom(zoom, size(), maximised, menuBarHeight(), roomOnScreen());
+    if (!maximised && wanted != size()) resize(wanted);
     update();
+}
+
+QSize HostWindow::roomOnScreen() const {
+    const QScreen* display = screen();
+    if (display == nullptr) return QSize();
+    // The window manager's frame takes its share of the free area too.
+    const QSize decoration =
+        isWindow() && isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    return (display->availableGeometry().size() - decoration).expandedTo(minimumSize());
 }
 
 QSize HostWindow::sizeHint() const {
     const QScreen* display = screen();
     const double dpi = display != nullptr ? display->logicalDotsPerInch() : 0.0;
-    const QSize available = display != nullptr ? display->availableGeometry().size() : QSize();
-    const QSize bar(0, menuBarHeight());
-    const double zoom = CanvasScale::defaultZoom(dpi, m_canvasSize, available - bar);
-    return CanvasScale::areaFor(m_canvasSize, zoom) + bar;
+    const QSize room = roomOnScreen();
+    const int bar = menuBarHeight();
+    const double zoom = CanvasScale::defaultZoom(dpi, m_canvasSize, room - QSize(0, bar));
+    return m_placement.sizeFor(zoom, bar, room);
 }
 
 void HostWindow::drawModel(QImage& target, double pixelsPerPoint) {

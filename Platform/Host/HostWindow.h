@@ -14,6 +14,7 @@
 #include "SettingsWriteNotice.h"
 #include "ShakeEffect.h"
 #include "WebContentCache.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QImage>
@@ -54,14 +55,13 @@ class ScrollView;
 //
 // Scale: the pages are laid out for one canvas size (the key window's frame,
 // 320 x 480 points). The window may have any size; the canvas is drawn
-// uniformly scaled and centred below the menu bar, the margin in the
-// navigation bar's colour, and input maps back through the same scale. The
-// zoom and the window's size decide the scale together: setting the zoom
-// resizes a normal window to fit the canvas at that zoom, while a maximised or
-// full-screen window keeps its size and shows the canvas at the zoom, up to
-// what fits; resizing the window (by the user or the window manager) makes
-// the scale follow the window, the largest that fits. Frames are drawn at the
-// device's resolution (scale times device pixel ratio), so text, shapes and
+// uniformly scaled and centred below the menu bar, whole at any size, the
+// margin in the navigation bar's colour, and input maps back through the same
+// scale. The zoom, the size the user gave the window and the room on the
+// screen decide the window's size and the scale together (WindowPlacement):
+// a zoom never shrinks a window below the user's size nor grows it past the
+// screen, and a maximised or full-screen window keeps its size. Frames are
+// drawn at the device's resolution (scale times device pixel ratio), so text, shapes and
 // pictures stay sharp; never a stretched picture of a smaller frame.
 //
 // Lifetime: the window does not own the model; it finds the key window
@@ -153,6 +153,8 @@ class HostWindow : public QWidget {
   private:
     void drawModel(QImage& target, double pixelsPerPoint);
     bool isMaximisedOrFullScreen() const;
+    // The largest size the window may take on its screen (empty: no screen).
+    QSize roomOnScreen() const;
     void updateFrameTimer();
     void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
@@ -178,11 +180,10 @@ class HostWindow : public QWidget {
     QTimer m_frameTimer;
     QImage m_frame;
     QImage m_previousFrame;
-    // The page canvas in points, and the zoom last set with the window size it
-    // was set for: while the window keeps that size, the zoom holds.
+    // The page canvas in points, and how the zoom, the user's size and the
+    // screen decide the window's size and the canvas's scale.
     QSizeF m_canvasSize;
-    double m_zoom = 1.0;
-    QSize m_zoomSize;
+    WindowPlacement m_placement;
     std::uint64_t m_framesPainted = 0;
     // Whether the last tap handed a URL to another program.
     bool m_lastTapOpenedURL = false;

@@ -1,11 +1,13 @@
 #include "PageContents.h"
 
 #include "NavigationBarLayout.h"
-#include "Platform/UI/NavigationSites.h"
+#include "Platform/Audio/SystemSounds.h"
+#include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
 #include "Platform/UI/NavigationController.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Switch.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TextField.h"
@@ -51,6 +53,25 @@ std::string simplified(const QString& text) {
     return text.simplified().toStdString();
 }
 
+// What a bar button reads as: its label, else its name without a file type.
+std::string barButtonName(const BarButtonItem& item) {
+    return item.accessibilityLabel().empty() ? imageTitle(item.accessibilityName())
+                                             : item.accessibilityLabel();
+}
+
+// The texts of the labels inside `view` other than `except`, in order: a row
+// reads all it shows (a search result its category too).
+void collectLabelTexts(const View& view, const Label* except, std::string& out) {
+    for (const auto& subview : view.subviews()) {
+        if (subview->isHidden()) continue;
+        const auto* label = dynamic_cast<const Label*>(subview.get());
+        if (label != nullptr && label != except && !label->text().empty()) {
+            out += ", " + label->text();
+        }
+        collectLabelTexts(*subview, except, out);
+    }
+}
+
 }  // namespace
 
 // Builds the entries depth first: each node's entry, then its children's.
@@ -77,13 +98,11 @@ class PageContents::Walker {
             button(PageNode::Kind::kBack, *back, "Back");
             m_contents.m_entries.back().description = state.backTitle.value_or("");
         } else if (const auto& left = layout.left(); left && state.left) {
-            button(PageNode::Kind::kLeftBarButton, *left,
-                   imageTitle(state.left->accessibilityName()));
+            button(PageNode::Kind::kLeftBarButton, *left, barButtonName(*state.left));
         }
         addTitle(state, layout.title().translated(bar.topLeft()), page);
         if (const auto& right = layout.right(); right && state.right) {
-            button(PageNode::Kind::kRightBarButton, *right,
-                   imageTitle(state.right->accessibilityName()));
+            button(PageNode::Kind::kRightBarButton, *right, barButtonName(*state.right));
         }
     }
 
@@ -107,6 +126,11 @@ class PageContents::Walker {
             if (button->title() != entry.name) entry.description = button->title();
             entry.enabled = button->isEnabled();
             entry.focusable = entry.enabled;
+            // A button that plays a sound says while it plays, as its ring shows.
+            if (button->playbackSound() != 0 && playbackProgress(button->playbackSound())) {
+                entry.description = "playing";
+                entry.busy = true;
+            }
         } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::CheckBox);
             entry.description = "switch";
@@ -114,16 +138,17 @@ class PageContents::Walker {
             entry.checked = toggle->isOn();
             entry.focusable = true;
         } else if (auto* field = dynamic_cast<TextField*>(&view)) {
-            // The page's field takes every key typed, so it needs no stop of its own.
+            // The page's field takes every key typed, so it needs no stop of its
+            // own in the ring; to assistive technology it is focusable and holds
+            // the focus whenever nothing else does.
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::EditableText);
             if (entry.name.empty()) entry.name = field->placeholder();
             entry.value = field->text();
+            entry.editable = true;
         } else if (auto* label = dynamic_cast<Label*>(&view)) {
+            // A label reads as what it says; its name is only an id.
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::StaticText);
-            if (!label->text().empty()) {
-                entry.description = entry.name;
-                entry.name = label->text();
-            }
+            if (!label->text().empty()) entry.name = label->text();
         } else if (auto* image = dynamic_cast<ImageView*>(&view)) {
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Graphic);
             if (entry.name.empty() && image->image())
@@ -165,7 +190,7 @@ class PageContents::Walker {
                         QAccessible::Role role) {
         Entry& entry = add(PageNode::Kind::kView, view, parent);
         entry.role = role;
-        entry.name = view.accessibilityName();
+        entry.name = view.accessibilityLabel();
         entry.frame = frame;
         entry.visibleRect = visible;
         entry.tapPoint = (visible.isEmpty() ? frame : visible).center();
@@ -199,7 +224,13 @@ class PageContents::Walker {
         const QRectF tableFrame = windowFrame(table);
         const Point offset = table.contentOffset();
         const auto selected = table.indexPathForSelectedRow();
+        auto source = table.dataSource().lock();
+        std::optional<int> section;
         for (const auto& [indexPath, cell] : table.visibleCells()) {
+            if (indexPath.section != section && source) {
+                section = indexPath.section;
+                addSectionHeading(table, *source, parent, indexPath, tableFrame, offset, visible);
+            }
             const Rect row = table.rectForRowAtIndexPath(indexPath);
             const QRectF frame(tableFrame.x() + row.x - offset.x, tableFrame.y() + row.y - offset.y,
                                row.width, row.height);
@@ -207,13 +238,34 @@ class PageContents::Walker {
             entry.node.row = indexPath;
             entry.role = QAccessible::ListItem;
             entry.name = cell->textLabel().text();
-            if (entry.name.empty()) entry.name = cell->accessibilityName();
+            if (entry.name.empty()) entry.name = cell->accessibilityLabel();
+            collectLabelTexts(*cell, &cell->textLabel(), entry.name);
             entry.frame = frame;
             entry.visibleRect = frame.intersected(visible);
             entry.tapPoint = (entry.visibleRect.isEmpty() ? frame : entry.visibleRect).center();
             entry.selected = selected == indexPath;
             entry.view = std::static_pointer_cast<View>(cell->shared_from_this());
         }
+    }
+
+    // A section's heading stands just above its first shown row.
+    void addSectionHeading(TableView& table, TableViewDataSource& source, int parent,
+                           IndexPath first, const QRectF& tableFrame, Point offset,
+                           const QRectF& visible) {
+        const std::string title =
+            source.tableViewAccessibilityTitleForSection(table, first.section);
+        if (title.empty()) return;
+        const Rect row = table.rectForRowAtIndexPath(first);
+        // Read where the section starts: over its first row.
+        const QRectF frame(tableFrame.x() + row.x - offset.x, tableFrame.y() + row.y - offset.y,
+                           row.width, row.height);
+        Entry& entry = add(PageNode::Kind::kSectionHeading, table, parent);
+        entry.node.row = IndexPath{first.section, -1};
+        entry.role = QAccessible::Heading;
+        entry.name = title;
+        entry.frame = frame;
+        entry.visibleRect = frame.intersected(visible);
+        entry.view = std::static_pointer_cast<View>(table.shared_from_this());
     }
 
     void addLinks(WebView& web, int parent, QPointF origin, const QRectF& visible) {

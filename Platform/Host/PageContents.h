@@ -50,6 +50,10 @@ class PageContents {
         bool checked = false;
         bool selected = false;
         bool enabled = true;
+        // Text the user edits (a text interface for assistive technology).
+        bool editable = false;
+        // Busy with something that takes time: a button whose sound plays.
+        bool busy = false;
         // The view, table or web view; the row's cell; null for the bar's parts.
         std::shared_ptr<View> view;
         // What node.subject names, held while these contents are asked.

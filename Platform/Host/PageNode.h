@@ -14,7 +14,16 @@ namespace platform {
 // never follows the address. PageContents finds the live thing again (or
 // finds it gone) every time it is asked, so a node may outlive what it names.
 struct PageNode {
-    enum class Kind { kBarTitle, kBack, kLeftBarButton, kRightBarButton, kView, kRow, kLink };
+    enum class Kind {
+        kBarTitle,
+        kBack,
+        kLeftBarButton,
+        kRightBarButton,
+        kView,
+        kRow,
+        kLink,
+        kSectionHeading  // of a table's section (row.section), before its rows
+    };
 
     // The node of `subject`: the view (kView), the table (kRow), the web view
     // (kLink) or the page whose navigation item the bar shows (bar parts).
@@ -26,7 +35,7 @@ struct PageNode {
     // The subject's address as a number: nodes are ordered and compared, and
     // unrelated pointers have no order of their own.
     std::uintptr_t subject = 0;
-    IndexPath row{};       // kRow only
+    IndexPath row{};       // kRow, and kSectionHeading (its section)
     std::size_t link = 0;  // kLink only
 
     bool operator==(const PageNode&) const = default;

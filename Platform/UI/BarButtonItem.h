@@ -27,6 +27,10 @@ class BarButtonItem : public Object {
     // image's file name.
     std::string accessibilityName() const;
     void setAccessibilityName(std::string name) { m_accessibilityName = std::move(name); }
+    // What assistive technology reads ("Add Air Horn to Favourites"); empty:
+    // the name, without an image's file type.
+    const std::string& accessibilityLabel() const { return m_accessibilityLabel; }
+    void setAccessibilityLabel(std::string label) { m_accessibilityLabel = std::move(label); }
     // A user's tap: runs the action.
     void tap() const { m_action(); }
 
@@ -36,6 +40,7 @@ class BarButtonItem : public Object {
     std::optional<int> m_systemItem;
     Action m_action;
     std::string m_accessibilityName;
+    std::string m_accessibilityLabel;
 };
 
 }  // namespace platform

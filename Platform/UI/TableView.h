@@ -30,6 +30,11 @@ class TableViewDataSource {
     virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, IndexPath) {
         return nullptr;
     }
+    // What assistive technology reads as the heading of `section` (the table
+    // draws none); empty: no heading.
+    virtual std::string tableViewAccessibilityTitleForSection(TableView&, int /*section*/) {
+        return {};
+    }
 };
 
 // What a table reports to its delegate. Empty defaults.
@@ -57,6 +62,7 @@ class TableView : public ScrollView {
 
     // Non-owning; a data source or delegate that has gone is treated as absent.
     void setDataSource(std::weak_ptr<TableViewDataSource> dataSource);
+    const std::weak_ptr<TableViewDataSource>& dataSource() const { return m_dataSource; }
     void setDelegate(std::weak_ptr<TableViewDelegate> delegate);
 
     int style() const { return m_style; }

@@ -62,6 +62,12 @@ class View : public Object {
     // A name for assistive technology and for tests ("Back", "Done").
     const std::string& accessibilityName() const { return m_accessibilityName; }
     void setAccessibilityName(std::string name) { m_accessibilityName = std::move(name); }
+    // What assistive technology reads for the view when it should say more than
+    // its name ("Play Air Horn" for the button named "Play"); empty: the name.
+    const std::string& accessibilityLabel() const {
+        return m_accessibilityLabel.empty() ? m_accessibilityName : m_accessibilityLabel;
+    }
+    void setAccessibilityLabel(std::string label) { m_accessibilityLabel = std::move(label); }
     // The id a layout gave the view; empty when made by code.
     const std::string& layoutId() const { return m_layoutId; }
     void setLayoutId(std::string id) { m_layoutId = std::move(id); }
@@ -129,6 +135,7 @@ class View : public Object {
     bool m_userInteractionEnabled = true;
     std::optional<Color> m_backgroundColor;
     std::string m_accessibilityName;
+    std::string m_accessibilityLabel;
     std::string m_layoutId;
     std::vector<std::shared_ptr<View>> m_subviews;
     View* m_superview = nullptr;  // cleared by the superview's destructor and removal

@@ -2,7 +2,9 @@
 // platform: every command's shortcut and what it visibly does, the menu bar's
 // menus and computed items, and the desktop preferences across restarts.
 
+#include "Classes/Boards/BoardMaker.h"
 #include "Classes/CommandNames.h"
+#include "Classes/Desktop/BoardOpeningCheck.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
@@ -15,6 +17,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "TestAudio.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
@@ -134,8 +137,8 @@ TEST_F(DesktopMenu, EveryShortcutDoesWhatItsCommandSays) {
         {"Zoom In (plus)", false, Qt::Key_Plus, Qt::ControlModifier, nothing,
          [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.25); }},
         {"Zoom Out", false, Qt::Key_Minus, Qt::ControlModifier,
-         [](Session& session) { session.window.setZoom(2.0); },
-         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.75); }},
+         [](Session& session) { session.window.setZoom(1.5); },
+         [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.25); }},
         {"Actual Size", false, Qt::Key_0, Qt::ControlModifier,
          [](Session& session) { session.window.setZoom(2.5); },
          [](Session& session) { EXPECT_DOUBLE_EQ(session.window.zoom(), 1.0); }},
@@ -463,6 +466,51 @@ TEST_F(DesktopMenu, CheckBoardShowsTheCommandLinesReport) {
         EXPECT_NE(text.find(std::string(SB_HOST_SOURCE_BUNDLE) + ": usable"), std::string::npos)
             << text;
     });
+}
+
+// A board whose sounds cannot all be played says so once when it opens, with
+// the count and where the report is; its silent sound says so when played. The
+// application's own sounds open without a word.
+TEST_F(DesktopMenu, ABoardWithProblemsSaysSoAtOpenAndOnThePlayPageOfItsSilentSound) {
+    const fs::path source = sbtest::tempDir() / "problem source";
+    for (const char* name : {"1 Fine.wav", "2 Gone.wav", "3 Broken.wav"}) {
+        fs::create_directories(source);
+        testaudio::writeTone(source / name, {testaudio::wavFormat(), 22050, 1, 0.3, 0.3, 440.0});
+    }
+    const fs::path board = sbtest::tempDir() / "problem board";
+    media::CancellationFlag notCancelled;
+    ASSERT_TRUE(BoardMaker().make(source, board, notCancelled).outcome.done());
+    fs::remove(board / "002.aiff");
+    sbtest::writeFile(board / "003.aiff", "FORM but not a sound");
+    const struct {
+        fs::path folder;
+        const char* notice;  // what the opening says, or "" for nothing
+    } cases[] = {{board, "has 2 problems"}, {SB_HOST_SOURCE_BUNDLE, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        hosttest::runSession(
+            [&](Session& session) {
+                BoardOpeningCheck::waitForAll();
+                session.advance(0);
+                if (*c.notice == '\0') {
+                    EXPECT_EQ(session.window.dialogs().message(), nullptr) << messageText(session);
+                    return;
+                }
+                const std::string opening = messageText(session);
+                EXPECT_NE(opening.find(c.notice), std::string::npos) << opening;
+                EXPECT_NE(opening.find("Check Board"), std::string::npos) << opening;
+                session.window.dialogs().message()->accept();
+                QApplication::setActiveWindow(&session.window);
+                // The second row's file is gone: its play button tells.
+                session.click(session.rowPoint({0, 1}));
+                session.advance(1);
+                ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+                play();
+                const std::string played = messageText(session);
+                EXPECT_NE(played.find("“2 Gone” cannot be played"), std::string::npos) << played;
+            },
+            {}, c.folder);
+    }
 }
 
 TEST_F(DesktopMenu, PreferencesSurviveARestartAndStayOutOfTheFavourites) {

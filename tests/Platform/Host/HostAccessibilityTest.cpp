@@ -4,6 +4,7 @@
 #include "AccessibilityProbe.h"
 #include "HostSession.h"
 
+#include "Classes/CommandNames.h"
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -67,8 +69,8 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
          {}},
         {kPlay,
          {{Role::Button, "Back"},
-          {Role::Button, "Add"},
-          {Role::Button, "Play"},
+          {Role::Button, "Add Air Horn to Favourites"},
+          {Role::Button, "Play Air Horn"},
           {Role::Button, "Info"},
           {Role::Link, "example.com"}},
          {{Role::Graphic, "Favourite badge"}, {Role::List, "Sounds"}}},
@@ -102,6 +104,77 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
                     << "not shown: " << expected.name;
             }
         });
+    }
+}
+
+// What a screen reader hears says which sound a control is for, its category
+// and whether it plays; a text field can be read; a label reads as its text.
+TEST(HostAccessibilityTest, NamesSayTheSoundItsCategoryAndItsState) {
+    const auto hears = [](Session& session, Role role, const std::string& name) {
+        const auto nodes = hosttest::walkAccessibleTree(session);
+        const AccessibleNode* node = hosttest::findNode(nodes, role, name);
+        return node != nullptr ? std::optional(*node) : std::nullopt;
+    };
+    const struct {
+        const char* what;
+        std::function<void(Session&, decltype(hears)&)> check;
+    } cases[] = {
+        {"the play page names its sound, and its button says while it plays",
+         [](Session& session, auto& heard) {
+             openPlay(session);  // the first row: Air Horn
+             ASSERT_TRUE(heard(session, Role::Button, "Add Air Horn to Favourites"));
+             const auto play = heard(session, Role::Button, "Play Air Horn");
+             ASSERT_TRUE(play);
+             EXPECT_FALSE(play->state.busy);
+             play->interface->actionInterface()->doAction(
+                 QAccessibleActionInterface::pressAction());
+             session.advance(0.01);
+             const auto playing = heard(session, Role::Button, "Play Air Horn");
+             ASSERT_TRUE(playing);
+             EXPECT_TRUE(playing->state.busy);
+             EXPECT_EQ(playing->interface->text(QAccessible::Description).toStdString(), "playing");
+             platform::Application::sharedApplication().sendCommand(
+                 command_names::kToggleFavourite);
+             session.advance(2);
+             EXPECT_TRUE(heard(session, Role::Button, "Remove Air Horn from Favourites"));
+         }},
+        {"the search field is focused and reads what is typed; results say their category",
+         [](Session& session, auto& heard) {
+             kSearch.open(session);
+             QTest::keyClicks(&session.window, "pop");
+             session.advance(0.5);
+             const auto field = heard(session, Role::EditableText, "Search");
+             ASSERT_TRUE(field);
+             EXPECT_TRUE(field->state.focusable);
+             EXPECT_TRUE(field->state.focused);
+             EXPECT_TRUE(field->state.editable);
+             QAccessibleTextInterface* text = field->interface->textInterface();
+             ASSERT_NE(text, nullptr);
+             EXPECT_EQ(text->text(0, -1).toStdString(), "pop");
+             EXPECT_EQ(text->characterCount(), 3);
+             EXPECT_EQ(text->cursorPosition(), 3);
+             EXPECT_TRUE(heard(session, Role::ListItem, "Pop, Cartoon"));
+         }},
+        {"the favourites page heads each block with its category",
+         [](Session& session, auto& heard) {
+             Reference::setBool(true, "001");
+             Reference::setBool(true, "010");
+             openFavourites(session);
+             EXPECT_TRUE(heard(session, Role::Heading, "Classics"));
+             EXPECT_TRUE(heard(session, Role::Heading, "Cartoon"));
+             EXPECT_TRUE(heard(session, Role::ListItem, "Pop"));
+         }},
+        {"a label reads as its text, with no id for a description",
+         [](Session& session, auto& heard) {
+             openOptions(session);
+             const auto label = heard(session, Role::StaticText, "Vibrate");
+             ASSERT_TRUE(label);
+             EXPECT_EQ(label->interface->text(QAccessible::Description).toStdString(), "");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        hosttest::runSession([&](Session& session) { c.check(session, hears); });
     }
 }
 
@@ -160,7 +233,8 @@ TEST(HostAccessibilityTest, PressingARowItemOpensItsPlayPageAndTheOldPageIsForgo
         EXPECT_FALSE(row->isValid()) << "the main page no longer shows";
 
         nodes = hosttest::walkAccessibleTree(session);
-        const AccessibleNode* add = hosttest::findNode(nodes, Role::Button, "Add");
+        const AccessibleNode* add =
+            hosttest::findNode(nodes, Role::Button, "Add " + label + " to Favourites");
         ASSERT_NE(add, nullptr);
         const QAccessible::Id id = QAccessible::uniqueId(add->interface);
         session.click(session.barButtonPoint(Part::kBack));

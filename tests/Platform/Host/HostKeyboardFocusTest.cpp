@@ -38,11 +38,16 @@ TEST(HostKeyboardFocusTest, TabVisitsEveryStopOfThePageInReadingOrderAndWraps) {
         std::function<void(Session&)> open;
         std::vector<std::string> order;
     } cases[] = {
-        {"main", [](Session&) {}, {"Options", "Favourites", "Sounds", "example.org", "example.com"}},
+        {"main",
+         [](Session&) {},
+         {"Options", "Favourites", "Sounds", "example.org", "example.com"}},
         {"options panel",
          openOptions,
          {"Options", "Favourites", "Sounds", "Vibrate", "example.org", "example.com"}},
-        {"play", openPlay, {"Back", "Add", "Play", "Info", "example.org", "example.com"}},
+        {"play",
+         openPlay,
+         {"Back", "Add Air Horn to Favourites", "Play Air Horn", "Info", "example.org",
+          "example.com"}},
         {"favourites", openFavourites, {"Back", "Favourites", "example.org", "example.com"}},
         {"info", openInfo, {"Back", "Farland", "Brisel", "Twitter"}},
     };

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -19,6 +20,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include <unistd.h>
 #include <limits>
 #include <utility>
 
@@ -73,12 +80,31 @@ QImage bundlePicture(const char* file, const QColor& background) {
     return laid;
 }
 
-// Runs `body` with Qt scaling every window by `factor`, as a desktop set to
-// that scale does.
-void withDesktopScale(const char* factor, const std::function<void(Session&)>& body) {
+// Runs `body` on one screen of `pixels` (device pixels), with Qt scaling every
+// window by `factor` as a desktop set to that scale does.
+void onScreen(QSize pixels, const char* factor, const std::function<void(Session&)>& body) {
+    const auto config =
+        std::filesystem::temp_directory_path() / ("screen-" + std::to_string(::getpid()) + ".json");
+    std::ofstream(config) << R"({"screens": [{"name": "S", "x": 0, "y": 0, "width": )"
+                          << pixels.width() << R"(, "height": )" << pixels.height()
+                          << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QByteArray(config.c_str()));
     qputenv("QT_SCALE_FACTOR", factor);
     hosttest::runSession(body);
     qunsetenv("QT_SCALE_FACTOR");
+    qputenv("QT_QPA_PLATFORM", platform);
+    std::filesystem::remove(config);
+}
+
+void withDesktopScale(const char* factor, const std::function<void(Session&)>& body) {
+    onScreen({1600, 1200}, factor, body);
+}
+
+// The canvas lies whole inside the window's canvas area.
+bool canvasIsWhole(Session& session) {
+    const QRectF area = session.window.canvasArea().adjusted(-0.5, -0.5, 0.5, 0.5);
+    return area.contains(session.window.canvasScale().canvasRect());
 }
 
 TEST(HostScaleTest, AClickOnARowOpensThatRowAtEveryZoom) {
@@ -91,7 +117,7 @@ TEST(HostScaleTest, AClickOnARowOpensThatRowAtEveryZoom) {
          {Case{1.0, 0, {320, 480}}, Case{1.0, 6, {320, 480}}, Case{1.5, 0, {480, 720}},
           Case{1.5, 6, {480, 720}}, Case{2.0, 3, {640, 960}}, Case{2.0, 6, {640, 960}}}) {
         SCOPED_TRACE("zoom " + std::to_string(c.zoom) + " row " + std::to_string(c.row));
-        hosttest::runSession([&c](Session& session) {
+        onScreen({1600, 1200}, "1", [&c](Session& session) {
             session.window.setZoom(c.zoom);
             QCoreApplication::processEvents();
             EXPECT_EQ(session.window.size(), c.window);
@@ -161,8 +187,105 @@ TEST(HostScaleTest, ZoomOnAMaximisedWindowKeepsItsSizeAndNeverCutsTheCanvas) {
     });
 }
 
+// The window never grows past the screen's free area, the canvas is whole at
+// any size, and a zoom never throws away the size the user gave the window.
+TEST(HostScaleTest, ZoomKeepsTheUsersSizeAndTheScreensBounds) {
+    // What the window should be, from the room the screen leaves it (its free
+    // area less the window's frame) and the menu bar's height.
+    struct Shown {
+        QSize window;
+        double scale;
+    };
+    using Expect = std::function<Shown(QSize room, int bar)>;
+    struct Step {
+        std::optional<QSize> resize;  // as the user drags the window's edge
+        double zoom;                  // then a zoom, or 0 for none
+        Expect expect;
+    };
+    const auto fitted = [](QSize window, int bar) {
+        return std::min(window.width() / 320.0, (window.height() - bar) / 480.0);
+    };
+    const struct {
+        const char* name;
+        QSize screen;
+        const char* factor;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"zoom in stops at the screen, past it the canvas scales inside",
+         {800, 600},
+         "1",
+         {{{},
+           2.0,
+           [&](QSize room, int bar) {
+               return Shown{{640, room.height()}, fitted({640, room.height()}, bar)};
+           }},
+          {{},
+           4.0,
+           [&](QSize room, int bar) {
+               return Shown{room, fitted(room, bar)};
+           }}}},
+        {"a scaled desktop starts within its screen",
+         {800, 900},
+         "2",
+         {{{},
+           0,
+           [&](QSize, int bar) {
+               return Shown{{320, 450}, fitted({320, 450}, bar)};
+           }}}},
+        {"a short window shows the canvas whole",
+         {1600, 1200},
+         "1",
+         {{QSize(600, 360), 0,
+           [&](QSize, int bar) {
+               return Shown{{600, 360}, fitted({600, 360}, bar)};
+           }}}},
+        {"actual size and zoom keep the user's size",
+         {1600, 1200},
+         "1",
+         {{QSize(700, 820), 1.0,
+           [](QSize, int) {
+               return Shown{{700, 820}, 1.0};
+           }},
+          {{},
+           1.25,
+           [](QSize, int) {
+               return Shown{{700, 820}, 1.25};
+           }},
+          {{},
+           2.0,
+           [](QSize, int bar) {
+               return Shown{{700, 960 + bar}, 2.0};
+           }},
+          {{},
+           1.0,
+           [](QSize, int) {
+               return Shown{{700, 820}, 1.0};
+           }}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        onScreen(c.screen, c.factor, [&](Session& session) {
+            QWidget& window = session.window;
+            const QSize room = window.screen()->availableGeometry().size() -
+                               (window.frameGeometry().size() - window.size());
+            for (const Step& step : c.steps) {
+                if (step.resize) resizeTo(session, *step.resize);
+                if (step.zoom > 0) session.window.setZoom(step.zoom);
+                QCoreApplication::processEvents();
+                const Shown expected = step.expect(room, session.window.menuBarHeight());
+                EXPECT_EQ(window.size(), expected.window);
+                EXPECT_NEAR(session.window.zoom(), expected.scale, 1e-9);
+                EXPECT_TRUE(canvasIsWhole(session));
+            }
+            // What is drawn still takes clicks where it is drawn.
+            session.click(session.rowPoint({0, 1}));
+            EXPECT_NE(session.topAs<PlayPage>(), nullptr);
+        });
+    }
+}
+
 TEST(HostScaleTest, DragAndWheelScrollInCanvasPointsAtTwiceTheSize) {
-    hosttest::runSession([](Session& session) {
+    onScreen({1600, 1200}, "1", [](Session& session) {
         session.window.setZoom(2.0);
         auto table = session.table();
         ASSERT_TRUE(table);
