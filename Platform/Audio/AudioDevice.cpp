@@ -31,24 +31,31 @@ void nameTheStream() {
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kApplicationName);
     // Sound effects are what PulseAudio calls event sounds.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "event");
+    // SDL asks the server for one period of buffer and refills it only once
+    // the server has played all of it: no slack at all, so any late wake-up
+    // underruns. The client library's own setting gives the stream a buffer
+    // of its own size while SDL's short period keeps the refills fine-grained.
+    setenv("PULSE_LATENCY_MSEC", std::to_string(AudioDevice::kServerBufferMilliseconds).c_str(), 0);
+    // SDL's PulseAudio driver passes the role on only as a client property.
+    setenv("PULSE_PROP_media.role", "event", 0);
     setenv("PULSE_PROP_application.icon_name", kIconName, 0);
     setenv("PULSE_PROP_application.id", kIconName, 0);
     setenv("PIPEWIRE_PROPS", "{ application.icon-name = org.soundboard.Soundboard }", 0);
 }
 
-// The sink the server's client library connects an unnamed stream to. Both
-// read it when SDL starts its audio subsystem, which is why a device change
-// starts the subsystem afresh. Opening SDL's default device (rather than the
-// sink by name) leaves the stream movable: when the sink goes, the server
-// itself moves the stream to its default at once, without a gap.
-void aimTheClientAt(const std::string& sink) {
-    if (sink.empty()) {
-        unsetenv("PULSE_SINK");
-        unsetenv("PIPEWIRE_NODE");
-    } else {
-        setenv("PULSE_SINK", sink.c_str(), 1);
-        setenv("PIPEWIRE_NODE", sink.c_str(), 1);
+// SDL lists the server's devices by description; the stream is opened by
+// that name, which has SDL tell the server to keep the stream on that device:
+// when the device goes, the stream ends at once (rather than being moved in a
+// way SDL's driver stalls on), SDL reports it lost and the output opens again
+// on the default. Empty when SDL does not list it.
+std::string sdlNameOf(const std::string& description) {
+    for (int index = 0; index < SDL_GetNumAudioDevices(0); ++index) {
+        if (const char* name = SDL_GetAudioDeviceName(index, 0);
+            name != nullptr && description == name) {
+            return name;
+        }
     }
+    return {};
 }
 
 bool sdlHasDriver(std::string_view name) {
@@ -117,7 +124,6 @@ bool AudioDevice::startSubsystem(const std::optional<SoundServerState>& server,
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
         m_driverOverridden = true;
     }
-    aimTheClientAt(m_deviceName);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
     error = SDL_GetError();
     // PipeWire's driver needs its library at the version SDL was built for;
@@ -135,8 +141,13 @@ void AudioDevice::stopSubsystem() {
 }
 
 bool AudioDevice::openMixer(int allowedChanges, std::string& error) {
-    if (Mix_OpenAudioDevice(m_frequency, AUDIO_F32SYS, m_outputChannels, kPeriodFrames, nullptr,
-                            allowedChanges) != 0) {
+    std::string device;
+    if (!m_deviceName.empty() && !m_silentFallback) {
+        device = sdlNameOf(describe(m_server, m_deviceName));
+        if (device.empty()) fallBackToDefault("SDL does not list it");
+    }
+    if (Mix_OpenAudioDevice(m_frequency, AUDIO_F32SYS, m_outputChannels, kPeriodFrames,
+                            device.empty() ? nullptr : device.c_str(), allowedChanges) != 0) {
         error = Mix_GetError();
         return false;
     }
@@ -169,7 +180,7 @@ void AudioDevice::closeMixer() {
 }
 
 void AudioDevice::openSilently(const std::string& reason) {
-    Log("Audio: no output device (" + reason + "); playing silently");
+    if (!reason.empty()) Log("Audio: no output device (" + reason + "); playing silently");
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     m_driverOverridden = true;
     std::string error;
@@ -179,13 +190,13 @@ void AudioDevice::openSilently(const std::string& reason) {
     }
     const int allowedChanges =
         m_open ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE;
+    m_silentFallback = true;
     if (!openMixer(allowedChanges, error)) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_open = false;
+        m_silentFallback = false;
         m_unavailable = true;
-        return;
     }
-    m_silentFallback = true;
 }
 
 void AudioDevice::reopen(const std::optional<SoundServerState>& server) {
@@ -193,14 +204,17 @@ void AudioDevice::reopen(const std::optional<SoundServerState>& server) {
     stopSubsystem();
     m_silentFallback = false;
     m_suspended = false;
-    m_server = server;
     if (m_followsServer && !server) {
-        openSilently("the sound server is gone");
+        m_server = server;
+        // Said once by the caller, which knows why.
+        openSilently({});
         return;
     }
+    // Described as the server described it before it changed.
     if (!m_deviceName.empty() && !(server && server->hasSink(m_deviceName))) {
         fallBackToDefault("the sound server does not list it");
     }
+    m_server = server;
     std::string error;
     if (startSubsystem(server, error)) {
         if (openMixer(0, error)) {
@@ -210,6 +224,16 @@ void AudioDevice::reopen(const std::optional<SoundServerState>& server) {
         stopSubsystem();
     }
     openSilently(error);
+}
+
+void AudioDevice::reopenWhereTheServerIs() {
+    if (!m_followsServer) {
+        reopen(std::nullopt);
+        return;
+    }
+    const std::optional<SoundServerState> server = querySoundServer();
+    if (!server) Log("Audio: the sound server went away; playing silently until it is back");
+    reopen(server);
 }
 
 void AudioDevice::suspend() {
@@ -225,7 +249,7 @@ bool AudioDevice::resume() {
     if (openMixer(0, error)) return true;
     // The server changed while the stream was closed (gone, or restarted with
     // the subsystem still bound to the old connection): start again.
-    reopen(m_followsServer ? querySoundServer() : std::nullopt);
+    reopenWhereTheServerIs();
     return m_open;
 }
 
@@ -245,8 +269,9 @@ void AudioDevice::logFormat(const std::optional<SoundServerState>& server) const
     Log(std::string("Audio: playing through SDL's ") + driver + " driver" +
         (server ? " on " + server->serverName : std::string()) + ", " +
         std::to_string(m_frequency) + " Hz, " + std::to_string(m_outputChannels) +
-        " channels, 32-bit float, " + std::to_string(kPeriodFrames) + "-frame buffer (" +
-        milliseconds + " ms)");
+        " channels, 32-bit float, " + std::to_string(kPeriodFrames) + "-frame periods (" +
+        milliseconds + " ms) over a " + std::to_string(kServerBufferMilliseconds) +
+        " ms server buffer");
 }
 
 std::vector<OutputDeviceInfo> AudioDevice::outputDevices() {
@@ -267,9 +292,9 @@ bool AudioDevice::setOutputDevice(const std::string& name) {
     }
     if (name == m_deviceName) return true;
     const std::optional<SoundServerState> server = querySoundServer();
+    if (server) m_server = server;
     m_deviceName = name;
     if (!name.empty() && !(server && server->hasSink(name))) {
-        m_server = server;
         fallBackToDefault(server ? "the sound server does not list it" : "no sound server");
         return false;
     }
@@ -294,22 +319,26 @@ bool AudioDevice::serverChanged(const std::optional<SoundServerState>& state) {
         reopen(state);
         return true;
     }
-    const bool chosenGone = !m_deviceName.empty() && !state->hasSink(m_deviceName);
-    if (chosenGone) {
-        fallBackToDefault("it is gone from the sound server");
-        // The server has already moved the stream to its default sink; the
-        // next start of the subsystem must not ask for the old one.
-        aimTheClientAt({});
+    // The watch's news may be older than the user's latest choice: a sink
+    // missing from it is asked about once more before it counts as gone.
+    const bool chosenGone = !m_deviceName.empty() && !state->hasSink(m_deviceName) &&
+                            !querySoundServer().value_or(*state).hasSink(m_deviceName);
+    if (!chosenGone) {
+        m_server = state;
+        return false;
     }
-    m_server = state;
-    return chosenGone;
+    fallBackToDefault("it is gone from the sound server");
+    // SDL's stream ended with the sink: a new one on the default takes the
+    // next play.
+    reopen(state);
+    return true;
 }
 
 bool AudioDevice::outputLost() {
     if (!m_open || m_silentFallback) return false;
-    // SDL's stream died (the server ended, or it refused to move the stream):
-    // open again wherever the server is now.
-    reopen(m_followsServer ? querySoundServer() : std::nullopt);
+    // SDL's stream died (the server ended, or its device went): open again
+    // wherever the server is now.
+    reopenWhereTheServerIs();
     return true;
 }
 

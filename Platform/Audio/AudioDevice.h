@@ -30,10 +30,13 @@ class AudioDevice {
   public:
     static constexpr int kFrequency = 44100;
     static constexpr int kOutputChannels = 2;
-    // Frames per mixer period. The server is asked for this much buffer: 512
-    // frames (11.6 ms) keep a desktop under load fed without underruns, where
-    // 256 did not, and still keep a tap within 15 ms of its sound.
-    static constexpr int kPeriodFrames = 512;
+    // Frames per mixer period: a tap waits at most this long (2.9 ms) for
+    // the mix that holds its sound.
+    static constexpr int kPeriodFrames = 128;
+    // What the server keeps queued ahead of the sink: room for a wake-up of
+    // the audio thread some 7 ms late without a gap, and a tap still reaches
+    // the speakers within 15 ms.
+    static constexpr int kServerBufferMilliseconds = 10;
     // Sounds that can play at once; a further play takes over the oldest one.
     static constexpr int kMixerChannels = 32;
 
@@ -110,7 +113,9 @@ class AudioDevice {
     // Closes everything and opens again for `server`, at the format already
     // in use: the decoded sounds stay valid.
     void reopen(const std::optional<SoundServerState>& server);
+    // The dummy driver, with one line giving `reason` (none when empty).
     void openSilently(const std::string& reason);
+    void reopenWhereTheServerIs();
     void fallBackToDefault(const std::string& reason);
     void logFormat(const std::optional<SoundServerState>& server) const;
     void applyVolume() const;

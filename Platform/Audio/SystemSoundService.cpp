@@ -300,9 +300,9 @@ void SystemSoundService::closeLocked() {
 }
 
 double SystemSoundService::chunkSeconds(const Mix_Chunk& chunk) const {
-    // Chunks hold the output's samples: 16-bit, interleaved over its channels.
-    const double bytesPerSecond =
-        static_cast<double>(m_device.frequency()) * m_device.outputChannels() * 2.0;
+    // Chunks hold the output's samples: 32-bit floats, interleaved over its channels.
+    const double bytesPerSecond = static_cast<double>(m_device.frequency()) *
+                                  m_device.outputChannels() * static_cast<double>(sizeof(float));
     return bytesPerSecond > 0 ? chunk.alen / bytesPerSecond : 0.0;
 }
 

@@ -63,7 +63,8 @@ bool PrivateSoundServer::start(bool debugLog) {
                                        "--log-target=stderr",
                                        "--realtime=no",
                                        "--high-priority=no"};
-    if (debugLog) arguments.push_back("--log-level=debug");
+    if (debugLog || std::getenv("SB_SERVER_DEBUG") != nullptr)
+        arguments.push_back("--log-level=debug");
     m_daemon = std::make_unique<ChildProcess>(std::move(arguments), options);
     if (!m_daemon->started()) {
         m_daemon.reset();
@@ -107,7 +108,7 @@ std::optional<std::string> PrivateSoundServer::pactl(
 }
 
 bool PrivateSoundServer::addSink(const std::string& name, const std::string& description) {
-    const auto index = pactl({"load-module", "module-null-sink", "sink_name=" + name,
+    const auto index = pactl({"load-module", "module-null-sink", "sink_name=" + name, "norewinds=1",
                               "sink_properties=device.description=" + description});
     if (!index) return false;
     std::string number = *index;
@@ -149,11 +150,16 @@ std::string PrivateSoundServer::sinksJson() const {
 }
 
 MonitorRecording::MonitorRecording(const std::string& serverAddress, const std::string& sink)
-    : m_thread(&MonitorRecording::record, this, serverAddress, sink) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    : m_thread(&MonitorRecording::record, this, serverAddress, sink) {}
+
+bool MonitorRecording::waitUntilFlowing() const {
+    // A null sink renders in long blocks until a client asks for less, so
+    // the first block may take a couple of seconds; then they come steadily.
+    const auto deadline = std::chrono::steady_clock::now() + 8s;
     while (!m_connected.load() && !m_stop.load() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(2ms);
     }
+    return m_connected.load() && waitForFrames(256, 2000ms);
 }
 
 MonitorRecording::~MonitorRecording() {
@@ -180,7 +186,6 @@ void MonitorRecording::record(std::string serverAddress, std::string sink) {
         m_stop.store(true);
         return;
     }
-    m_connected.store(true);
     std::vector<std::int16_t> block(64 * 2);
     while (!m_stop.load()) {
         if (pa_simple_read(stream.get(), block.data(), block.size() * sizeof(std::int16_t),
@@ -194,6 +199,7 @@ void MonitorRecording::record(std::string serverAddress, std::string sink) {
         m_blocks.push_back(
             {m_samples.size() / 2, now - std::chrono::microseconds(latency) - blockLength});
         m_samples.insert(m_samples.end(), block.begin(), block.end());
+        m_connected.store(true);
     }
 }
 

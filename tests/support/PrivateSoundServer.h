@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -69,7 +70,8 @@ class MonitorRecording {
     MonitorRecording(const MonitorRecording&) = delete;
     MonitorRecording& operator=(const MonitorRecording&) = delete;
 
-    bool connected() const { return m_connected.load(); }
+    // Blocks until blocks arrive steadily (up to 10 s); false when they do not.
+    bool waitUntilFlowing() const;
     // Interleaved samples so far.
     std::vector<std::int16_t> samples() const;
     // Blocks until `frames` have been recorded past now, or `timeout`.

@@ -132,6 +132,7 @@ TEST(AudioControls, ALostStreamHasTheOutputOpenedAgainOnTheMainLoop) {
     SDL_Event lost{};
     lost.type = SDL_AUDIODEVICEREMOVED;
     lost.adevice.iscapture = 0;
+    lost.adevice.which = 2;  // an opened device (0 would be one that was only listed)
     ASSERT_EQ(SDL_PushEvent(&lost), 1);
     ASSERT_TRUE(SDL_HasEvent(SDL_AUDIODEVICEREMOVED));
 
