@@ -6,6 +6,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/FileContents.h"
 #include "Platform/Media/AudioProbe.h"
+#include "Platform/Media/PlayableSound.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -76,6 +77,11 @@ BoardCheck BoardCheck::ofFolder(const fs::path& board) {
         } else if (!found) {
             check.problems.push_back({Severity::Error, "Data.XML", entry.line,
                                       "sound file " + fileName + " is missing"});
+        } else if (std::string refusal; !media::mapPlayableSound(sound, refusal)) {
+            // The player's own test, first: it reads only the header, so a
+            // huge or lying file costs nothing to refuse.
+            check.problems.push_back(
+                {Severity::Error, fileName, 0, "will not play: it " + refusal});
         } else if (auto problem = media::audioFileProblem(sound)) {
             check.problems.push_back({Severity::Error, fileName, 0, *problem});
         }

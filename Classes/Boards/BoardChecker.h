@@ -7,8 +7,10 @@
 #include <vector>
 
 // Checks a board folder as the pages would read it: its catalogue (see
-// CatalogueCheck), a sound file that decodes for every audio number, and (as
-// notes) sound files that no entry names. Usable when there is no error.
+// CatalogueCheck), a sound file for every audio number that the player will
+// play (media::mapPlayableSound: the same test the player makes) and that
+// decodes whole, and (as notes) sound files that no entry names. Usable when
+// there is no error.
 struct BoardCheck {
     std::vector<BoardProblem> problems;
     bool usable() const;

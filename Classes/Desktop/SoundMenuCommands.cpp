@@ -35,8 +35,10 @@ void setMuted(bool muted) {
 
 void chooseDevice(const std::string& name) {
     platform::setAudioOutputDevice(name);
-    // The user's choice is kept even when the device is away now: it is
-    // tried again at the next start.
+    // The user's choice is kept by the server's name for the device, which
+    // stays the same across restarts and re-plugging (its description need
+    // not), and even when the device is away now: it is tried again at the
+    // next start.
     DesktopPreferences().setOutputDevice(name);
 }
 
@@ -51,11 +53,11 @@ WindowCommand deviceItem(const std::string& title, const std::string& name,
 
 std::vector<WindowCommand> deviceItems() {
     // Listing first: it notices a chosen device that has gone.
-    const std::vector<std::string> devices = platform::audioOutputDevices();
+    const std::vector<platform::OutputDeviceInfo> devices = platform::audioOutputDevices();
     const std::string current = platform::audioOutputDevice();
     std::vector<WindowCommand> items{deviceItem(kSystemDefault, "", current)};
     for (std::size_t index = 0; index < devices.size(); ++index) {
-        items.push_back(deviceItem(devices[index], devices[index], current));
+        items.push_back(deviceItem(devices[index].description, devices[index].name, current));
         items.back().separatorBefore = index == 0;
     }
     return items;

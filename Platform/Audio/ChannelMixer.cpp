@@ -2,49 +2,80 @@
 
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 namespace platform {
+namespace {
+
+// How long after a stop the channel is halted: the fade plus a period that may
+// already be on its way to the server, with room for a late callback. The
+// channel sounds silence in between.
+constexpr int kHaltAfterMilliseconds = 60;
+
+}  // namespace
 
 bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID) {
     const int channel = chooseChannel();
     if (channel < 0) return false;
-    if (m_observing.load()) watchFirstMix(channel, soundID);
+    const auto index = static_cast<std::size_t>(channel);
+    m_fadeLeft[index].store(-1);
+    m_awaitingFirstMix[index].store(m_observing.load() ? soundID : 0);
+    // SDL_mixer drops a channel's effects when its play ends or is halted, so
+    // each play registers afresh; the channel is idle at this point.
+    Mix_RegisterEffect(channel, &ChannelMixer::onChannelMixed, nullptr, this);
     // The channel is free here: only this class starts plays, under the owner's
     // lock, and the audio thread only ever ends them.
     if (Mix_PlayChannel(channel, chunk, 0) != channel) {
-        m_awaitingFirstMix[static_cast<std::size_t>(channel)].store(0);
+        m_awaitingFirstMix[index].store(0);
+        Mix_UnregisterAllEffects(channel);
         return false;
     }
-    m_startOrder[static_cast<std::size_t>(channel)] = ++m_startsSoFar;
+    m_startOrder[index] = ++m_startsSoFar;
     return true;
 }
 
 int ChannelMixer::chooseChannel() {
+    int fading = -1;
     int oldest = -1;
     std::uint64_t oldestStart = std::numeric_limits<std::uint64_t>::max();
     for (int channel = 0; channel < AudioDevice::kMixerChannels; ++channel) {
         if (Mix_Playing(channel) == 0) return channel;
+        if (isFading(channel)) {
+            if (fading < 0) fading = channel;
+            continue;
+        }
         const std::uint64_t started = m_startOrder[static_cast<std::size_t>(channel)];
         if (started < oldestStart) {
             oldestStart = started;
             oldest = channel;
         }
     }
-    if (oldest >= 0) Mix_HaltChannel(oldest);
-    return oldest;
+    // A channel near the end of its fade is the least audible one to take.
+    const int taken = fading >= 0 ? fading : oldest;
+    if (taken >= 0) Mix_HaltChannel(taken);
+    return taken;
 }
 
-void ChannelMixer::watchFirstMix(int channel, SystemSoundID soundID) {
-    m_awaitingFirstMix[static_cast<std::size_t>(channel)].store(soundID);
-    // SDL_mixer drops a channel's effects when its play ends or is halted, so
-    // each watched play registers afresh; the channel is idle at this point.
-    Mix_RegisterEffect(channel, &ChannelMixer::onChannelMixed, nullptr, this);
+bool ChannelMixer::isFading(int channel) const {
+    return m_fadeLeft[static_cast<std::size_t>(channel)].load() >= 0;
 }
 
-void ChannelMixer::onChannelMixed(int channel, void* /*stream*/, int /*length*/, void* self) {
+void ChannelMixer::fadeOut(int channel) {
+    int notFading = -1;
+    if (m_fadeLeft[static_cast<std::size_t>(channel)].compare_exchange_strong(notFading,
+                                                                              m_fadeFrames)) {
+        Mix_ExpireChannel(channel, kHaltAfterMilliseconds);
+    }
+}
+
+void ChannelMixer::onChannelMixed(int channel, void* stream, int length, void* self) {
     if (channel < 0 || channel >= AudioDevice::kMixerChannels || self == nullptr) return;
     auto& mixer = *static_cast<ChannelMixer*>(self);
+    mixer.applyFade(channel, stream, length);
     const SystemSoundID soundID =
         mixer.m_awaitingFirstMix[static_cast<std::size_t>(channel)].exchange(0);
     if (soundID == 0) return;
@@ -56,10 +87,31 @@ void ChannelMixer::onChannelMixed(int channel, void* /*stream*/, int /*length*/,
     if (observer) observer(soundID);
 }
 
+void ChannelMixer::applyFade(int channel, void* stream, int length) {
+    std::atomic<int>& fadeLeft = m_fadeLeft[static_cast<std::size_t>(channel)];
+    int left = fadeLeft.load();
+    if (left < 0 || stream == nullptr || length <= 0) return;
+    const auto channels = static_cast<std::size_t>(m_channels);
+    const std::size_t frames = static_cast<std::size_t>(length) / (sizeof(float) * channels);
+    thread_local std::vector<float> samples;
+    samples.resize(frames * channels);
+    std::memcpy(samples.data(), stream, samples.size() * sizeof(float));
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        // Linear to exactly 0, one step of 1/m_fadeFrames per frame.
+        const float gain = left > 0 ? static_cast<float>(left - 1) / m_fadeFrames : 0.0f;
+        for (std::size_t at = frame * channels; at < (frame + 1) * channels; ++at) {
+            samples[at] *= gain;
+        }
+        if (left > 0) --left;
+    }
+    std::memcpy(stream, samples.data(), samples.size() * sizeof(float));
+    fadeLeft.store(left);
+}
+
 void ChannelMixer::stop(const Mix_Chunk* chunk) {
     for (int channel = 0; channel < AudioDevice::kMixerChannels; ++channel) {
-        if (Mix_Playing(channel) != 0 && Mix_GetChunk(channel) == chunk) {
-            Mix_HaltChannel(channel);
+        if (Mix_Playing(channel) != 0 && (chunk == nullptr || Mix_GetChunk(channel) == chunk)) {
+            fadeOut(channel);
         }
     }
 }
@@ -67,7 +119,7 @@ void ChannelMixer::stop(const Mix_Chunk* chunk) {
 std::size_t ChannelMixer::playingCount() const {
     std::size_t count = 0;
     for (int channel = 0; channel < AudioDevice::kMixerChannels; ++channel) {
-        if (Mix_Playing(channel) != 0) ++count;
+        if (Mix_Playing(channel) != 0 && !isFading(channel)) ++count;
     }
     return count;
 }
@@ -75,15 +127,29 @@ std::size_t ChannelMixer::playingCount() const {
 std::size_t ChannelMixer::playingCount(const Mix_Chunk* chunk) const {
     std::size_t count = 0;
     for (int channel = 0; channel < AudioDevice::kMixerChannels; ++channel) {
-        if (Mix_Playing(channel) != 0 && Mix_GetChunk(channel) == chunk) ++count;
+        if (Mix_Playing(channel) != 0 && !isFading(channel) && Mix_GetChunk(channel) == chunk) {
+            ++count;
+        }
     }
     return count;
 }
 
-void ChannelMixer::reset() {
+bool ChannelMixer::mixes(const Mix_Chunk* chunk) const {
+    for (int channel = 0; channel < AudioDevice::kMixerChannels; ++channel) {
+        if (Mix_Playing(channel) != 0 && Mix_GetChunk(channel) == chunk) return true;
+    }
+    return false;
+}
+
+void ChannelMixer::reset(int frequency, int channels) {
     m_startOrder.fill(0);
     m_startsSoFar = 0;
     for (auto& awaited : m_awaitingFirstMix) awaited.store(0);
+    for (auto& fade : m_fadeLeft) fade.store(-1);
+    if (frequency > 0) {
+        m_fadeFrames = std::max(1, static_cast<int>(std::lround(kFadeSeconds * frequency)));
+    }
+    if (channels > 0) m_channels = channels;
 }
 
 void ChannelMixer::setFirstMixObserver(FirstMixObserver observer) {

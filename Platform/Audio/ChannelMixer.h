@@ -21,25 +21,37 @@ namespace platform {
 // rather than taken from SDL_mixer's millisecond start times, which tie when
 // several plays start within one millisecond.
 //
-// play(), stop() and the counts are called with the owner's lock held; only the
-// first-mix observer is also reached from the audio thread.
+// Stops fade: a stopped play is ramped down to silence over kFadeSeconds on
+// the audio thread (a cut from full level to nothing clicks), and SDL_mixer
+// halts the channel once the ramp has surely been mixed. A fading play no
+// longer counts as playing.
+//
+// play(), stop() and the counts are called with the owner's lock held; the
+// fades and the first-mix observer are also reached from the audio thread.
 class ChannelMixer {
   public:
     using FirstMixObserver = std::function<void(SystemSoundID)>;
 
-    ChannelMixer() = default;
+    ChannelMixer() { reset(); }
     ChannelMixer(const ChannelMixer&) = delete;
     ChannelMixer& operator=(const ChannelMixer&) = delete;
 
     // Starts `chunk` once on a channel and returns at once. False when the
     // mixer refused the play.
     bool play(Mix_Chunk* chunk, SystemSoundID soundID);
-    // Halts every channel that plays `chunk`.
+    static constexpr double kFadeSeconds = 0.008;
+
+    // Fades out every channel that plays `chunk` (null: every channel).
     void stop(const Mix_Chunk* chunk);
+    // Plays that sound and are not fading out.
     std::size_t playingCount() const;
     std::size_t playingCount(const Mix_Chunk* chunk) const;
-    // Forgets start order and pending first mixes; for a freshly opened output.
-    void reset();
+    // Whether any channel still mixes `chunk`, fading or not: the chunk may be
+    // freed only when none does.
+    bool mixes(const Mix_Chunk* chunk) const;
+    // Forgets start order, fades and pending first mixes; for a freshly opened
+    // output of this format (32-bit float samples).
+    void reset(int frequency = 0, int channels = 0);
 
     // Called on the audio thread, once per play, when the mixer first mixes
     // that play's samples into the output. Empty clears it. Must not call back
@@ -50,10 +62,12 @@ class ChannelMixer {
     using Channels = std::array<int, AudioDevice::kMixerChannels>;
 
     int chooseChannel();
-    void watchFirstMix(int channel, SystemSoundID soundID);
+    void fadeOut(int channel);
+    bool isFading(int channel) const;
     // Mix_EffectFunc_t: runs on the audio thread for every period a watched
     // channel is mixed, before its samples are added to the output.
     static void onChannelMixed(int channel, void* stream, int length, void* self);
+    void applyFade(int channel, void* stream, int length);
 
     std::array<std::uint64_t, AudioDevice::kMixerChannels> m_startOrder{};
     std::uint64_t m_startsSoFar = 0;
@@ -61,6 +75,11 @@ class ChannelMixer {
     // Per channel: the sound whose first mix is awaited, 0 when none. Written by
     // play(), taken (exchanged with 0) by the audio thread.
     std::array<std::atomic<SystemSoundID>, AudioDevice::kMixerChannels> m_awaitingFirstMix{};
+    // Per channel: frames of fade still to go, -1 when the play is not fading.
+    // Set by stop(), counted down by the audio thread.
+    std::array<std::atomic<int>, AudioDevice::kMixerChannels> m_fadeLeft{};
+    int m_fadeFrames = 1;
+    int m_channels = 2;
     std::atomic<bool> m_observing{false};
     std::mutex m_observerMutex;  // guards m_observer only; never held with other locks
     FirstMixObserver m_observer;

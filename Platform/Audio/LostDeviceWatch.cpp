@@ -1,7 +1,7 @@
 #include "LostDeviceWatch.h"
 
-#include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "SystemSoundService.h"
 
 #include <SDL.h>
 
@@ -13,14 +13,16 @@ void dropDeviceEvents() {
     SDL_FlushEvents(SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED);
 }
 
-// Runs on whichever thread SDL noticed the loss on: it only hands the check
-// to the main loop, where the output's owner serialises its work.
+// Runs on whichever thread SDL noticed the loss on: it only hands the work to
+// the main loop, where the output's owner serialises it.
 int onSDLEvent(void*, SDL_Event* event) {
+    // Since SDL 2.24 a device that was not opened is reported too, with
+    // `which` 0: that is the server watch's business, not a lost stream.
     if (event != nullptr && event->type == SDL_AUDIODEVICEREMOVED &&
-        event->adevice.iscapture == 0) {
+        event->adevice.iscapture == 0 && event->adevice.which != 0) {
         RunLoop::main().post([] {
             dropDeviceEvents();
-            audioOutputDevices();
+            if (SystemSoundService* service = SystemSoundService::shared()) service->outputLost();
         });
     }
     return 1;

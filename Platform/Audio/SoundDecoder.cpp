@@ -1,14 +1,13 @@
 #include "SoundDecoder.h"
 
-#include "AiffPrecheck.h"
+#include "Platform/Media/PlayableSound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
-#include <system_error>
 
 namespace platform {
 namespace {
@@ -18,31 +17,35 @@ struct RWopsCloser {
 };
 using RWopsPtr = std::unique_ptr<SDL_RWops, RWopsCloser>;
 
-std::optional<std::string> readSmallRegularFile(const std::filesystem::path& path) {
-    std::error_code error;
-    // Only regular files: a FIFO or a device such as /dev/zero would block or
-    // never end.
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size == 0 || size > kMaxSoundFileBytes) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
-    return bytes;
+// A compressed file's length is known only once it is decoded.
+bool withinLength(const Mix_Chunk& chunk) {
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || frequency <= 0 || channels <= 0) {
+        return false;
+    }
+    const double bytesPerSecond =
+        static_cast<double>(frequency) * channels * (SDL_AUDIO_BITSIZE(format) / 8);
+    // A tenth of a second of slack for a decoder's rounding at the end.
+    return chunk.alen / bytesPerSecond <= media::kMaxSoundSeconds + 0.1;
 }
 
 }  // namespace
 
 MixChunkPtr decodeSoundFile(const std::filesystem::path& path) {
-    const std::optional<std::string> bytes = readSmallRegularFile(path);
-    if (!bytes || !formAudioIsSafeToDecode(*bytes)) return {};
-
+    std::string problem;
+    const std::optional<media::MappedFile> file = media::mapPlayableSound(path, problem);
+    if (!file || file->bytes().size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return {};
+    }
     // The input stays ours (freesrc = 0) and is closed here on every path:
     // some of SDL_mixer's failure paths forget to close it.
-    RWopsPtr input(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())));
+    RWopsPtr input(
+        SDL_RWFromConstMem(file->bytes().data(), static_cast<int>(file->bytes().size())));
     if (!input) return {};
     MixChunkPtr chunk(Mix_LoadWAV_RW(input.get(), 0));
-    if (!chunk || chunk->alen == 0) return {};
+    if (!chunk || chunk->alen == 0 || !withinLength(*chunk)) return {};
     return chunk;
 }
 

@@ -1,10 +1,12 @@
 #include "SystemSoundService.h"
 
 #include "Platform/Foundation/RunLoop.h"
+#include "ServerWatch.h"
 #include "SoundDecoder.h"
 
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -56,9 +58,13 @@ OSStatus SystemSoundService::createSystemSoundID(const URL& fileURL, SystemSound
     if (!path) return kAudioServicesSystemSoundUnspecifiedError;
 
     std::lock_guard lock(m_mutex);
-    // Decoding converts to the output's format, so the output opens first.
-    if (!m_device.open()) return kAudioServicesSystemSoundUnspecifiedError;
+    // Decoding converts to the output's format, so the output opens first;
+    // when nothing plays it closes its stream again at once, and only a play
+    // keeps it open (with an idle check to close it later).
+    const bool wasStreaming = m_device.isOpen() && !m_device.isSuspended();
+    if (!openOutput()) return kAudioServicesSystemSoundUnspecifiedError;
     MixChunkPtr chunk = decodeSoundFile(*path);
+    if (!wasStreaming && m_mixer.playingCount() == 0 && m_retired.empty()) m_device.suspend();
     if (!chunk) return kAudioServicesSystemSoundUnspecifiedError;
     *outSoundID = m_sounds.add(std::move(chunk));
     return kAudioServicesNoError;
@@ -70,21 +76,107 @@ void SystemSoundService::play(SystemSoundID soundID) {
         return;
     }
     std::lock_guard lock(m_mutex);
+    freeRetired();
     Mix_Chunk* chunk = m_sounds.find(soundID);
-    // A registered sound means the output is open; open() then only confirms it.
-    if (chunk == nullptr || !m_device.open()) return;
+    // A registered sound means the output is open; it may have closed its
+    // stream while idle, which opening resumes.
+    if (chunk == nullptr || !openOutput()) return;
     if (!m_mixer.play(chunk, soundID)) return;
     ++s_plays;
-    m_playbackTimes.started(soundID, RunLoop::main().now(), chunkSeconds(*chunk));
+    const double seconds = chunkSeconds(*chunk);
+    m_playbackTimes.started(soundID, RunLoop::main().now(), seconds);
+    scheduleIdleCheck(seconds);
+}
+
+bool SystemSoundService::openOutput() {
+    const std::uint64_t openings = m_device.openings();
+    const bool opened = m_device.open();
+    if (m_device.openings() != openings) outputReopened();
+    if (opened) followServer();
+    return opened;
+}
+
+void SystemSoundService::followServer() {
+    if (!m_device.followsServer() || m_watch) return;
+    // The watch's thread only hands what it saw to the main loop, where the
+    // output's calls are serialised; the service outlives the loop's events
+    // (it is found again through shared(), which is null after exit).
+    m_watch = std::make_unique<ServerWatch>([](const std::optional<SoundServerState>& state) {
+        RunLoop::main().post([state] {
+            if (SystemSoundService* service = shared()) service->serverChanged(state);
+        });
+    });
+}
+
+void SystemSoundService::outputReopened() {
+    m_mixer.reset(m_device.frequency(), m_device.outputChannels());
+}
+
+void SystemSoundService::serverChanged(const std::optional<SoundServerState>& state) {
+    std::lock_guard lock(m_mutex);
+    const std::uint64_t openings = m_device.openings();
+    m_device.serverChanged(state);
+    if (m_device.openings() == openings) return;
+    outputReopened();
+    // A stream reopened for a new server stays open only while something plays.
+    m_device.suspend();
+}
+
+void SystemSoundService::outputLost() {
+    std::lock_guard lock(m_mutex);
+    const std::uint64_t openings = m_device.openings();
+    m_device.outputLost();
+    if (m_device.openings() == openings) return;
+    outputReopened();
+    m_device.suspend();
+}
+
+bool SystemSoundService::isStreaming() {
+    std::lock_guard lock(m_mutex);
+    return m_device.isOpen() && !m_device.isSuspended();
+}
+
+void SystemSoundService::scheduleIdleCheck(double seconds) {
+    const double now = RunLoop::main().now();
+    m_idleAt = std::max(m_idleAt, now + std::max(0.0, seconds) + kIdleSeconds);
+    if (m_idleTimer && m_idleTimer->isValid()) return;
+    m_idleTimer = RunLoop::main().scheduleTimer(m_idleAt - now, [] {
+        if (SystemSoundService* service = shared()) service->idleCheck();
+    });
+}
+
+void SystemSoundService::idleCheck() {
+    std::lock_guard lock(m_mutex);
+    m_idleTimer.reset();
+    if (!m_device.isOpen() || m_device.isSuspended()) return;
+    const double now = RunLoop::main().now();
+    freeRetired();
+    if (now < m_idleAt || m_mixer.playingCount() > 0 || !m_retired.empty()) {
+        // A later play, or a sound longer than its file said: look again.
+        scheduleIdleCheck(std::max(0.0, m_idleAt - now - kIdleSeconds));
+        return;
+    }
+    m_device.suspend();
+}
+
+void SystemSoundService::freeRetired() {
+    std::erase_if(m_retired, [this](const MixChunkPtr& chunk) {
+        return !m_device.isOpen() || m_device.isSuspended() || !m_mixer.mixes(chunk.get());
+    });
 }
 
 OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
     std::lock_guard lock(m_mutex);
     MixChunkPtr chunk = m_sounds.remove(soundID);
     if (!chunk) return kAudioServicesBadSpecifierSizeError;
-    m_mixer.stop(chunk.get());
     m_playbackTimes.forget(soundID);
-    return kAudioServicesNoError;  // the chunk is freed here, after its channels stopped
+    freeRetired();
+    if (!m_device.isOpen() || m_device.isSuspended()) return kAudioServicesNoError;
+    m_mixer.stop(chunk.get());
+    // Freeing halts its channels at once: a chunk still fading is kept until
+    // the fade has played out.
+    if (m_mixer.mixes(chunk.get())) m_retired.push_back(std::move(chunk));
+    return kAudioServicesNoError;
 }
 
 void SystemSoundService::vibrate() {
@@ -104,18 +196,20 @@ void SystemSoundService::setVibrationHandler(std::function<void()> handler) {
 
 std::size_t SystemSoundService::playingSoundCount() {
     std::lock_guard lock(m_mutex);
-    return m_device.isOpen() ? m_mixer.playingCount() : 0;
+    return m_device.isOpen() && !m_device.isSuspended() ? m_mixer.playingCount() : 0;
 }
 
 std::size_t SystemSoundService::playingSoundCount(SystemSoundID soundID) {
     std::lock_guard lock(m_mutex);
     const Mix_Chunk* chunk = m_sounds.find(soundID);
-    return chunk != nullptr && m_device.isOpen() ? m_mixer.playingCount(chunk) : 0;
+    return chunk != nullptr && m_device.isOpen() && !m_device.isSuspended()
+               ? m_mixer.playingCount(chunk)
+               : 0;
 }
 
 void SystemSoundService::stopAll() {
     std::lock_guard lock(m_mutex);
-    if (m_device.isOpen()) Mix_HaltChannel(-1);
+    if (m_device.isOpen() && !m_device.isSuspended()) m_mixer.stop(nullptr);
 }
 
 int SystemSoundService::volume() {
@@ -138,13 +232,15 @@ void SystemSoundService::setMuted(bool muted) {
     m_device.setMuted(muted);
 }
 
-std::vector<std::string> SystemSoundService::outputDevices() {
+std::vector<OutputDeviceInfo> SystemSoundService::outputDevices() {
     std::lock_guard lock(m_mutex);
-    const bool wasOpen = m_device.isOpen();
-    const std::string before = m_device.outputDevice();
-    auto names = m_device.outputDevices();
-    if (wasOpen && m_device.outputDevice() != before) m_mixer.reset();
-    return names;
+    const std::uint64_t openings = m_device.openings();
+    auto devices = m_device.outputDevices();
+    if (m_device.openings() != openings) {
+        outputReopened();
+        m_device.suspend();
+    }
+    return devices;
 }
 
 std::string SystemSoundService::outputDevice() {
@@ -154,10 +250,15 @@ std::string SystemSoundService::outputDevice() {
 
 bool SystemSoundService::setOutputDevice(const std::string& name) {
     std::lock_guard lock(m_mutex);
-    const bool wasOpen = m_device.isOpen();
+    const std::uint64_t openings = m_device.openings();
     const bool chosen = m_device.setOutputDevice(name);
-    // A reopened output starts with idle channels and no first mixes awaited.
-    if (wasOpen) m_mixer.reset();
+    // A reopened output starts with idle channels and no first mixes awaited,
+    // and keeps its stream open only while something plays.
+    if (m_device.openings() != openings) {
+        outputReopened();
+        m_retired.clear();
+        m_device.suspend();
+    }
     return chosen;
 }
 
@@ -176,6 +277,9 @@ std::optional<audio_diagnostics::OutputFormat> SystemSoundService::outputFormat(
 void SystemSoundService::reset() {
     m_mixer.setFirstMixObserver({});
     std::lock_guard lock(m_mutex);
+    if (m_idleTimer) m_idleTimer->invalidate();
+    m_idleTimer.reset();
+    m_idleAt = 0;
     closeLocked();
     m_vibrationHandler = nullptr;
     m_device.setOutputDevice({});
@@ -184,18 +288,21 @@ void SystemSoundService::reset() {
 }
 
 void SystemSoundService::closeLocked() {
-    for (MixChunkPtr& chunk : m_sounds.removeAll()) m_mixer.stop(chunk.get());
-    // The chunks were freed at the end of that statement, while the mixer still
-    // ran; closing now joins the audio thread.
+    // The watch's thread ends first: nothing it saw is posted after this.
+    m_watch.reset();
+    // Freeing halts each chunk's channels under the mixer's lock; closing
+    // then joins the audio thread.
+    m_sounds.removeAll();
+    m_retired.clear();
     m_device.close();
     m_mixer.reset();
     m_playbackTimes.clear();
 }
 
 double SystemSoundService::chunkSeconds(const Mix_Chunk& chunk) const {
-    // Chunks hold the output's samples: 16-bit, interleaved over its channels.
-    const double bytesPerSecond =
-        static_cast<double>(m_device.frequency()) * m_device.outputChannels() * 2.0;
+    // Chunks hold the output's samples: 32-bit floats, interleaved over its channels.
+    const double bytesPerSecond = static_cast<double>(m_device.frequency()) *
+                                  m_device.outputChannels() * static_cast<double>(sizeof(float));
     return bytesPerSecond > 0 ? chunk.alen / bytesPerSecond : 0.0;
 }
 
@@ -203,7 +310,8 @@ std::optional<double> SystemSoundService::playbackProgress(SystemSoundID soundID
     std::lock_guard lock(m_mutex);
     const Mix_Chunk* chunk = m_sounds.find(soundID);
     // A play that was stopped (disposed, taken over, halted) shows no progress.
-    if (chunk == nullptr || !m_device.isOpen() || m_mixer.playingCount(chunk) == 0) {
+    if (chunk == nullptr || !m_device.isOpen() || m_device.isSuspended() ||
+        m_mixer.playingCount(chunk) == 0) {
         return std::nullopt;
     }
     return m_playbackTimes.progress(soundID, RunLoop::main().now());

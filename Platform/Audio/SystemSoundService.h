@@ -4,19 +4,24 @@
 #include "ChannelMixer.h"
 #include "Platform/Audio/AudioDiagnostics.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Foundation/Timer.h"
 #include "Platform/Foundation/URL.h"
 #include "PlaybackTimes.h"
 #include "SoundRegistry.h"
+#include "SoundServerState.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+class ServerWatch;
 
 // The process-wide state behind the system sound functions: the output, the
 // registered sounds, the channel choice and the vibration hook.
@@ -27,12 +32,20 @@ namespace platform {
 // calls cannot deadlock. Callbacks into user code (the vibration handler) run
 // with no lock held, so they may call back in.
 //
+// Idle: a few seconds (kIdleSeconds) after the last play has ended, the
+// output's stream is closed, so the program's audio thread sleeps and the
+// server may suspend its sink; the next play opens it again. Registering a
+// sound leaves it closed too. The check is a timer on the main run loop,
+// scheduled by plays only.
+//
 // Lifetime: created on first use and destroyed at process exit, which frees
 // every sound and closes the output. Calls that arrive during or after that
 // teardown (from other objects being destroyed at exit) find no service and do
 // nothing.
 class SystemSoundService {
   public:
+    static constexpr double kIdleSeconds = 3.0;
+
     // Null once the service has been destroyed at exit.
     static SystemSoundService* shared();
 
@@ -53,9 +66,16 @@ class SystemSoundService {
     void setVolume(int percent);
     bool isMuted();
     void setMuted(bool muted);
-    std::vector<std::string> outputDevices();
+    std::vector<OutputDeviceInfo> outputDevices();
     std::string outputDevice();
     bool setOutputDevice(const std::string& name);
+
+    // From the main run loop: what the server watch saw, and SDL's report of
+    // a lost stream.
+    void serverChanged(const std::optional<SoundServerState>& state);
+    void outputLost();
+    // Whether the output's stream is open now (false while idle or closed).
+    bool isStreaming();
 
     void setFirstMixObserver(ChannelMixer::FirstMixObserver observer);
     std::optional<audio_diagnostics::OutputFormat> outputFormat();
@@ -78,6 +98,17 @@ class SystemSoundService {
     void closeLocked();
     // How long `chunk` plays at the output's rate. Caller holds m_mutex.
     double chunkSeconds(const Mix_Chunk& chunk) const;
+    // Opens the output for a play, and starts or stops following the server
+    // as the driver needs. Caller holds m_mutex.
+    bool openOutput();
+    void followServer();
+    // After the output was opened anew: channels idle, fades at its rate.
+    void outputReopened();
+    // The idle check: runs `seconds` from now at the latest play's end.
+    void scheduleIdleCheck(double seconds);
+    void idleCheck();
+    // Frees disposed chunks whose fade has ended. Caller holds m_mutex.
+    void freeRetired();
 
     static inline std::atomic<std::uint64_t> s_vibrations{0};
     static inline std::atomic<std::uint64_t> s_plays{0};
@@ -88,6 +119,11 @@ class SystemSoundService {
     SoundRegistry m_sounds;
     std::function<void()> m_vibrationHandler;
     PlaybackTimes m_playbackTimes;
+    // Disposed while still fading out; freed once no channel mixes them.
+    std::vector<MixChunkPtr> m_retired;
+    std::unique_ptr<ServerWatch> m_watch;
+    std::shared_ptr<Timer> m_idleTimer;  // touched on the main loop's thread only
+    double m_idleAt = 0;
 };
 
 }  // namespace platform

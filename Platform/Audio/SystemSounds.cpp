@@ -71,9 +71,9 @@ void setSystemSoundMuted(bool muted) {
     if (SystemSoundService* service = SystemSoundService::shared()) service->setMuted(muted);
 }
 
-std::vector<std::string> audioOutputDevices() {
+std::vector<OutputDeviceInfo> audioOutputDevices() {
     SystemSoundService* service = SystemSoundService::shared();
-    return service != nullptr ? service->outputDevices() : std::vector<std::string>{};
+    return service != nullptr ? service->outputDevices() : std::vector<OutputDeviceInfo>{};
 }
 
 std::string audioOutputDevice() {

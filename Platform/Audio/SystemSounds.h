@@ -17,6 +17,15 @@ using OSStatus = std::int32_t;
 // The vibration: playing this id triggers the haptic hook instead of a sound.
 inline constexpr SystemSoundID kSystemSoundID_Vibrate = 0xFFF;
 
+// A playback device of the sound server: `name` is the server's own identity
+// for it (kept across restarts and re-plugging, and what a choice is saved
+// by); `description` is what the user is shown.
+struct OutputDeviceInfo {
+    std::string name;
+    std::string description;
+    bool operator==(const OutputDeviceInfo&) const = default;
+};
+
 inline constexpr OSStatus kAudioServicesNoError = 0;
 inline constexpr OSStatus kAudioServicesBadPropertySizeError = -50;             // null out-pointer
 inline constexpr OSStatus kAudioServicesUnsupportedPropertyError = 1970170480;  // 'unop'
@@ -47,7 +56,8 @@ std::uint64_t playCount();
 std::size_t playingSoundCount();
 std::size_t playingSoundCount(SystemSoundID soundID);
 
-// Stops every play sounding now, at once; the sounds stay registered.
+// Stops every play sounding now, each with a short fade so nothing clicks; the
+// sounds stay registered.
 void stopAllSystemSounds();
 // The level of every play, now and later, in percent (0..100, clamped), and a
 // mute that keeps the level. They last for the process, across output changes.
@@ -55,17 +65,18 @@ int systemSoundVolume();
 void setSystemSoundVolume(int percent);
 bool isSystemSoundMuted();
 void setSystemSoundMuted(bool muted);
-// The playback devices the system reports now, by name. Listing also notices a
-// chosen device that has gone: the output then moves to the system default,
-// with one log line. When SDL reports a playback device lost, the main run
-// loop lists them at once (LostDeviceWatch).
-std::vector<std::string> audioOutputDevices();
-// The device sounds play on (or will, once the output opens); empty: the system default.
+// The playback devices the sound server reports now; none without a server.
+// SDL's silent stand-in device is never listed. Listing also notices a chosen
+// device that has gone (as the server watch does on its own, at once): the
+// output then moves to the system default, with one log line.
+std::vector<OutputDeviceInfo> audioOutputDevices();
+// The server's name of the device sounds play on (or will, once the output
+// opens); empty: the system default.
 std::string audioOutputDevice();
-// Plays on the device `name` from now on (empty: the system default), keeping
-// every registered sound; what was playing stops. A device that cannot be
-// opened leaves the output on the system default, with one log line, and
-// answers false.
+// Plays on the device the server calls `name` from now on (empty: the system
+// default), keeping every registered sound; what was playing stops. A device
+// the server does not list leaves the output on the system default, with one
+// log line, and answers false.
 bool setAudioOutputDevice(const std::string& name);
 
 // How far the newest play of `soundID` has got, from 0 at its start towards 1

@@ -349,6 +349,9 @@ void HostWindow::drawModel(QImage& target, double pixelsPerPoint) {
     }
     m_feedback.beginFrame(*root, instant);
     QPainter painter(&target);
+    // A painter takes a picture's ratio only from 1 up: a canvas shown smaller
+    // than its own size (a short window) is scaled here, or it would be cut.
+    if (pixelsPerPoint < 1.0) painter.scale(pixelsPerPoint, pixelsPerPoint);
     painter.setRenderHint(QPainter::TextAntialiasing);
     m_painter.paint(painter, *root, sites, instant, m_shake.offsetAt(instant));
     m_keyboard.paintRing(painter, *root);

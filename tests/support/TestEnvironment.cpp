@@ -52,6 +52,15 @@ class TempHomeListener : public ::testing::EmptyTestEventListener {
         setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
         setenv("XDG_STATE_HOME", (home / ".local/state").c_str(), 1);
         unsetenv("XDG_DOCUMENTS_DIR");
+        // No sound server but the ones a test starts itself: the user's (or
+        // another test's) is never found through the usual places.
+        const auto runtime = g_tempDir / "run";
+        std::filesystem::create_directories(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        unsetenv("PULSE_SERVER");
+        unsetenv("PULSE_SINK");
+        unsetenv("PIPEWIRE_NODE");
         resetProcessState();
     }
     void OnTestEnd(const ::testing::TestInfo&) override {

@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Data.XML:3: error: sound file 001.aiff is missing"},
                     false},
         BrokenBoard{
-            "undecodable_sound", kGood, {}, {"001"}, {"001.aiff: error: cannot be decoded"}, false},
+            "undecodable_sound", kGood, {}, {"001"}, {"001.aiff: error: will not play"}, false},
         BrokenBoard{
             "path_like_numbers",
             "<Sounds>\n<DT title=\"A\">\n<DS audio_no=\"../../etc/passwd\" label=\"x\"/>\n"
@@ -152,6 +152,73 @@ INSTANTIATE_TEST_SUITE_P(
                      "Data.XML:4: error: text where a sound entry should be"},
                     false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An AIFF header (FORM, COMM, SSND) claiming what it likes, with `dataBytes`
+// of silence after it.
+std::string aiffHeader(std::uint16_t channels, std::uint32_t frames, std::uint16_t bits,
+                       std::uint16_t rateExponent, std::uint64_t dataBytes) {
+    const auto be = [](std::string& out, std::uint64_t value, int bytes) {
+        for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    };
+    std::string file = "FORM";
+    be(file, 4 + 26 + 16 + dataBytes, 4);
+    file += "AIFFCOMM";
+    be(file, 18, 4);
+    be(file, channels, 2);
+    be(file, frames, 4);
+    be(file, bits, 2);
+    // 44100 Hz is 0x400E AC44..., a rate of 0 is all zeros.
+    be(file, rateExponent, 2);
+    be(file, rateExponent == 0 ? 0 : 0xAC44000000000000ULL, 8);
+    file += "SSND";
+    be(file, 8 + dataBytes, 4);
+    be(file, 0, 8);
+    return file;
+}
+
+TEST(BoardCheck, ReportsExactlyTheSoundsThatWillNotPlay) {
+    struct Case {
+        const char* name;
+        std::string header;
+        std::uint64_t dataBytes;  // silence after the header (sparse, so nothing is written)
+        const char* expected;     // the line's start; empty: usable
+    };
+    const std::uint64_t tenMinutes = 600ULL * 44100 * 4;
+    const std::uint64_t halfAGigabyte = 500'000'000ULL;
+    const std::vector<Case> cases{
+        {"ten_minutes", aiffHeader(2, 600 * 44100, 16, 0x400E, tenMinutes), tenMinutes, ""},
+        {"five_hundred_megabytes",
+         aiffHeader(2, static_cast<std::uint32_t>(halfAGigabyte / 4), 16, 0x400E, halfAGigabyte),
+         halfAGigabyte, "001.aiff: error: will not play: it is 2835 seconds long"},
+        {"four_billion_frames", aiffHeader(1, 0xFFFFFFFFu, 16, 0x400E, 4000), 4000,
+         "001.aiff: error: will not play: it is 97392 seconds long"},
+        {"zero_hertz", aiffHeader(2, 44100, 16, 0, 44100 * 4), 44100 * 4,
+         "001.aiff: error: will not play: it has a sample rate of 0"},
+        {"twenty_four_bits", aiffHeader(2, 44100, 24, 0x400E, 44100 * 6), 44100 * 6,
+         "001.aiff: error: will not play: it has 24-bit samples"},
+        {"over_the_size_limit", aiffHeader(2, 44100, 16, 0x400E, 600ULL << 20), 600ULL << 20,
+         "001.aiff: error: will not play: it is 600"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path board = sbtest::tempDir() / c.name;
+        fs::create_directories(board);
+        sbtest::writeFile(board / "Data.XML", kGood);
+        sbtest::writeFile(board / "001.aiff", c.header);
+        fs::resize_file(board / "001.aiff", c.header.size() + c.dataBytes);
+        const BoardCheck check = BoardCheck::ofFolder(board);
+        if (*c.expected == 0) {
+            EXPECT_TRUE(check.usable()) << check.reportText(board);
+            continue;
+        }
+        ASSERT_EQ(check.problems.size(), 1u) << check.reportText(board);
+        EXPECT_EQ(check.problems.front().text().rfind(c.expected, 0), 0u)
+            << check.problems.front().text();
+        EXPECT_FALSE(check.usable());
+    }
+}
 
 TEST(BoardCheck, AFolderThatIsNotThereIsReportedNotFollowed) {
     const BoardCheck check = BoardCheck::ofFolder(sbtest::tempDir() / "nowhere");

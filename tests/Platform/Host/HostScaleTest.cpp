@@ -277,6 +277,21 @@ TEST(HostScaleTest, ZoomKeepsTheUsersSizeAndTheScreensBounds) {
                 EXPECT_NEAR(session.window.zoom(), expected.scale, 1e-9);
                 EXPECT_TRUE(canvasIsWhole(session));
             }
+            // Smaller than its own size, the canvas is drawn smaller, not cut:
+            // it looks like the whole page scaled down.
+            if (session.window.zoom() < 1.0) {
+                const QImage grabbed = window.grab().toImage();
+                const double ratio = grabbed.devicePixelRatio();
+                const QRectF logical = session.window.canvasScale().canvasRect();
+                const QRect canvas =
+                    QRectF(logical.topLeft() * ratio, logical.size() * ratio).toRect();
+                const QImage shown = grabbed.copy(canvas);
+                const QImage whole =
+                    session.window.renderFrame(ratio)
+                        .scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(shown.format());
+                EXPECT_LT(unlikePixels(shown, whole), canvas.width() * canvas.height() / 20);
+            }
             // What is drawn still takes clicks where it is drawn.
             session.click(session.rowPoint({0, 1}));
             EXPECT_NE(session.topAs<PlayPage>(), nullptr);

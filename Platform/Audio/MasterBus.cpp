@@ -1,0 +1,51 @@
+#include "MasterBus.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+
+void MasterBus::configure(int frequency, int channels) {
+    m_channels = std::max(1, channels);
+    const double rate = frequency > 0 ? frequency : 44100;
+    m_release = static_cast<float>(std::exp(-1.0 / (kReleaseSeconds * rate)));
+    m_envelope = 0.0f;
+}
+
+void MasterBus::process(void* bus, std::uint8_t* stream, int length) {
+    if (bus == nullptr || stream == nullptr || length <= 0) return;
+    auto& self = *static_cast<MasterBus*>(bus);
+    const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(self.m_channels);
+    const std::size_t frames = static_cast<std::size_t>(length) / frameBytes;
+    // SDL hands the buffer over as bytes; floats are copied out and back so no
+    // alignment is assumed.
+    thread_local std::vector<float> samples;
+    samples.resize(frames * static_cast<std::size_t>(self.m_channels));
+    std::memcpy(samples.data(), stream, samples.size() * sizeof(float));
+    self.limit(samples.data(), frames);
+    std::memcpy(stream, samples.data(), samples.size() * sizeof(float));
+}
+
+void MasterBus::limit(float* samples, std::size_t frames) {
+    const auto channels = static_cast<std::size_t>(m_channels);
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        float* at = samples + frame * channels;
+        float peak = 0.0f;
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            peak = std::max(peak, std::fabs(at[channel]));
+        }
+        if (!std::isfinite(peak)) {
+            // Nothing sane to scale: this frame is dropped, the next ones are not.
+            std::fill(at, at + channels, 0.0f);
+            continue;
+        }
+        m_envelope = std::max(peak, m_envelope * m_release);
+        if (m_envelope <= kCeiling) continue;
+        const float gain = kCeiling / m_envelope;
+        for (std::size_t channel = 0; channel < channels; ++channel) at[channel] *= gain;
+    }
+}
+
+}  // namespace platform

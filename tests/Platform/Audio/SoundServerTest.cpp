@@ -1,0 +1,310 @@
+// The output on a real sound server: a private PulseAudio daemon per test
+// (null sinks "alpha", the default, and "beta"), its sinks' monitors recorded
+// through the client library and checked sample by sample.
+
+#include "Platform/Audio/AudioDiagnostics.h"
+#include "Platform/Audio/SystemSounds.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Log.h"
+#include "Platform/Foundation/RunLoop.h"
+#include "SoundFiles.h"
+#include "tests/support/PrivateSoundServer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using namespace platform;
+using namespace std::chrono_literals;
+using sbtest::MonitorRecording;
+using sbtest::PrivateSoundServer;
+using sbtest::pumpMainLoopUntil;
+using sbtest::audio::fileURL;
+using sbtest::audio::makeAiff;
+using sbtest::audio::PcmFormat;
+using sbtest::audio::writeFixture;
+
+constexpr PcmFormat kStereo{44100, 2, 16};
+
+class SoundServer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // These tests check what is heard, under the sanitizers on a shared
+        // machine whose cores are often all busy: a generous server buffer
+        // keeps a late wake-up of the slowed audio thread from cutting a gap
+        // into a recording. Underruns at the program's own buffer are the
+        // benchmark's to count.
+        setenv("PULSE_LATENCY_MSEC", "60", 1);
+        ASSERT_TRUE(m_server.start()) << "pulseaudio did not start";
+        m_server.useInThisProcess();
+        listen();
+    }
+    void TearDown() override {
+        audio_diagnostics::resetForTesting();
+        m_monitors.clear();
+        m_server.kill();
+        if (HasFailure()) {
+            // Underruns (with the daemon's debug log) explain a gap in a recording.
+            std::ifstream log(m_server.logFile());
+            for (std::string line; std::getline(log, line);) {
+                if (line.find("nderrun") != std::string::npos) std::cerr << line << "\n";
+            }
+        }
+        unsetenv("PULSE_SERVER");
+        unsetenv("PULSE_LATENCY_MSEC");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+
+    // Records both sinks' monitors from now on (again after a restart).
+    void listen() {
+        m_monitors.clear();
+        for (const char* sink : {"alpha", "beta"}) {
+            m_monitors[sink] = std::make_unique<MonitorRecording>(m_server.address(), sink);
+        }
+        for (auto& [sink, monitor] : m_monitors) {
+            ASSERT_TRUE(monitor->waitUntilFlowing()) << sink;
+        }
+    }
+    MonitorRecording& monitor(const std::string& sink) { return *m_monitors.at(sink); }
+
+    SystemSoundID registerSound(const std::string& name, const std::string& file) {
+        SystemSoundID soundID = 0;
+        EXPECT_EQ(AudioServicesCreateSystemSoundID(fileURL(writeFixture(name, file)), &soundID),
+                  kAudioServicesNoError);
+        return soundID;
+    }
+
+    // Plays `sound`; how long until the sink's monitor heard it, none when it
+    // was not heard within `within`.
+    std::optional<std::chrono::duration<double, std::milli>> play(
+        const std::string& sink, SystemSoundID sound, std::chrono::milliseconds within = 1000ms) {
+        MonitorRecording& heard = monitor(sink);
+        const std::size_t from = heard.frames();
+        const auto tapped = std::chrono::steady_clock::now();
+        AudioServicesPlaySystemSound(sound);
+        if (!pumpMainLoopUntil([&] { return heard.firstSoundAfter(from, 64).has_value(); },
+                               within)) {
+            return std::nullopt;
+        }
+        return *heard.firstSoundAfter(from, 64) - tapped;
+    }
+    bool heardOn(const std::string& sink, SystemSoundID sound) {
+        return play(sink, sound).has_value();
+    }
+
+    // Opens the output's stream with a silent play and lets it run. A stream
+    // that starts with a sound on a sink that cannot rewind loses the first
+    // milliseconds of it to the sink's latency (a real device's sink rewinds
+    // and plays them); the checks of every sample play into a running stream.
+    void warmUp() {
+        const SystemSoundID silence = registerSound("silence.aiff", makeAiff(kStereo, 0.5, 0.0));
+        AudioServicesPlaySystemSound(silence);
+        ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 10, 2000ms));
+    }
+
+    PrivateSoundServer m_server{sbtest::tempDir() / "server"};
+    std::map<std::string, std::unique_ptr<MonitorRecording>> m_monitors;
+};
+
+std::size_t linesStartingWith(const LogCapture& capture, std::string_view start) {
+    const auto messages = capture.messages();
+    return static_cast<std::size_t>(
+        std::count_if(messages.begin(), messages.end(),
+                      [&](const auto& line) { return line.starts_with(start); }));
+}
+
+TEST_F(SoundServer, OneClipPlaysSampleForSampleAtUnityGain) {
+    const std::string file = makeAiff(kStereo, 0.25, 441.0);
+    const SystemSoundID sound = registerSound("tone.aiff", file);
+    warmUp();
+    MonitorRecording& alpha = monitor("alpha");
+    const std::size_t from = alpha.frames();
+    AudioServicesPlaySystemSound(sound);
+    ASSERT_TRUE(alpha.waitForFrames(44100, 3000ms));
+
+    const std::vector<std::int16_t> all = alpha.samples();
+    const std::vector<std::int16_t> heard(all.begin() + static_cast<std::ptrdiff_t>(2 * from),
+                                          all.end());
+    // The tone starts at 0 and rises: the first sample above the noise floor
+    // lines the recording up with the file.
+    const auto onset =
+        std::find_if(heard.begin(), heard.end(), [](std::int16_t s) { return s > 0; });
+    ASSERT_NE(onset, heard.end());
+    const std::size_t start = static_cast<std::size_t>(onset - heard.begin()) / 2 - 1;
+    const int frames = static_cast<int>(std::lround(0.25 * 44100));
+    ASSERT_GE(heard.size() / 2, start + static_cast<std::size_t>(frames));
+    int worst = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        const auto expected =
+            static_cast<int>(0.5 * std::sin(2 * std::numbers::pi * 441.0 * frame / 44100) * 32767);
+        const std::size_t at = 2 * (start + static_cast<std::size_t>(frame));
+        worst =
+            std::max({worst, std::abs(heard[at] - expected), std::abs(heard[at + 1] - expected)});
+        ASSERT_EQ(heard[at], heard[at + 1]) << "left and right differ at frame " << frame;
+    }
+    EXPECT_LE(worst, 1) << "the clip is not played at unity gain";
+}
+
+TEST_F(SoundServer, TwentyOverlappingClipsNeverPassFullScale) {
+    const SystemSoundID sound = registerSound("loud.aiff", makeAiff(kStereo, 0.4, 220.0));
+    warmUp();
+    for (int i = 0; i < 20; ++i) AudioServicesPlaySystemSound(sound);
+    ASSERT_TRUE(monitor("alpha").waitForFrames(44100, 3000ms));
+    const std::vector<std::int16_t> heard = monitor("alpha").samples();
+    const int peak = std::abs(*std::max_element(heard.begin(), heard.end(), [](auto a, auto b) {
+        return std::abs(int{a}) < std::abs(int{b});
+    }));
+    EXPECT_GT(peak, 20000) << "the plays were not heard";
+    // Ten times full scale went in; under -1 dBFS came out, nothing clipped.
+    EXPECT_LE(peak, static_cast<int>(0.891 * 32768) + 1);
+}
+
+TEST_F(SoundServer, StopAllFadesOutInsteadOfCutting) {
+    // A 40 Hz tone moves at most 190 steps per sample; a cut from its peak
+    // would be a step of 16,000.
+    const SystemSoundID sound = registerSound("hum.aiff", makeAiff(kStereo, 5.0, 40.0));
+    warmUp();
+    ASSERT_TRUE(heardOn("alpha", sound));
+    ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 5, 3000ms));
+    stopAllSystemSounds();
+    EXPECT_EQ(playingSoundCount(), 0u);
+    ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 2, 3000ms));
+    const std::vector<std::int16_t> heard = monitor("alpha").samples();
+    int steepest = 0;
+    std::size_t steepestAt = 0;
+    for (std::size_t at = 2; at < heard.size(); at += 2) {
+        if (std::abs(heard[at] - heard[at - 2]) > steepest) {
+            steepest = std::abs(heard[at] - heard[at - 2]);
+            steepestAt = at / 2;
+        }
+    }
+    EXPECT_LE(steepest, 190 + 16384 / 352 + 2) << "at frame " << steepestAt;
+    EXPECT_EQ(heard.back(), 0) << "the sound did not stop";
+}
+
+TEST_F(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
+    const SystemSoundID sound = registerSound("long.aiff", makeAiff(kStereo, 3.0));
+    AudioServicesPlaySystemSound(sound);
+    std::string inputs;
+    ASSERT_TRUE(pumpMainLoopUntil(
+        [&] {
+            inputs = m_server.sinkInputsJson();
+            return inputs.find("\"media.name\":\"Soundboard\"") != std::string::npos;
+        },
+        2000ms))
+        << inputs;
+    EXPECT_NE(inputs.find("\"application.name\":\"Soundboard\""), std::string::npos) << inputs;
+    EXPECT_NE(inputs.find("\"media.role\":\"event\""), std::string::npos) << inputs;
+    EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
+              std::string::npos)
+        << inputs;
+}
+
+TEST_F(SoundServer, DevicesAreListedByDescriptionAndChosenByTheServersName) {
+    LogCapture capture;
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
+    EXPECT_EQ(audioOutputDevices(),
+              (std::vector<OutputDeviceInfo>{{"alpha", "Alpha"}, {"beta", "Beta"}}));
+    ASSERT_TRUE(setAudioOutputDevice("beta"));
+    EXPECT_EQ(audioOutputDevice(), "beta");
+    EXPECT_TRUE(heardOn("beta", sound));
+    EXPECT_EQ(linesStartingWith(capture, "Audio: playing through SDL's pulseaudio driver"), 2u)
+        << "the format is said at each start of the output";
+    EXPECT_EQ(linesStartingWith(capture, "Audio: no output device"), 0u);
+}
+
+TEST_F(SoundServer, ALostChosenSinkFallsBackWithinATenthOfASecondEveryTime) {
+    const SystemSoundID sound = registerSound("long.aiff", makeAiff(kStereo, 0.3));
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE(run);
+        // The last run's play has been heard out.
+        ASSERT_TRUE(pumpMainLoopUntil([] { return playingSoundCount() == 0; }, 2000ms));
+        ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 5, 2000ms));
+        ASSERT_TRUE(m_server.addSink("gamma", "Gamma"));
+        ASSERT_TRUE(setAudioOutputDevice("gamma"));
+        AudioServicesPlaySystemSound(sound);
+        EXPECT_FALSE(play("alpha", sound, 300ms)) << "the chosen sink is not the one playing";
+        AudioServicesPlaySystemSound(sound);
+        LogCapture capture;
+        ASSERT_TRUE(m_server.removeSink("gamma"));
+        const auto removed = std::chrono::steady_clock::now();
+        ASSERT_TRUE(pumpMainLoopUntil([] { return audioOutputDevice().empty(); }, 1000ms));
+        EXPECT_LE(std::chrono::steady_clock::now() - removed, 100ms);
+        EXPECT_EQ(linesStartingWith(capture, "Audio: output device “Gamma” is not available"), 1u);
+        EXPECT_TRUE(heardOn("alpha", sound)) << "the next play is not heard on the default";
+    }
+}
+
+TEST_F(SoundServer, AServerKilledAndStartedAgainIsUsedAgain) {
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
+    ASSERT_TRUE(heardOn("alpha", sound));
+    LogCapture capture;
+    m_monitors.clear();
+    m_server.kill();
+    ASSERT_TRUE(pumpMainLoopUntil([] { return audio_diagnostics::outputFormat()->silentFallback; },
+                                  2000ms));
+    AudioServicesPlaySystemSound(sound);  // silently, but it plays
+    EXPECT_EQ(playingSoundCount(sound), 1u);
+    ASSERT_TRUE(m_server.start());
+    ASSERT_TRUE(pumpMainLoopUntil([] { return !audio_diagnostics::outputFormat()->silentFallback; },
+                                  2000ms));
+    listen();
+    EXPECT_TRUE(heardOn("alpha", sound));
+    EXPECT_EQ(linesStartingWith(capture, "Audio: the sound server went away"), 1u);
+}
+
+TEST_F(SoundServer, AServerStartedAfterTheProgramIsUsed) {
+    m_monitors.clear();
+    m_server.kill();
+    LogCapture capture;
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
+    ASSERT_TRUE(audio_diagnostics::outputFormat()->silentFallback);
+    EXPECT_TRUE(audioOutputDevices().empty());
+    ASSERT_EQ(capture.messages().size(), 1u) << "one line, and nothing from ALSA";
+    EXPECT_EQ(capture.messages().front(),
+              "Audio: no output device (no sound server is running); playing silently");
+    ASSERT_TRUE(m_server.start());
+    ASSERT_TRUE(pumpMainLoopUntil([] { return !audio_diagnostics::outputFormat()->silentFallback; },
+                                  2000ms));
+    listen();
+    EXPECT_TRUE(heardOn("alpha", sound));
+}
+
+TEST_F(SoundServer, AfterTheIdleDelayTheStreamIsGoneAndTheSinkSuspends) {
+    auto clock = std::make_shared<ManualClock>();
+    RunLoop::main().setClock(clock);
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.2));
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u) << "registering schedules nothing";
+    EXPECT_EQ(m_server.sinkInputsJson().find("Soundboard"), std::string::npos)
+        << "registering leaves no stream open";
+    ASSERT_TRUE(heardOn("alpha", sound));
+    EXPECT_NE(m_server.sinkInputsJson().find("Soundboard"), std::string::npos);
+    ASSERT_TRUE(pumpMainLoopUntil([&] { return playingSoundCount() == 0; }, 2000ms));
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 1u) << "the play schedules the idle check";
+
+    clock->advance(0.2 + 3.0);
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u);
+    EXPECT_EQ(m_server.sinkInputsJson().find("Soundboard"), std::string::npos)
+        << "the stream is still open when idle";
+    // The recordings of the monitors would keep the sink awake themselves.
+    m_monitors.clear();
+    EXPECT_TRUE(pumpMainLoopUntil(
+        [&] { return m_server.sinksJson().find("\"state\":\"SUSPENDED\"") != std::string::npos; },
+        3000ms))
+        << m_server.sinksJson();
+    // The next play opens it again.
+    listen();
+    EXPECT_TRUE(heardOn("alpha", sound));
+}
+
+}  // namespace
