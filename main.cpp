@@ -3,6 +3,9 @@
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
+#include "Classes/Remote/RemoteCommandLine.h"
+#include "Classes/Remote/RemoteControl.h"
+#include "Platform/Foundation/CommandLine.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/Application.h"
@@ -10,6 +13,7 @@
 #include "SoundboardVersion.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +49,7 @@ int answerCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
+    if (auto status = runRemoteCommandLine(argc, argv)) return *status;
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
     // A board that hangs or crashes before its pages show is not reopened by itself.
     platform::Application::sharedApplication().setContentShownHandler(
@@ -53,5 +58,10 @@ int main(int argc, char** argv) {
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
     platform::WindowCommands::setApplicationCommands(desktopCommands());
     if (!platform::installWindowHost(argc, argv)) return 1;
+    // Other programs reach the running copy (a screenshot walk is no running copy).
+    std::unique_ptr<RemoteControl> remote;
+    if (!platform::CommandLine::parse(argc, argv).has("--screenshot")) {
+        remote = std::make_unique<RemoteControl>();
+    }
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }
