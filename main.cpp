@@ -3,6 +3,8 @@
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
+#include "Classes/Hotkeys/BoardHotkeys.h"
+#include "Classes/Hotkeys/HotkeyCommands.h"
 #include "Classes/Remote/RemoteCommandLine.h"
 #include "Classes/Remote/RemoteControl.h"
 #include "Platform/Foundation/CommandLine.h"
@@ -51,17 +53,26 @@ int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
     if (auto status = runRemoteCommandLine(argc, argv)) return *status;
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
-    // A board that hangs or crashes before its pages show is not reopened by itself.
-    platform::Application::sharedApplication().setContentShownHandler(
-        LastOpenedBoard::confirmOpened);
+    // A screenshot walk is no running copy: no hotkeys, nothing on the bus.
+    const bool serving = !platform::CommandLine::parse(argc, argv).has("--screenshot");
+    std::string noHotkeys = "Global hotkeys are off while screens are drawn.";
+    BoardHotkeys hotkeys(serving ? platform::GlobalHotkeys::forDesktop(noHotkeys) : nullptr,
+                         noHotkeys);
+    // A board that hangs or crashes before its pages show is not reopened by
+    // itself; a board that opened gets its own hotkeys.
+    platform::Application::sharedApplication().setContentShownHandler([&hotkeys] {
+        LastOpenedBoard::confirmOpened();
+        hotkeys.boardOpened();
+    });
     registerApplicationClasses();
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
-    platform::WindowCommands::setApplicationCommands(desktopCommands());
+    auto commands = desktopCommands();
+    commands.addAll(hotkeyCommands(hotkeys));
+    setGlobalHotkeyListing([&hotkeys] { return hotkeys.listing(); });
+    platform::WindowCommands::setApplicationCommands(std::move(commands));
     if (!platform::installWindowHost(argc, argv)) return 1;
-    // Other programs reach the running copy (a screenshot walk is no running copy).
+    // Other programs reach the running copy.
     std::unique_ptr<RemoteControl> remote;
-    if (!platform::CommandLine::parse(argc, argv).has("--screenshot")) {
-        remote = std::make_unique<RemoteControl>();
-    }
+    if (serving) remote = std::make_unique<RemoteControl>();
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }
