@@ -14,6 +14,8 @@ using platform::Hotkey;
 namespace {
 
 constexpr std::string_view kSoundPrefix = "sound:";
+// Kept for a hotkey whose key the desktop chose (and remembers) itself.
+constexpr std::string_view kChosenByDesktop = "desktop";
 
 // The label of the open board's sound `audioNumber`, or the number itself.
 std::string soundLabel(std::string_view audioNumber) {
@@ -64,7 +66,8 @@ void BoardHotkeys::boardOpened() {
     m_bindings.clear();
     if (!board) return;
     for (const auto& [action, text] : HotkeyPreferences::forBoard(*board)) {
-        const auto hotkey = Hotkey::parse(text);
+        const auto hotkey =
+            text == kChosenByDesktop ? std::optional(Hotkey{}) : Hotkey::parse(text);
         if (!hotkey) continue;
         const int binding = bindingOf(action);
         if (auto refused = m_hotkeys->bind(binding, *hotkey)) {
@@ -98,12 +101,13 @@ std::optional<std::string> BoardHotkeys::assign(const std::string& action,
         HotkeyPreferences::assign(*m_board, action, std::nullopt);
         return std::nullopt;
     }
-    if (combination->steals()) {
+    const bool desktopChooses = combination->keysym == 0;
+    if (!desktopChooses && combination->steals()) {
         return combination->text() +
                " alone would take that key from every program; add Ctrl, Alt or Super.";
     }
     for (const auto& other : m_bindings) {
-        if (other && other->action != action && other->hotkey == *combination) {
+        if (!desktopChooses && other && other->action != action && other->hotkey == *combination) {
             return combination->text() + " is already the hotkey of " + actionTitle(other->action) +
                    ".";
         }
@@ -115,7 +119,8 @@ std::optional<std::string> BoardHotkeys::assign(const std::string& action,
         return refused;
     }
     slot = Binding{action, *combination};
-    HotkeyPreferences::assign(*m_board, action, combination->text());
+    HotkeyPreferences::assign(*m_board, action,
+                              desktopChooses ? std::string(kChosenByDesktop) : combination->text());
     return std::nullopt;
 }
 
@@ -123,6 +128,16 @@ void BoardHotkeys::setHotkey(const std::string& action, const std::string& title
                              platform::HostServices& services) {
     if (!m_hotkeys) {
         services.tell("Set Hotkey", m_unavailable);
+        return;
+    }
+    if (m_hotkeys->desktopChoosesKeys()) {
+        // The desktop asks the user for the key in its own dialog, and says which it bound.
+        if (auto refused = assign(action, Hotkey{})) {
+            services.tell("Hotkey Not Set", *refused);
+        } else {
+            services.tell("Set Hotkey",
+                          title + ": " + hotkeyText(action).value_or("as the desktop set it"));
+        }
         return;
     }
     services.tell("Set Hotkey", "Press the key combination for " + title +
@@ -154,8 +169,13 @@ void BoardHotkeys::setHotkey(const std::string& action, const std::string& title
 }
 
 std::optional<std::string> BoardHotkeys::hotkeyText(const std::string& action) const {
-    for (const auto& binding : m_bindings) {
-        if (binding && binding->action == action) return binding->hotkey.text();
+    for (std::size_t index = 0; index < m_bindings.size(); ++index) {
+        const auto& binding = m_bindings[index];
+        if (!binding || binding->action != action) continue;
+        // The desktop has the last word on the key: what it reports is what is shown.
+        if (auto shown = m_hotkeys->shownAs(static_cast<int>(index))) return shown;
+        if (binding->hotkey.keysym == 0) return std::string("set by the desktop");
+        return binding->hotkey.text();
     }
     return std::nullopt;
 }
@@ -166,7 +186,7 @@ std::string BoardHotkeys::listing() const {
     for (const auto& binding : m_bindings) {
         if (!binding) continue;
         text += (text.empty() ? "" : "\n") + actionTitle(binding->action) + ": " +
-                binding->hotkey.text() + " (global)";
+                hotkeyText(binding->action).value_or("") + " (global)";
     }
     return text;
 }

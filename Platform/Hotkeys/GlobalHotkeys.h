@@ -44,12 +44,19 @@ class GlobalHotkeys {
     // window has it until then) and hands it to `captured`, once.
     virtual void captureNext(Captured captured) = 0;
 
+    // Where the desktop, not the program, asks the user for the key (the
+    // portal on Wayland): bind with an empty Hotkey (no key) to let it.
+    virtual bool desktopChoosesKeys() const { return false; }
+    // The key as the desktop reports it, where it may differ from what was asked.
+    virtual std::optional<std::string> shownAs(int /*binding*/) const { return std::nullopt; }
+
     void setActivated(Activated activated) { m_activated = std::move(activated); }
 
-    // The desktop's global hotkeys: key grabs on the X display of $DISPLAY.
-    // Null, with the one line that says why in `problem`, where the desktop
-    // offers none this program can use (a Wayland session without X11 grabs
-    // that reach other programs).
+    // The desktop's global hotkeys: the GlobalShortcuts portal in a Wayland
+    // session, key grabs on the X display of $DISPLAY otherwise. Null, with
+    // the one line that says why in `problem`, where the desktop offers none
+    // this program can use (a Wayland desktop without the portal: a grab
+    // through XWayland would hear only keys typed into other X11 windows).
     static std::unique_ptr<GlobalHotkeys> forDesktop(std::string& problem);
 
   protected:

@@ -283,30 +283,4 @@ void X11Hotkeys::captureNext(Captured captured) {
     state.captured = std::move(captured);
 }
 
-std::unique_ptr<GlobalHotkeys> GlobalHotkeys::forDesktop(std::string& problem) {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        problem = wayland != nullptr && *wayland != '\0'
-                      ? "Global hotkeys need the desktop's GlobalShortcuts portal on Wayland, "
-                        "which this desktop does not offer to Soundboard."
-                      : "Global hotkeys need a desktop: no display is open.";
-        return nullptr;
-    }
-    // Under XWayland a grab only hears keys typed into other X11 windows: not global.
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((session != nullptr && std::string_view(session) == "wayland") ||
-        (wayland != nullptr && *wayland != '\0')) {
-        problem =
-            "Global hotkeys need the desktop's GlobalShortcuts portal on Wayland, which this "
-            "desktop does not offer to Soundboard; X11 key grabs would not reach other programs.";
-        return nullptr;
-    }
-    std::string why;
-    auto hotkeys = X11Hotkeys::connect(nullptr, why);
-    if (!hotkeys) problem = "Global hotkeys are off: " + why + ".";
-    return hotkeys;
-}
-
 }  // namespace platform
