@@ -3,6 +3,11 @@
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
+#include "Classes/Hotkeys/BoardHotkeys.h"
+#include "Classes/Hotkeys/HotkeyCommands.h"
+#include "Classes/Remote/RemoteCommandLine.h"
+#include "Classes/Remote/RemoteControl.h"
+#include "Platform/Foundation/CommandLine.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/Application.h"
@@ -10,6 +15,7 @@
 #include "SoundboardVersion.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,13 +51,28 @@ int answerCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (const int status = answerCommandLine(argc, argv); status >= 0) return status;
+    if (auto status = runRemoteCommandLine(argc, argv)) return *status;
     if (auto status = runBoardCommandLine(argc, argv)) return *status;
-    // A board that hangs or crashes before its pages show is not reopened by itself.
-    platform::Application::sharedApplication().setContentShownHandler(
-        LastOpenedBoard::confirmOpened);
+    // A screenshot walk is no running copy: no hotkeys, nothing on the bus.
+    const bool serving = !platform::CommandLine::parse(argc, argv).has("--screenshot");
+    std::string noHotkeys = "Global hotkeys are off while screens are drawn.";
+    BoardHotkeys hotkeys(serving ? platform::GlobalHotkeys::forDesktop(noHotkeys) : nullptr,
+                         noHotkeys);
+    // A board that hangs or crashes before its pages show is not reopened by
+    // itself; a board that opened gets its own hotkeys.
+    platform::Application::sharedApplication().setContentShownHandler([&hotkeys] {
+        LastOpenedBoard::confirmOpened();
+        hotkeys.boardOpened();
+    });
     registerApplicationClasses();
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
-    platform::WindowCommands::setApplicationCommands(desktopCommands());
+    auto commands = desktopCommands();
+    commands.addAll(hotkeyCommands(hotkeys));
+    setGlobalHotkeyListing([&hotkeys] { return hotkeys.listing(); });
+    platform::WindowCommands::setApplicationCommands(std::move(commands));
     if (!platform::installWindowHost(argc, argv)) return 1;
+    // Other programs reach the running copy.
+    std::unique_ptr<RemoteControl> remote;
+    if (serving) remote = std::make_unique<RemoteControl>();
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

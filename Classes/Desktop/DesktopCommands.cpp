@@ -28,6 +28,11 @@ constexpr std::array kZoomSteps{1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 // Zooms closer than this are the same step.
 constexpr double kZoomTolerance = 0.01;
 
+std::function<std::string()>& globalHotkeyListing() {
+    static std::function<std::string()> listing;
+    return listing;
+}
+
 void zoomTo(HostServices& services, double zoom) {
     services.setZoom(zoom);
     DesktopPreferences().setZoom(services.zoom());
@@ -89,8 +94,12 @@ void addHelpMenu(WindowCommands& commands) {
     commands.add(kHelp, std::move(about));
     auto shortcuts =
         WindowCommand::make("Keyboard Shortcuts", "Ctrl+/", [](HostServices& services) {
-            services.tell("Keyboard Shortcuts",
-                          keyboardShortcutsText(WindowCommands::applicationCommands()));
+            std::string text = keyboardShortcutsText(WindowCommands::applicationCommands());
+            if (globalHotkeyListing()) {
+                const std::string global = globalHotkeyListing()();
+                if (!global.empty()) text += "\n\nGlobal hotkeys (whatever has focus):\n" + global;
+            }
+            services.tell("Keyboard Shortcuts", text);
         });
     shortcuts.name = names::kKeyboardShortcuts;
     commands.add(kHelp, std::move(shortcuts));
@@ -130,6 +139,10 @@ std::string keyboardShortcutsText(const WindowCommands& commands) {
         text += (text.empty() ? "" : "\n") + command.title + ": " + keys;
     }
     return text;
+}
+
+void setGlobalHotkeyListing(std::function<std::string()> listing) {
+    globalHotkeyListing() = std::move(listing);
 }
 
 WindowCommands desktopCommands() {

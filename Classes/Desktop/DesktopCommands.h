@@ -2,6 +2,7 @@
 
 #include "Platform/UI/WindowCommands.h"
 
+#include <functional>
 #include <string>
 
 // Everything the desktop window offers: the File, Sound, View and Help menus
@@ -17,3 +18,8 @@ double nextZoomOut(double zoom);
 // The text of the Keyboard Shortcuts dialog: a line per command that has a
 // shortcut, in menu order.
 std::string keyboardShortcutsText(const platform::WindowCommands& commands);
+
+// The global hotkeys the Keyboard Shortcuts dialog lists after the window's
+// own shortcuts, one per line, asked for each time it opens (set once by the
+// program; none: nothing listed).
+void setGlobalHotkeyListing(std::function<std::string()> listing);

@@ -20,17 +20,28 @@ std::string percent(int value) {
     return std::to_string(value) + "%";
 }
 
+std::function<void()>& levelObserver() {
+    static std::function<void()> observer;
+    return observer;
+}
+
+void tellLevel() {
+    if (levelObserver()) levelObserver()();
+}
+
 void setVolume(int value) {
     platform::setSystemSoundVolume(value);
     platform::setSystemSoundMuted(false);
     DesktopPreferences preferences;
     preferences.setVolume(platform::systemSoundVolume());
     preferences.setMuted(false);
+    tellLevel();
 }
 
 void setMuted(bool muted) {
     platform::setSystemSoundMuted(muted);
     DesktopPreferences().setMuted(muted);
+    tellLevel();
 }
 
 void chooseDevice(const std::string& name) {
@@ -136,4 +147,12 @@ void applySoundPreferences() {
     platform::setSystemSoundVolume(preferences.volume());
     platform::setSystemSoundMuted(preferences.muted());
     platform::setAudioOutputDevice(preferences.outputDevice());
+}
+
+void setSoundVolume(int percent) {
+    setVolume(percent);
+}
+
+void setSoundLevelObserver(std::function<void()> observer) {
+    levelObserver() = std::move(observer);
 }

@@ -1,5 +1,7 @@
 #include "HeadlessServices.h"
 
+#include "Application.h"
+#include "ApplicationHost.h"
 #include "Platform/Foundation/Log.h"
 
 namespace platform {
@@ -22,8 +24,10 @@ bool HeadlessServices::runInBackground(BackgroundWork /*work*/) {
     return false;
 }
 
-bool HeadlessServices::openBundle(const std::filesystem::path& /*folder*/) {
-    return false;
+bool HeadlessServices::openBundle(const std::filesystem::path& folder) {
+    // Without a window the pages are made anew all the same: a board opened
+    // from another program (the bus) is the one its next requests reach.
+    return reopenMainWindow(Application::sharedApplication(), folder);
 }
 
 }  // namespace platform

@@ -6,7 +6,8 @@ namespace platform {
 
 // The host's services where no window shows the application (a trigger from
 // another program while running headless): nothing can be asked, what would
-// be told goes to the log, no background work or other bundle is started, and
+// be told goes to the log, no background work is started, another bundle opens
+// in place of the present one (its pages made anew, none shown), and
 // the pages are drawn at their own size.
 class HeadlessServices final : public HostServices {
   public:
