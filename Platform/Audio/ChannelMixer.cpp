@@ -2,17 +2,33 @@
 
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace platform {
 
-bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID) {
+double ChannelMixer::clampedGain(double gainDecibels) {
+    if (!std::isfinite(gainDecibels)) return 0;
+    return std::clamp(gainDecibels, kMinimumGainDecibels, kMaximumGainDecibels);
+}
+
+bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID, double gainDecibels, bool loops) {
     const int channel = chooseChannel();
     if (channel < 0) return false;
     if (m_observing.load()) watchFirstMix(channel, soundID);
+    // A channel keeps its volume from play to play: every play sets its own.
+    // Quieter is the channel's volume; louder is a boost of the samples.
+    const double factor = std::pow(10.0, clampedGain(gainDecibels) / 20.0);
+    Mix_Volume(channel, static_cast<int>(std::lround(MIX_MAX_VOLUME * std::min(factor, 1.0))));
+    m_boost[static_cast<std::size_t>(channel)].store(static_cast<float>(std::max(factor, 1.0)));
+    if (factor > 1.0) {
+        // Dropped by SDL_mixer when the play ends, like the first-mix watch.
+        Mix_RegisterEffect(channel, &ChannelMixer::onBoostedChannelMixed, nullptr, this);
+    }
     // The channel is free here: only this class starts plays, under the owner's
     // lock, and the audio thread only ever ends them.
-    if (Mix_PlayChannel(channel, chunk, 0) != channel) {
+    if (Mix_PlayChannel(channel, chunk, loops ? -1 : 0) != channel) {
         m_awaitingFirstMix[static_cast<std::size_t>(channel)].store(0);
         return false;
     }
@@ -54,6 +70,22 @@ void ChannelMixer::onChannelMixed(int channel, void* /*stream*/, int /*length*/,
         observer = mixer.m_observer;
     }
     if (observer) observer(soundID);
+}
+
+void ChannelMixer::onBoostedChannelMixed(int channel, void* stream, int length, void* self) {
+    if (channel < 0 || channel >= AudioDevice::kMixerChannels || self == nullptr ||
+        stream == nullptr || length <= 0) {
+        return;
+    }
+    const float boost =
+        static_cast<ChannelMixer*>(self)->m_boost[static_cast<std::size_t>(channel)].load();
+    if (boost <= 1.0f) return;
+    auto* samples = static_cast<std::int16_t*>(stream);
+    const std::size_t count = static_cast<std::size_t>(length) / sizeof(std::int16_t);
+    for (std::size_t index = 0; index < count; ++index) {
+        const float scaled = samples[index] * boost;
+        samples[index] = static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+    }
 }
 
 void ChannelMixer::stop(const Mix_Chunk* chunk) {

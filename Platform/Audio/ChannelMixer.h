@@ -27,13 +27,19 @@ class ChannelMixer {
   public:
     using FirstMixObserver = std::function<void(SystemSoundID)>;
 
+    static constexpr double kMinimumGainDecibels = -60;
+    static constexpr double kMaximumGainDecibels = 24;
+
     ChannelMixer() = default;
     ChannelMixer(const ChannelMixer&) = delete;
     ChannelMixer& operator=(const ChannelMixer&) = delete;
 
-    // Starts `chunk` once on a channel and returns at once. False when the
+    // Starts `chunk` on a channel, once or looping until stopped, at
+    // `gainDecibels` (see clampedGain), and returns at once. False when the
     // mixer refused the play.
-    bool play(Mix_Chunk* chunk, SystemSoundID soundID);
+    bool play(Mix_Chunk* chunk, SystemSoundID soundID, double gainDecibels = 0, bool loops = false);
+    // The gain a play takes: -60..+24 dB, 0 for a value that is not a number.
+    static double clampedGain(double gainDecibels);
     // Halts every channel that plays `chunk`.
     void stop(const Mix_Chunk* chunk);
     std::size_t playingCount() const;
@@ -54,6 +60,9 @@ class ChannelMixer {
     // Mix_EffectFunc_t: runs on the audio thread for every period a watched
     // channel is mixed, before its samples are added to the output.
     static void onChannelMixed(int channel, void* stream, int length, void* self);
+    // Mix_EffectFunc_t for a play louder than its sound: scales the channel's
+    // 16-bit samples by its boost, clipped at full scale. Audio thread.
+    static void onBoostedChannelMixed(int channel, void* stream, int length, void* self);
 
     std::array<std::uint64_t, AudioDevice::kMixerChannels> m_startOrder{};
     std::uint64_t m_startsSoFar = 0;
@@ -62,6 +71,9 @@ class ChannelMixer {
     // play(), taken (exchanged with 0) by the audio thread.
     std::array<std::atomic<SystemSoundID>, AudioDevice::kMixerChannels> m_awaitingFirstMix{};
     std::atomic<bool> m_observing{false};
+    // Per channel: the linear factor above 1 its play is boosted by, read by
+    // the audio thread while the play lasts.
+    std::array<std::atomic<float>, AudioDevice::kMixerChannels> m_boost{};
     std::mutex m_observerMutex;  // guards m_observer only; never held with other locks
     FirstMixObserver m_observer;
 };

@@ -64,7 +64,7 @@ OSStatus SystemSoundService::createSystemSoundID(const URL& fileURL, SystemSound
     return kAudioServicesNoError;
 }
 
-void SystemSoundService::play(SystemSoundID soundID) {
+void SystemSoundService::play(SystemSoundID soundID, const SystemSoundPlayOptions& options) {
     if (soundID == kSystemSoundID_Vibrate) {
         vibrate();
         return;
@@ -73,9 +73,36 @@ void SystemSoundService::play(SystemSoundID soundID) {
     Mix_Chunk* chunk = m_sounds.find(soundID);
     // A registered sound means the output is open; open() then only confirms it.
     if (chunk == nullptr || !m_device.open()) return;
-    if (!m_mixer.play(chunk, soundID)) return;
+    const SystemSoundPlayOptions played{ChannelMixer::clampedGain(options.gainDecibels),
+                                        options.loops};
+    if (!m_mixer.play(chunk, soundID, played.gainDecibels, played.loops)) return;
     ++s_plays;
-    m_playbackTimes.started(soundID, RunLoop::main().now(), chunkSeconds(*chunk));
+    m_playbackTimes.started(soundID, RunLoop::main().now(), chunkSeconds(*chunk), played.loops);
+    m_playOptions.insert_or_assign(soundID, played);
+}
+
+void SystemSoundService::stop(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    if (chunk != nullptr && m_device.isOpen()) m_mixer.stop(chunk);
+}
+
+std::optional<double> SystemSoundService::duration(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    if (chunk == nullptr || !m_device.isOpen()) return std::nullopt;
+    return chunkSeconds(*chunk);
+}
+
+std::optional<SystemSoundPlayOptions> SystemSoundService::playbackOptions(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    const auto found = m_playOptions.find(soundID);
+    if (chunk == nullptr || found == m_playOptions.end() || !m_device.isOpen() ||
+        m_mixer.playingCount(chunk) == 0) {
+        return std::nullopt;
+    }
+    return found->second;
 }
 
 OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
@@ -84,6 +111,7 @@ OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
     if (!chunk) return kAudioServicesBadSpecifierSizeError;
     m_mixer.stop(chunk.get());
     m_playbackTimes.forget(soundID);
+    m_playOptions.erase(soundID);
     return kAudioServicesNoError;  // the chunk is freed here, after its channels stopped
 }
 
@@ -190,6 +218,7 @@ void SystemSoundService::closeLocked() {
     m_device.close();
     m_mixer.reset();
     m_playbackTimes.clear();
+    m_playOptions.clear();
 }
 
 double SystemSoundService::chunkSeconds(const Mix_Chunk& chunk) const {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,7 +42,10 @@ class SystemSoundService {
     SystemSoundService& operator=(const SystemSoundService&) = delete;
 
     OSStatus createSystemSoundID(const URL& fileURL, SystemSoundID* outSoundID);
-    void play(SystemSoundID soundID);
+    void play(SystemSoundID soundID, const SystemSoundPlayOptions& options = {});
+    void stop(SystemSoundID soundID);
+    std::optional<double> duration(SystemSoundID soundID);
+    std::optional<SystemSoundPlayOptions> playbackOptions(SystemSoundID soundID);
     OSStatus dispose(SystemSoundID soundID);
 
     void setVibrationHandler(std::function<void()> handler);
@@ -88,6 +92,8 @@ class SystemSoundService {
     SoundRegistry m_sounds;
     std::function<void()> m_vibrationHandler;
     PlaybackTimes m_playbackTimes;
+    // The options of each sound's newest play.
+    std::map<SystemSoundID, SystemSoundPlayOptions> m_playOptions;
 };
 
 }  // namespace platform

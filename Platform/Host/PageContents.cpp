@@ -1,11 +1,12 @@
 #include "PageContents.h"
 
 #include "NavigationBarLayout.h"
-#include "Platform/UI/NavigationSites.h"
+#include "Platform/Audio/SystemSounds.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
 #include "Platform/UI/NavigationController.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Switch.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TextField.h"
@@ -105,6 +106,12 @@ class PageContents::Walker {
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
             if (entry.name.empty()) entry.name = button->title();
             if (button->title() != entry.name) entry.description = button->title();
+            if (!button->accessibilityDescription().empty()) {
+                entry.description = button->accessibilityDescription();
+                const std::uint32_t sound = button->playbackSound();
+                if (sound != 0 && platform::playbackProgress(sound))
+                    entry.description += ", playing";
+            }
             entry.enabled = button->isEnabled();
             entry.focusable = entry.enabled;
         } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {
