@@ -280,9 +280,10 @@ TEST(HostNavigationTest, KeysMoveTheSelectionOpenPlayAndGoBack) {
         EXPECT_EQ(session.depth(), 1u);
         key(Qt::Key_Down);  // on from the row that was opened
         EXPECT_EQ(session.table()->indexPathForSelectedRow(), (IndexPath{0, 2}));
+        const std::string third = rowText(session, {0, 2});
         key(Qt::Key_Enter);
         EXPECT_EQ(session.depth(), 2u);
-        EXPECT_EQ(session.bar().title, rowText(session, {0, 2}));
+        EXPECT_EQ(session.bar().title, third);
         key(Qt::Key_Backspace);
         EXPECT_EQ(session.depth(), 1u);
         key(Qt::Key_Backspace);
