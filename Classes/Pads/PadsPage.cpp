@@ -34,8 +34,18 @@ void PadsPage::viewDidLoad() {
     };
     m_grid->contextCommandsFor = [page](int block, int index) {
         auto strong = page.lock();
-        return strong ? soundContextCommands(strong->entryAt(block, index), strong)
-                      : std::vector<platform::WindowCommand>{};
+        auto commands = strong ? soundContextCommands(strong->entryAt(block, index), strong)
+                               : std::vector<platform::WindowCommand>{};
+        // A mark added or removed from the menu shows on the pad at once.
+        for (auto& command : commands) {
+            if (!command.perform) continue;
+            command.perform =
+                [page, perform = std::move(command.perform)](platform::HostServices& services) {
+                    perform(services);
+                    if (auto shown = page.lock()) shown->readMarks();
+                };
+        }
+        return commands;
     };
 }
 

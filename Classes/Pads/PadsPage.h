@@ -36,9 +36,11 @@ class PadsPage : public platform::ViewController {
     // The grid of the loaded view, or null.
     const std::shared_ptr<PadGrid>& grid() const { return m_grid; }
 
+    // Reads the favourite marks again and shows them.
+    void readMarks();
+
   private:
     void readCatalogue();
-    void readMarks();
     // The catalogue entry of a pad, or null.
     std::shared_ptr<SPXMLElement> entryAt(int block, int index) const;
 

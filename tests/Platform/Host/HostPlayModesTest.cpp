@@ -213,6 +213,11 @@ TEST_F(HostPlayModes, TheContextMenuOpensByKeysOnARowAndOnAPad) {
         choose(session, {"Play"});
         EXPECT_EQ(platform::playCount(), plays + 1);
         EXPECT_NE(session.topAs<PadsPage>(), nullptr);
+        key(session, Qt::Key_Menu);
+        choose(session, {"Remove from Favourites"});
+        EXPECT_FALSE(Reference::boolForKey("001"));
+        EXPECT_EQ(pad(session, "Air Horn")->accessibilityDescription(), "Classics")
+            << "the pad loses its heart at once";
 
         // A right click on a row selects it and offers the same.
         key(session, Qt::Key_Escape);
