@@ -228,4 +228,32 @@ TEST_F(HostPads, TheWindowOpensOnThePadsPageItWasLeftOn) {
     });
 }
 
+TEST_F(HostPads, AtEveryZoomAClickFindsItsPadAndThePageIsDrawnAtFullResolution) {
+    for (const double zoom : {1.0, 1.5, 2.0, 3.0}) {
+        SCOPED_TRACE(zoom);
+        hosttest::runSession([zoom](Session& session) {
+            session.window.setZoom(zoom);
+            PadsPage* page = openPads(session);
+            ASSERT_NE(page, nullptr);
+            const auto plays = platform::playCount();
+            session.click(session.controlPoint("Sad Trombone"));
+            EXPECT_EQ(platform::playCount(), plays + 1);
+            auto played =
+                std::dynamic_pointer_cast<PadButton>(page->grid()->findView("Sad Trombone"));
+            ASSERT_NE(played, nullptr);
+            EXPECT_NE(played->playbackSound(), 0u) << "the click landed on its pad";
+            const QImage frame = session.window.renderFrame(zoom);
+            EXPECT_EQ(frame.size(),
+                      QSize(static_cast<int>(320 * zoom), static_cast<int>(480 * zoom)));
+            // Drawn, not blown up: text and edges give many shades.
+            EXPECT_GT(hosttest::distinctColours(frame), 40u);
+            for (const auto& pad : page->grid()->shownPads()) {
+                const platform::Rect label = pad->subviews().front()->frame();
+                EXPECT_LE(label.x + label.width, pad->frame().width) << pad->accessibilityName();
+                EXPECT_LE(label.y + label.height, pad->frame().height) << pad->accessibilityName();
+            }
+        });
+    }
+}
+
 }  // namespace
