@@ -4,6 +4,7 @@
 #include "AccessibilityProbe.h"
 #include "HostSession.h"
 
+#include "Classes/CommandNames.h"
 #include "Classes/MainPage.h"
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
@@ -43,6 +44,10 @@ const PageVisit kSearch{"search", [](Session& session) {
                             findSoundCommand().perform(session.window.dialogs());
                             session.advance(0.5);
                         }};
+const PageVisit kPads{"pads", [](Session& session) {
+                          session.application.sendCommand(command_names::kOpenPads);
+                          session.advance(0.5);
+                      }};
 
 TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
     struct Expected {
@@ -87,6 +92,16 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
         {kSearch,
          {{Role::Button, "Back"}, {Role::EditableText, "Search"}, {Role::List, "Results"}},
          {{Role::List, "Sounds"}}},
+        // Every pad in view a button named after its sound; those below the fold not yet made.
+        {kPads,
+         {{Role::Button, "Back"},
+          {Role::Pane, "Pads"},
+          {Role::StaticText, "Classics"},
+          {Role::StaticText, "Cartoon"},
+          {Role::Button, "Air Horn"},
+          {Role::Button, "Salt & Pepper <3 \"Hi\""},
+          {Role::Button, "Referee Whistle"}},
+         {{Role::Button, "Hello!"}, {Role::List, "Sounds"}}},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.page.name);
