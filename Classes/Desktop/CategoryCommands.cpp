@@ -1,6 +1,7 @@
 #include "Classes/Desktop/CategoryCommands.h"
 
 #include "Classes/Catalogue/Catalogue.h"
+#include "Classes/CategoryPage.h"
 #include "Classes/CommandNames.h"
 #include "Platform/UI/Application.h"
 
@@ -19,6 +20,13 @@ std::string shortcutFor(int position) {
 void openCategory(int position) {
     platform::Application::sharedApplication().sendCommand(names::kOpenCategory,
                                                            std::to_string(position));
+}
+
+// Whether the page on top lists the category at `position` (from 1).
+bool isShown(int position) {
+    const auto top = platform::Application::sharedApplication().topPage();
+    const auto* page = dynamic_cast<const CategoryPage*>(top.get());
+    return page != nullptr && page->category() == position - 1;
 }
 
 bool canOpenCategories() {
@@ -40,6 +48,7 @@ std::vector<WindowCommand> categoryItems() {
         if (position <= kCategoryShortcuts) item.title += "\t" + shortcutFor(position);
         item.perform = [position](HostServices&) { openCategory(position); };
         item.enabled = canOpenCategories;
+        item.checked = [position] { return isShown(position); };
         items.push_back(std::move(item));
     }
     return items;

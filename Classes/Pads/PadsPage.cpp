@@ -91,12 +91,15 @@ std::shared_ptr<SPXMLElement> PadsPage::entryAt(int block, int index) const {
 
 void PadsPage::readMarks() {
     if (!m_grid) return;
+    const BoardSoundPlayer* sounds = boardSoundPlayer();
     for (int block = 0; static_cast<std::size_t>(block) < m_grid->blocks().size(); ++block) {
         for (int index = 0;; ++index) {
             PadGrid::Pad* pad = m_grid->padAt(block, index);
             if (pad == nullptr) break;
             pad->favourite =
                 Catalogue::canBeMarked(pad->audioNumber) && Reference::boolForKey(pad->audioNumber);
+            if (sounds != nullptr && pad->sound == 0)
+                pad->sound = sounds->soundID(pad->audioNumber);
         }
     }
     m_grid->refreshShown();

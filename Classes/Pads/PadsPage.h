@@ -25,6 +25,8 @@ class PadsPage : public platform::ViewController {
     void loadView() override;
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
+    // After a memory warning released the view: its grid goes with it.
+    void viewDidUnload() override { m_grid.reset(); }
     std::string windowTitle() const override { return kTitle; }
 
     // Commands by name while on top (see command_names).
@@ -36,7 +38,8 @@ class PadsPage : public platform::ViewController {
     // The grid of the loaded view, or null.
     const std::shared_ptr<PadGrid>& grid() const { return m_grid; }
 
-    // Reads the favourite marks again and shows them.
+    // Reads the favourite marks again, and the sounds played since through
+    // other triggers (so their pads show their progress too), and shows them.
     void readMarks();
 
   private:

@@ -224,6 +224,10 @@ TEST_F(HostSoundList, TheCategoriesMenuListsTheBoardsCategories) {
         auto* page = session.topAs<CategoryPage>();
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(session.bar().title, "Sci-Fi");
+        emit categories->menu()->aboutToShow();
+        std::vector<bool> checks;
+        for (QAction* item : categories->menu()->actions()) checks.push_back(item->isChecked());
+        EXPECT_EQ(checks, (std::vector<bool>{false, false, true, false})) << "the one shown";
     });
 }
 
