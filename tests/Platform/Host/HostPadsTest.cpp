@@ -7,6 +7,7 @@
 #include "Classes/MainPage.h"
 #include "Classes/Pads/PadButton.h"
 #include "Classes/Pads/PadsPage.h"
+#include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
@@ -14,6 +15,8 @@
 #include "Platform/Host/PageTransitions.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QMenu>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -254,6 +257,37 @@ TEST_F(HostPads, AtEveryZoomAClickFindsItsPadAndThePageIsDrawnAtFullResolution) 
             }
         });
     }
+}
+
+TEST_F(HostPads, AfterAMemoryWarningUnderAnotherPageThePadsComeBackWhole) {
+    hosttest::runSession([](Session& session) {
+        PadsPage* page = openPads(session);
+        ASSERT_NE(page, nullptr);
+        std::weak_ptr<PadGrid> before = page->grid();
+        // Open, from a pad's menu, covers the pads page with the sound's play page.
+        QTest::keyClick(&session.window, Qt::Key_Tab);
+        QTest::keyClick(&session.window, Qt::Key_Tab);
+        key(session, Qt::Key_Menu);
+        QMenu* menu = session.window.contextMenus().openMenu();
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == "Open") action->trigger();
+        }
+        menu->close();
+        session.advance(platform::PageTransitions::kDuration);
+        ASSERT_NE(session.topAs<PlayPage>(), nullptr);
+
+        session.application.didReceiveMemoryWarning();
+        EXPECT_FALSE(page->isViewLoaded());
+        EXPECT_TRUE(before.expired()) << "the grid went with the view";
+
+        key(session, Qt::Key_Escape);
+        ASSERT_EQ(session.top(), page);
+        ASSERT_NE(page->grid(), nullptr);
+        const auto plays = platform::playCount();
+        session.click(session.controlPoint("Doorbell"));
+        EXPECT_EQ(platform::playCount(), plays + 1);
+    });
 }
 
 }  // namespace
