@@ -1,5 +1,6 @@
 #include "Classes/ApplicationClasses.h"
 
+#include "Classes/CategoryPage.h"
 #include "Classes/InfoPage.h"
 #include "Classes/LovePage.h"
 #include "Classes/MainPage.h"
@@ -15,4 +16,5 @@ void registerApplicationClasses() {
     platform::LayoutRegistry::registerClass<LovePage>("LovePage");
     platform::LayoutRegistry::registerClass<InfoPage>("InfoPage");
     platform::LayoutRegistry::registerClass<SearchPage>("SearchPage");
+    platform::LayoutRegistry::registerClass<CategoryPage>("CategoryPage");
 }

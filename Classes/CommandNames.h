@@ -22,6 +22,11 @@ inline constexpr std::string_view kVolumeDown = "volumeDown";
 // Checked while muted.
 inline constexpr std::string_view kMute = "mute";
 inline constexpr std::string_view kOpenFavourites = "openFavourites";
+// A page listing one category of the open board; the argument is its position,
+// counting from 1 as the View menu and Ctrl+1 to Ctrl+9 do.
+inline constexpr std::string_view kOpenCategory = "openCategory";
+// The pads page: every sound of the open board as a button; checked there.
+inline constexpr std::string_view kOpenPads = "openPads";
 inline constexpr std::string_view kFind = "find";
 inline constexpr std::string_view kOpenInfo = "openInfo";
 inline constexpr std::string_view kToggleOptions = "toggleOptions";

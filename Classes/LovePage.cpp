@@ -4,6 +4,7 @@
 #include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/FavouritesDocument.h"
+#include "Classes/SoundContextMenu.h"
 #include "Classes/SoundList.h"
 #include "Platform/Graphics/Image.h"
 #include "Platform/UI/ImageView.h"
@@ -24,7 +25,12 @@ void LovePage::viewWillAppear(bool /*animated*/) {
     // ones keeps that entry alive by itself.
     RootData = Catalogue::loadDocument();
     LoveData = FavouritesDocument::read(FavouritesDocument::write(RootData));
-    if (LoveTable) LoveTable->reloadData();
+    if (LoveTable) {
+        LoveTable->reloadData();
+        m_opened.restore(*LoveTable, [this](platform::IndexPath at) {
+            return Catalogue::soundEntryAt(LoveData, at.section, at.row);
+        });
+    }
     BannerPanel::load(Ad.get());
 }
 
@@ -50,6 +56,7 @@ std::shared_ptr<platform::TableViewCell> LovePage::tableViewCellForRowAtIndexPat
 
 void LovePage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                                 platform::IndexPath indexPath) {
+    m_opened.opened(indexPath, Catalogue::soundEntryAt(LoveData, indexPath.section, indexPath.row));
     SoundList::didSelectRowAtIndexPath(*this, table, LoveData, indexPath);
 }
 
@@ -62,5 +69,23 @@ bool LovePage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
 std::optional<platform::CommandState> LovePage::commandState(std::string_view name) const {
     // Already here: opening it again from a menu does nothing.
     if (name == command_names::kOpenFavourites) return platform::CommandState{false};
+    if (SoundList::isPlayCommand(name)) {
+        if (auto state = SoundList::playCommandState(LoveTable.get())) return state;
+    }
     return ViewController::commandState(name);
+}
+
+bool LovePage::performCommand(std::string_view name, std::string_view argument) {
+    if (SoundList::isPlayCommand(name) && LoveTable) {
+        if (const auto row = LoveTable->indexPathForSelectedRow()) {
+            return SoundList::playEntry(Catalogue::soundEntryAt(LoveData, row->section, row->row));
+        }
+    }
+    return ViewController::performCommand(name, argument);
+}
+
+std::vector<platform::WindowCommand> LovePage::tableViewContextCommandsForRowAtIndexPath(
+    platform::TableView& /*table*/, platform::IndexPath indexPath) {
+    return soundContextCommands(Catalogue::soundEntryAt(LoveData, indexPath.section, indexPath.row),
+                                self<LovePage>());
 }

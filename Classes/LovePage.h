@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/OpenedRow.h"
 #include "Classes/SPLibrary/SPXMLElement.h"
 #include "Platform/UI/LayoutRegistry.h"
 #include "Platform/UI/TableView.h"
@@ -24,6 +25,7 @@ class LovePage : public platform::ViewController,
 
     // Commands by name while on top (see command_names).
     std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
     void viewWillAppear(bool animated) override;
 
     void setRootData(std::shared_ptr<SPXMLElement> root) { RootData = std::move(root); }
@@ -37,6 +39,8 @@ class LovePage : public platform::ViewController,
         platform::TableView& table, platform::IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                           platform::IndexPath indexPath) override;
+    std::vector<platform::WindowCommand> tableViewContextCommandsForRowAtIndexPath(
+        platform::TableView& table, platform::IndexPath indexPath) override;
     bool webViewShouldStartLoadWithRequest(platform::WebView& webView,
                                            const platform::URLRequest& request,
                                            int navigationType) override;
@@ -48,4 +52,7 @@ class LovePage : public platform::ViewController,
     // Outlets from the layout.
     std::shared_ptr<platform::TableView> LoveTable;
     std::shared_ptr<platform::WebView> Ad;
+
+  private:
+    OpenedRow m_opened;
 };

@@ -5,6 +5,7 @@
 #include "Classes/CommandNames.h"
 #include "Classes/LovePage.h"
 #include "Classes/Reference.h"
+#include "Classes/SoundContextMenu.h"
 #include "Classes/SoundList.h"
 #include "Platform/Graphics/Image.h"
 #include "Platform/UI/BarButtonItem.h"
@@ -51,6 +52,16 @@ void MainPage::viewWillAppear(bool /*animated*/) {
     // slides the panel in.
     if (optionView) optionView->setFrame(kOptionsClosedFrame);
     OVopen = false;
+    if (RootTable) {
+        m_opened.restore(*RootTable, [this](platform::IndexPath at) {
+            return Catalogue::soundEntryAt(RootData, at.section, at.row);
+        });
+    }
+}
+
+std::string MainPage::windowTitle() const {
+    const auto category = Catalogue::categoryAt(RootData, 0);
+    return category ? Catalogue::title(*category) : std::string();
 }
 
 void MainPage::optionPop() {
@@ -107,6 +118,7 @@ std::shared_ptr<platform::TableViewCell> MainPage::tableViewCellForRowAtIndexPat
 
 void MainPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                                 platform::IndexPath indexPath) {
+    m_opened.opened(indexPath, Catalogue::soundEntryAt(RootData, indexPath.section, indexPath.row));
     SoundList::didSelectRowAtIndexPath(*this, table, RootData, indexPath);
 }
 
@@ -119,6 +131,9 @@ bool MainPage::webViewShouldStartLoadWithRequest(platform::WebView& /*webView*/,
 std::optional<platform::CommandState> MainPage::commandState(std::string_view name) const {
     if (name == command_names::kToggleOptions || name == command_names::kOpenFavourites) {
         return platform::CommandState{};
+    }
+    if (SoundList::isPlayCommand(name)) {
+        if (auto state = SoundList::playCommandState(RootTable.get())) return state;
     }
     return ViewController::commandState(name);
 }
@@ -134,5 +149,16 @@ bool MainPage::performCommand(std::string_view name, std::string_view argument) 
         toLovePage();
         return true;
     }
+    if (SoundList::isPlayCommand(name) && RootTable) {
+        if (const auto row = RootTable->indexPathForSelectedRow()) {
+            return SoundList::playEntry(Catalogue::soundEntryAt(RootData, row->section, row->row));
+        }
+    }
     return ViewController::performCommand(name, argument);
+}
+
+std::vector<platform::WindowCommand> MainPage::tableViewContextCommandsForRowAtIndexPath(
+    platform::TableView& /*table*/, platform::IndexPath indexPath) {
+    return soundContextCommands(Catalogue::soundEntryAt(RootData, indexPath.section, indexPath.row),
+                                self<MainPage>());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/OpenedRow.h"
 #include "Classes/SPLibrary/SPXMLElement.h"
 #include "Platform/UI/LayoutRegistry.h"
 #include "Platform/UI/Switch.h"
@@ -30,6 +31,8 @@ class MainPage : public platform::ViewController,
     std::optional<platform::CommandState> commandState(std::string_view name) const override;
     bool performCommand(std::string_view name, std::string_view argument) override;
     void viewWillAppear(bool animated) override;
+    // The title of the category listed (the catalogue's first).
+    std::string windowTitle() const override;
     // Reads the catalogue anew and lists it (after sounds were added to the board).
     void reloadCatalogue();
 
@@ -50,6 +53,8 @@ class MainPage : public platform::ViewController,
         platform::TableView& table, platform::IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                           platform::IndexPath indexPath) override;
+    std::vector<platform::WindowCommand> tableViewContextCommandsForRowAtIndexPath(
+        platform::TableView& table, platform::IndexPath indexPath) override;
     bool webViewShouldStartLoadWithRequest(platform::WebView& webView,
                                            const platform::URLRequest& request,
                                            int navigationType) override;
@@ -63,4 +68,7 @@ class MainPage : public platform::ViewController,
     std::shared_ptr<platform::View> optionView;
     // Whether the options panel is open (or moving towards open).
     bool OVopen = false;
+
+  private:
+    OpenedRow m_opened;
 };

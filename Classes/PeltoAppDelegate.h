@@ -42,6 +42,9 @@ class PeltoAppDelegate : public platform::Object, public platform::ApplicationDe
     std::optional<platform::CommandState> commandState(std::string_view name) const override;
     bool performCommand(std::string_view name, std::string_view argument) override;
 
+    // The one player of the open board's sounds that every trigger goes through.
+    BoardSoundPlayer& boardSounds() { return m_sounds; }
+
     // Outlets from the main window layout. Owned by the delegate.
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> navigationController;
@@ -52,6 +55,13 @@ class PeltoAppDelegate : public platform::Object, public platform::ApplicationDe
     // Pushes a new page made from layout `nibName`; false when none could be made.
     template <class Page>
     bool pushPage(const char* nibName);
+    // Pushes the page of the category at `position` (from 1); false when the
+    // board has no such category.
+    bool openCategory(std::string_view position);
 
     BoardSoundPlayer m_sounds;
 };
+
+// The player of the running application's delegate, for pages that play the
+// board's sounds; null without that delegate (a page tested alone).
+BoardSoundPlayer* boardSoundPlayer();

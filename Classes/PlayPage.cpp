@@ -5,6 +5,7 @@
 #include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/InfoPage.h"
+#include "Classes/PeltoAppDelegate.h"
 #include "Classes/Reference.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
@@ -77,7 +78,10 @@ void PlayPage::viewWillAppear(bool /*animated*/) {
 }
 
 void PlayPage::onPlay() {
-    if (m_sndID != 0) {
+    // Through the board's player, so the sound's play mode holds here too.
+    if (BoardSoundPlayer* player = boardSoundPlayer(); player != nullptr && m_sndID != 0) {
+        player->playRegistered(m_sndID, audioNumber());
+    } else if (m_sndID != 0) {
         platform::AudioServicesPlaySystemSound(m_sndID);
     } else {
         tellCannotPlay();

@@ -1,7 +1,9 @@
 #include "Classes/SoundList.h"
 
 #include "Classes/Catalogue/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/PlayPage.h"
+#include "Platform/UI/Application.h"
 #include "Platform/UI/NavigationController.h"
 
 namespace {
@@ -48,4 +50,20 @@ void SoundList::openPlayPage(platform::ViewController& page, std::shared_ptr<SPX
         playPage->pushData(std::move(entry));
         stack->pushViewController(std::move(playPage), true);
     }
+}
+
+bool SoundList::isPlayCommand(std::string_view name) {
+    return name == command_names::kPlay || name == command_names::kDefaultAction;
+}
+
+std::optional<platform::CommandState> SoundList::playCommandState(
+    const platform::TableView* table) {
+    if (table == nullptr || !table->indexPathForSelectedRow()) return std::nullopt;
+    return platform::CommandState{};
+}
+
+bool SoundList::playEntry(const std::shared_ptr<SPXMLElement>& entry) {
+    if (!entry) return false;
+    return platform::Application::sharedApplication().sendCommand(command_names::kPlaySound,
+                                                                  Catalogue::audioNumber(*entry));
 }

@@ -5,6 +5,8 @@
 #include "Platform/UI/ViewController.h"
 
 #include <memory>
+#include <optional>
+#include <string_view>
 
 // The sound list shared by the main page and the favourites page: a table over
 // a list root whose children are categories (sections) and whose categories'
@@ -34,4 +36,15 @@ void didSelectRowAtIndexPath(platform::ViewController& page, platform::TableView
 // pushed onto `page`'s navigation stack. Nothing is pushed when there is no
 // entry, no play page or no stack.
 void openPlayPage(platform::ViewController& page, std::shared_ptr<SPXMLElement> entry);
+
+// Play (the Sound menu's) and the page's default action (Space): on a list
+// they play the selected row's sound without opening its page, as Space
+// previews a file in a file manager.
+bool isPlayCommand(std::string_view name);
+// Their state on a list: answered (enabled) while a row is selected; none
+// otherwise, so they keep their meaning further along the command chain.
+std::optional<platform::CommandState> playCommandState(const platform::TableView* table);
+// Plays `entry` the way every trigger plays a sound of the open board (the
+// playSound command with its audio number); false without an entry.
+bool playEntry(const std::shared_ptr<SPXMLElement>& entry);
 }  // namespace SoundList

@@ -16,7 +16,11 @@ if(TARGET sb_host AND TARGET soundboard)
     sb_add_benchmark(menu_idle SOURCES ${CMAKE_CURRENT_LIST_DIR}/MenuBarIdleBench.cpp
         ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
         LIBS sb_app sb_host)
-    foreach(program bench_host_process bench_host_animation bench_menu_idle)
+    # The pads page of a large board drawn as the window draws it.
+    sb_add_benchmark(pads_frame SOURCES ${CMAKE_CURRENT_LIST_DIR}/PadsFrameBench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
+        LIBS sb_app sb_host)
+    foreach(program bench_host_process bench_host_animation bench_menu_idle bench_pads_frame)
         target_compile_definitions(${program} PRIVATE
             SOUNDBOARD_SOURCE_BUNDLE="${PROJECT_SOURCE_DIR}/Resources")
     endforeach()

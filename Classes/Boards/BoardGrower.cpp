@@ -1,5 +1,6 @@
 #include "BoardGrower.h"
 
+#include "BoardBanner.h"
 #include "BoardLimits.h"
 #include "BoardSource.h"
 #include "Classes/Catalogue/Catalogue.h"
@@ -184,6 +185,17 @@ BoardGrowerReport BoardGrower::grow(const fs::path& board, const std::vector<fs:
         return failure(renamed ? "cannot write the catalogue " + catalogueFile.string()
                                : "cannot name a sound in " + board.string(),
                        std::move(skipped));
+    }
+
+    // The maker's banner counts the sounds, so it follows the catalogue; a
+    // banner of the user's own stays as it is. It only shows: a banner not
+    // written leaves the board whole, with the counts it had.
+    const fs::path banner = board / BoardBanner::kFileName;
+    if (BoardBanner::isMakersBanner(banner)) {
+        std::size_t sounds = 0;
+        for (const auto& category : *categories) sounds += category.sounds.size();
+        static_cast<void>(platform::writeFileDurably(
+            banner, BoardBanner::pageText(board.filename().string(), sounds, categories->size())));
     }
 
     BoardGrowerReport report;

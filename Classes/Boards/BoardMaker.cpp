@@ -1,5 +1,6 @@
 #include "BoardMaker.h"
 
+#include "BoardBanner.h"
 #include "BoardIdentity.h"
 #include "BoardSource.h"
 #include "BoardStaging.h"
@@ -180,6 +181,11 @@ BoardMakerReport BoardMaker::make(const fs::path& source, const fs::path& destin
     if (info.empty() || !platform::writeFileDurably(staging->folder() / "Info.plist", info) ||
         !platform::writeFileDurably(staging->folder() / "Data.XML", catalogue)) {
         return failure("cannot write the catalogue", report.skipped);
+    }
+    // The board's own banner, so a user's board never shows the application's.
+    const std::string banner = BoardBanner::pageText(identity.name, converted, categories.size());
+    if (!platform::writeFileDurably(staging->folder() / BoardBanner::kFileName, banner)) {
+        return failure("cannot write the banner page", report.skipped);
     }
     if (!staging->commit(error)) return failure(error, report.skipped);
     if (const auto& kept = staging->keptOldBoard()) {

@@ -1,5 +1,6 @@
 #include "BoardStaging.h"
 
+#include "BoardBanner.h"
 #include "BoardIdentity.h"
 
 #include "Platform/Foundation/FileDescriptor.h"
@@ -53,13 +54,15 @@ bool isDigits(std::string_view text) {
 }
 
 // What the board maker (or the grower, for its hidden files) writes in a
-// board: the catalogue, Info.plist and the numbered sounds, all plain files.
+// board: the catalogue, Info.plist, the banner page it marked as its own and
+// the numbered sounds, all plain files.
 // Links and folders are never its own.
 bool isMakersFile(const fs::directory_entry& entry) {
     std::error_code failed;
     if (!entry.is_regular_file(failed) || entry.is_symlink(failed)) return false;
     const std::string name = entry.path().filename().string();
     if (name == "Data.XML" || name == "Info.plist") return true;
+    if (name == BoardBanner::kFileName) return BoardBanner::isMakersBanner(entry.path());
     const fs::path path(name);
     if (path.extension() != ".aiff") return false;
     const std::string stem = path.stem().string();
@@ -191,9 +194,14 @@ void BoardStaging::takeOverFrom(const fs::path& oldBoard) {
     for (fs::directory_iterator list(oldBoard, failed), end; !failed && list != end;
          list.increment(failed)) {
         if (isMakersFile(*list)) continue;
-        // Never over anything: the new board holds only the maker's names.
+        // Never over anything: the new board holds only the maker's names. A
+        // banner of the user's own is the one exception: it takes the place of
+        // the one the maker wrote.
         const fs::path target = m_destination / list->path().filename();
-        ::renameat2(AT_FDCWD, list->path().c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+        const bool banner = list->path().filename() == BoardBanner::kFileName &&
+                            BoardBanner::isMakersBanner(target);
+        ::renameat2(AT_FDCWD, list->path().c_str(), AT_FDCWD, target.c_str(),
+                    banner ? 0 : RENAME_NOREPLACE);
     }
     syncFolder(m_destination);
     if (!removeMakersFolder(oldBoard)) m_keptOldBoard = oldBoard;

@@ -4,8 +4,10 @@
 #include "Classes/Desktop/BoardMenuCommands.h"
 #include "Classes/Desktop/BoardOpeningCheck.h"
 #include "Classes/Desktop/BoardWindowCommands.h"
+#include "Classes/Desktop/CategoryCommands.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/SoundMenuCommands.h"
+#include "Classes/Pads/PadsPage.h"
 #include "Classes/Search/SearchCommands.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"
@@ -61,6 +63,14 @@ void addFileMenu(WindowCommands& commands) {
 
 void addViewMenu(WindowCommands& commands) {
     commands.add(kView, findSoundCommand());
+    for (WindowCommand category : categoryCommands()) {
+        // The shortcuts alone are in no menu: the submenu shows them.
+        if (category.submenu) {
+            commands.add(kView, std::move(category));
+        } else {
+            commands.add(std::move(category));
+        }
+    }
     auto zoomIn = WindowCommand::make("Zoom In", "Ctrl+=", [](HostServices& services) {
         zoomTo(services, nextZoomIn(services.zoom()));
     });
@@ -77,6 +87,9 @@ void addViewMenu(WindowCommands& commands) {
                                           [](HostServices& services) { zoomTo(services, 1.0); });
     actualSize.name = names::kActualSize;
     commands.add(kView, std::move(actualSize));
+
+    auto pads = WindowCommand::routed("Pads", "Ctrl+P", std::string(names::kOpenPads), true);
+    commands.add(kView, std::move(pads));
 
     auto favourites =
         WindowCommand::routed("Favourites", "Ctrl+Shift+D", std::string(names::kOpenFavourites));
@@ -107,8 +120,18 @@ void addHelpMenu(WindowCommands& commands) {
 
 void applyPreferencesAtOpening(HostServices& services) {
     applySoundPreferences();
-    if (const auto zoom = DesktopPreferences().zoom()) services.setZoom(*zoom);
+    const DesktopPreferences preferences;
+    if (const auto zoom = preferences.zoom()) services.setZoom(*zoom);
     BoardOpeningCheck::start();
+    // Over the main page, which stays the root: Back leads there.
+    if (preferences.padsPageOpen()) {
+        platform::Application::sharedApplication().sendCommand(names::kOpenPads);
+    }
+}
+
+bool padsPageShown() {
+    return dynamic_cast<const PadsPage*>(
+               platform::Application::sharedApplication().topPage().get()) != nullptr;
 }
 
 }  // namespace
@@ -159,7 +182,10 @@ WindowCommands desktopCommands() {
             return platform::WindowFrame{frame->x, frame->y, frame->width, frame->height};
         },
         [](const platform::WindowFrame& frame) {
-            DesktopPreferences().setWindowFrame({frame.x, frame.y, frame.width, frame.height});
+            DesktopPreferences preferences;
+            preferences.setWindowFrame({frame.x, frame.y, frame.width, frame.height});
+            // Where the window was left includes the page it showed.
+            preferences.setPadsPageOpen(padsPageShown());
         });
     return commands;
 }

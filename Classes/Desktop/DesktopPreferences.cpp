@@ -17,6 +17,44 @@ constexpr std::string_view kApplicationIdentifier = "org.soundboard.Soundboard";
 constexpr std::string_view kOutputDeviceKey = "OutputDevice";
 constexpr std::string_view kVolumeKey = "Volume";
 constexpr std::string_view kMutedKey = "Muted";
+constexpr std::string_view kPadsPageOpenKey = "PadsPageOpen";
+constexpr std::string_view kSoundPlayModesKey = "SoundPlayModes";
+constexpr const char* kAgainKey = "whenPlayedAgain";
+constexpr const char* kLoopsKey = "loops";
+constexpr const char* kTrimKey = "trimDecibels";
+
+const char* againName(SoundPlayMode::Again again) {
+    switch (again) {
+        case SoundPlayMode::Again::kRestart:
+            return "restart";
+        case SoundPlayMode::Again::kStop:
+            return "stop";
+        case SoundPlayMode::Again::kOverlap:
+            break;
+    }
+    return "overlap";
+}
+
+SoundPlayMode modeIn(const platform::PlistDictionary& kept) {
+    SoundPlayMode mode;
+    if (const auto again = kept.find(kAgainKey); again != kept.end()) {
+        if (const auto* name = again->second.get<std::string>()) {
+            if (*name == "restart") mode.again = SoundPlayMode::Again::kRestart;
+            if (*name == "stop") mode.again = SoundPlayMode::Again::kStop;
+        }
+    }
+    if (const auto loops = kept.find(kLoopsKey); loops != kept.end()) {
+        if (const auto* on = loops->second.get<bool>()) mode.loops = *on;
+    }
+    if (const auto trim = kept.find(kTrimKey); trim != kept.end()) {
+        if (const auto* whole = trim->second.get<std::int64_t>()) {
+            mode.trimDecibels = SoundPlayMode::trimOnSteps(static_cast<double>(*whole));
+        } else if (const auto* real = trim->second.get<double>()) {
+            mode.trimDecibels = SoundPlayMode::trimOnSteps(*real);
+        }
+    }
+    return mode;
+}
 constexpr std::string_view kZoomKey = "Zoom";
 constexpr std::string_view kWindowFrameKey = "WindowFrame";
 constexpr std::string_view kRecentBoardsKey = "RecentBoards";
@@ -94,6 +132,15 @@ bool DesktopPreferences::muted() const {
     return m_store.boolForKey(kMutedKey);
 }
 
+bool DesktopPreferences::padsPageOpen() const {
+    return m_store.boolForKey(kPadsPageOpenKey);
+}
+
+void DesktopPreferences::setPadsPageOpen(bool open) {
+    if (padsPageOpen() == open) return;
+    write(kPadsPageOpenKey, PlistValue(open));
+}
+
 void DesktopPreferences::setMuted(bool muted) {
     write(kMutedKey, PlistValue(muted));
 }
@@ -106,6 +153,53 @@ std::optional<double> DesktopPreferences::zoom() const {
 
 void DesktopPreferences::setZoom(double zoom) {
     if (std::isfinite(zoom) && zoom > 0) write(kZoomKey, PlistValue(zoom));
+}
+
+std::map<std::string, SoundPlayMode, std::less<>> DesktopPreferences::soundPlayModes(
+    const fs::path& board) const {
+    std::map<std::string, SoundPlayMode, std::less<>> modes;
+    const auto value = m_store.objectForKey(kSoundPlayModesKey);
+    const auto* boards = value ? value->get<PlistDictionary>() : nullptr;
+    if (boards == nullptr) return modes;
+    const auto found = boards->find(normalBoardPath(board).string());
+    const auto* sounds = found != boards->end() ? found->second.get<PlistDictionary>() : nullptr;
+    if (sounds == nullptr) return modes;
+    for (const auto& [number, kept] : *sounds) {
+        const auto* dictionary = kept.get<PlistDictionary>();
+        if (dictionary == nullptr) continue;
+        if (const SoundPlayMode mode = modeIn(*dictionary); !mode.isDefault()) {
+            modes.emplace(number, mode);
+        }
+    }
+    return modes;
+}
+
+void DesktopPreferences::setSoundPlayMode(const fs::path& board, const std::string& audioNumber,
+                                          const SoundPlayMode& mode) {
+    const auto value = m_store.objectForKey(kSoundPlayModesKey);
+    PlistDictionary boards;
+    if (const auto* kept = value ? value->get<PlistDictionary>() : nullptr) boards = *kept;
+    const std::string key = normalBoardPath(board).string();
+    PlistDictionary sounds;
+    if (const auto found = boards.find(key); found != boards.end()) {
+        if (const auto* kept = found->second.get<PlistDictionary>()) sounds = *kept;
+    }
+    if (mode.isDefault()) {
+        sounds.erase(audioNumber);
+    } else {
+        sounds.insert_or_assign(
+            audioNumber,
+            PlistValue(PlistDictionary{
+                {kAgainKey, PlistValue(againName(mode.again))},
+                {kLoopsKey, PlistValue(mode.loops)},
+                {kTrimKey, PlistValue(SoundPlayMode::trimOnSteps(mode.trimDecibels))}}));
+    }
+    if (sounds.empty()) {
+        boards.erase(key);
+    } else {
+        boards.insert_or_assign(key, PlistValue(std::move(sounds)));
+    }
+    write(kSoundPlayModesKey, PlistValue(std::move(boards)));
 }
 
 std::optional<DesktopPreferences::WindowFrame> DesktopPreferences::windowFrame() const {

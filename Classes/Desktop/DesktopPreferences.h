@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Classes/Desktop/SoundPlayMode.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +48,17 @@ class DesktopPreferences {
     void setZoom(double zoom);
     std::optional<WindowFrame> windowFrame() const;
     void setWindowFrame(const WindowFrame& frame);
+    // Whether the window was left on the pads page (it opens on it again).
+    bool padsPageOpen() const;
+    void setPadsPageOpen(bool open);
+
+    // The play modes of `board`'s sounds by audio number; a sound without one
+    // plays in the default mode. Kept per board (by its normal path).
+    std::map<std::string, SoundPlayMode, std::less<>> soundPlayModes(
+        const std::filesystem::path& board) const;
+    // Keeps `mode` for sound `audioNumber` of `board`; the default mode keeps nothing.
+    void setSoundPlayMode(const std::filesystem::path& board, const std::string& audioNumber,
+                          const SoundPlayMode& mode);
 
     // Most recent first, at most kRecentBoardLimit, each once.
     std::vector<std::filesystem::path> recentBoards() const;

@@ -63,5 +63,14 @@ platform::ScreenshotTour screenshotTourOfPages() {
         .wait(kSettle)
         .type("po")
         .capture("search");
+    // Every sound as a pad, over the main page; the favourite marked above
+    // shows its heart.
+    tour.tapBarButton(Button::kBack)
+        .expectDepth(1, "go back to the list")
+        .wait(kSettle)
+        .runCommand("Pads")
+        .expectDepth(2, "open the pads")
+        .wait(kSettle)
+        .capture("pads");
     return tour;
 }

@@ -2,10 +2,12 @@
 
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopPreferences.h"
+#include "Classes/PeltoAppDelegate.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/UI/Application.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 using platform::HostServices;
@@ -74,6 +76,37 @@ std::vector<WindowCommand> deviceItems() {
     return items;
 }
 
+// "1.5 s left", to a tenth of a second, rounded up so a sound never reads 0 s
+// while it still sounds.
+std::string timeLeft(double seconds) {
+    const double tenths = std::ceil(std::max(0.0, seconds) * 10.0);
+    const long whole = static_cast<long>(tenths) / 10;
+    const long tenth = static_cast<long>(tenths) % 10;
+    return std::to_string(whole) + "." + std::to_string(tenth) + " s left";
+}
+
+std::vector<WindowCommand> nowPlayingItems() {
+    std::vector<WindowCommand> items;
+    BoardSoundPlayer* player = boardSoundPlayer();
+    for (const auto& playing :
+         player ? player->nowPlaying() : std::vector<BoardSoundPlayer::Playing>{}) {
+        WindowCommand item;
+        const std::string name = playing.label.empty() ? playing.audioNumber : playing.label;
+        item.title =
+            "Stop " + name + " (" +
+            (playing.secondsLeft ? timeLeft(*playing.secondsLeft) : std::string("looping")) + ")";
+        item.perform = [sound = playing.sound](HostServices&) { platform::stopSystemSound(sound); };
+        items.push_back(std::move(item));
+    }
+    if (items.empty()) {
+        WindowCommand none;
+        none.title = "Nothing Playing";
+        none.enabled = [] { return false; };
+        items.push_back(std::move(none));
+    }
+    return items;
+}
+
 }  // namespace
 
 std::vector<WindowCommand> soundMenuCommands() {
@@ -96,6 +129,11 @@ std::vector<WindowCommand> soundMenuCommands() {
     stopAll.otherShortcuts = {"Pause"};
     stopAll.separatorBefore = true;
     commands.push_back(std::move(stopAll));
+
+    WindowCommand nowPlaying;
+    nowPlaying.title = "Now Playing";
+    nowPlaying.submenu = nowPlayingItems;
+    commands.push_back(std::move(nowPlaying));
 
     auto louder = WindowCommand::make("Volume Up", "Ctrl+Up", [](HostServices&) {
         setVolume(platform::systemSoundVolume() + kVolumeStep);

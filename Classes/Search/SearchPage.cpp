@@ -3,6 +3,7 @@
 #include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/Search/SearchResultCell.h"
+#include "Classes/SoundContextMenu.h"
 #include "Classes/SoundList.h"
 
 #include <limits>
@@ -90,6 +91,7 @@ std::shared_ptr<platform::TableViewCell> SearchPage::tableViewCellForRowAtIndexP
 
 void SearchPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                                   platform::IndexPath indexPath) {
+    m_opened.opened(indexPath, indexPath.section == 0 ? resultAt(indexPath.row) : nullptr);
     SoundList::openPlayPage(*this, indexPath.section == 0 ? resultAt(indexPath.row) : nullptr);
     table.deselectRowAtIndexPath(indexPath, true);
 }
@@ -97,5 +99,31 @@ void SearchPage::tableViewDidSelectRowAtIndexPath(platform::TableView& table,
 std::optional<platform::CommandState> SearchPage::commandState(std::string_view name) const {
     // Already here: opening it again from a menu does nothing.
     if (name == command_names::kFind) return platform::CommandState{false};
+    if (SoundList::isPlayCommand(name)) {
+        if (auto state = SoundList::playCommandState(ResultTable.get())) return state;
+    }
     return ViewController::commandState(name);
+}
+
+bool SearchPage::performCommand(std::string_view name, std::string_view argument) {
+    if (SoundList::isPlayCommand(name) && ResultTable) {
+        if (const auto row = ResultTable->indexPathForSelectedRow()) {
+            return SoundList::playEntry(row->section == 0 ? resultAt(row->row) : nullptr);
+        }
+    }
+    return ViewController::performCommand(name, argument);
+}
+
+void SearchPage::viewWillAppear(bool /*animated*/) {
+    if (ResultTable) {
+        m_opened.restore(*ResultTable, [this](platform::IndexPath at) {
+            return at.section == 0 ? resultAt(at.row) : nullptr;
+        });
+    }
+}
+
+std::vector<platform::WindowCommand> SearchPage::tableViewContextCommandsForRowAtIndexPath(
+    platform::TableView& /*table*/, platform::IndexPath indexPath) {
+    return soundContextCommands(indexPath.section == 0 ? resultAt(indexPath.row) : nullptr,
+                                self<SearchPage>());
 }

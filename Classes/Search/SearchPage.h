@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/OpenedRow.h"
 #include "Classes/SPLibrary/SPXMLElement.h"
 #include "Classes/Search/SoundSearchIndex.h"
 #include "Platform/UI/LayoutRegistry.h"
@@ -30,6 +31,8 @@ class SearchPage : public platform::ViewController,
 
     // Commands by name while on top (see command_names).
     std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    bool performCommand(std::string_view name, std::string_view argument) override;
+    void viewWillAppear(bool animated) override;
 
     // The field's action: the list shows the matches of the field's text.
     void queryChanged();
@@ -44,6 +47,8 @@ class SearchPage : public platform::ViewController,
         platform::TableView& table, platform::IndexPath indexPath) override;
     void tableViewDidSelectRowAtIndexPath(platform::TableView& table,
                                           platform::IndexPath indexPath) override;
+    std::vector<platform::WindowCommand> tableViewContextCommandsForRowAtIndexPath(
+        platform::TableView& table, platform::IndexPath indexPath) override;
 
     // Outlets from the layout.
     std::shared_ptr<platform::TextField> QueryField;
@@ -63,4 +68,5 @@ class SearchPage : public platform::ViewController,
     std::optional<SoundSearchIndex> m_index;
     // Positions in m_sounds, in the order shown.
     std::vector<std::size_t> m_shown;
+    OpenedRow m_opened;
 };

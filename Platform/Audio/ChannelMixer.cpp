@@ -18,18 +18,24 @@ constexpr int kHaltAfterMilliseconds = 60;
 
 }  // namespace
 
-bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID) {
+double ChannelMixer::clampedGain(double gainDecibels) {
+    if (!std::isfinite(gainDecibels)) return 0;
+    return std::clamp(gainDecibels, kMinimumGainDecibels, kMaximumGainDecibels);
+}
+
+bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID, double gainDecibels, bool loops) {
     const int channel = chooseChannel();
     if (channel < 0) return false;
     const auto index = static_cast<std::size_t>(channel);
     m_fadeLeft[index].store(-1);
+    m_gain[index].store(static_cast<float>(std::pow(10.0, clampedGain(gainDecibels) / 20.0)));
     m_awaitingFirstMix[index].store(m_observing.load() ? soundID : 0);
     // SDL_mixer drops a channel's effects when its play ends or is halted, so
     // each play registers afresh; the channel is idle at this point.
     Mix_RegisterEffect(channel, &ChannelMixer::onChannelMixed, nullptr, this);
     // The channel is free here: only this class starts plays, under the owner's
     // lock, and the audio thread only ever ends them.
-    if (Mix_PlayChannel(channel, chunk, 0) != channel) {
+    if (Mix_PlayChannel(channel, chunk, loops ? -1 : 0) != channel) {
         m_awaitingFirstMix[index].store(0);
         Mix_UnregisterAllEffects(channel);
         return false;
@@ -75,7 +81,7 @@ void ChannelMixer::fadeOut(int channel) {
 void ChannelMixer::onChannelMixed(int channel, void* stream, int length, void* self) {
     if (channel < 0 || channel >= AudioDevice::kMixerChannels || self == nullptr) return;
     auto& mixer = *static_cast<ChannelMixer*>(self);
-    mixer.applyFade(channel, stream, length);
+    mixer.applyGainAndFade(channel, stream, length);
     const SystemSoundID soundID =
         mixer.m_awaitingFirstMix[static_cast<std::size_t>(channel)].exchange(0);
     if (soundID == 0) return;
@@ -87,10 +93,11 @@ void ChannelMixer::onChannelMixed(int channel, void* stream, int length, void* s
     if (observer) observer(soundID);
 }
 
-void ChannelMixer::applyFade(int channel, void* stream, int length) {
+void ChannelMixer::applyGainAndFade(int channel, void* stream, int length) {
     std::atomic<int>& fadeLeft = m_fadeLeft[static_cast<std::size_t>(channel)];
+    const float trim = m_gain[static_cast<std::size_t>(channel)].load();
     int left = fadeLeft.load();
-    if (left < 0 || stream == nullptr || length <= 0) return;
+    if ((left < 0 && trim == 1.0f) || stream == nullptr || length <= 0) return;
     const auto channels = static_cast<std::size_t>(m_channels);
     const std::size_t frames = static_cast<std::size_t>(length) / (sizeof(float) * channels);
     thread_local std::vector<float> samples;
@@ -98,14 +105,18 @@ void ChannelMixer::applyFade(int channel, void* stream, int length) {
     std::memcpy(samples.data(), stream, samples.size() * sizeof(float));
     for (std::size_t frame = 0; frame < frames; ++frame) {
         // Linear to exactly 0, one step of 1/m_fadeFrames per frame.
-        const float gain = left > 0 ? static_cast<float>(left - 1) / m_fadeFrames : 0.0f;
+        const float fade = left < 0   ? 1.0f
+                           : left > 0 ? static_cast<float>(left - 1) / m_fadeFrames
+                                      : 0.0f;
+        const float gain = fade * trim;
         for (std::size_t at = frame * channels; at < (frame + 1) * channels; ++at) {
             samples[at] *= gain;
         }
         if (left > 0) --left;
     }
     std::memcpy(stream, samples.data(), samples.size() * sizeof(float));
-    fadeLeft.store(left);
+    // Only a fade counts down; the audio thread is the only writer while it runs.
+    if (left >= 0) fadeLeft.store(left);
 }
 
 void ChannelMixer::stop(const Mix_Chunk* chunk) {
@@ -146,6 +157,7 @@ void ChannelMixer::reset(int frequency, int channels) {
     m_startsSoFar = 0;
     for (auto& awaited : m_awaitingFirstMix) awaited.store(0);
     for (auto& fade : m_fadeLeft) fade.store(-1);
+    for (auto& gain : m_gain) gain.store(1.0f);
     if (frequency > 0) {
         m_fadeFrames = std::max(1, static_cast<int>(std::lround(kFadeSeconds * frequency)));
     }

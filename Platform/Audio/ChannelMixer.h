@@ -21,6 +21,10 @@ namespace platform {
 // rather than taken from SDL_mixer's millisecond start times, which tie when
 // several plays start within one millisecond.
 //
+// Gain: each play may be quieter or louder than its sound (a volume trim);
+// the channel's float samples are scaled on the audio thread, and the master
+// bus's limiter keeps the sum below full scale.
+//
 // Stops fade: a stopped play is ramped down to silence over kFadeSeconds on
 // the audio thread (a cut from full level to nothing clicks), and SDL_mixer
 // halts the channel once the ramp has surely been mixed. A fading play no
@@ -32,13 +36,19 @@ class ChannelMixer {
   public:
     using FirstMixObserver = std::function<void(SystemSoundID)>;
 
+    static constexpr double kMinimumGainDecibels = -60;
+    static constexpr double kMaximumGainDecibels = 24;
+
     ChannelMixer() { reset(); }
     ChannelMixer(const ChannelMixer&) = delete;
     ChannelMixer& operator=(const ChannelMixer&) = delete;
 
-    // Starts `chunk` once on a channel and returns at once. False when the
+    // Starts `chunk` on a channel, once or looping until stopped, at
+    // `gainDecibels` (see clampedGain), and returns at once. False when the
     // mixer refused the play.
-    bool play(Mix_Chunk* chunk, SystemSoundID soundID);
+    bool play(Mix_Chunk* chunk, SystemSoundID soundID, double gainDecibels = 0, bool loops = false);
+    // The gain a play takes: -60..+24 dB, 0 for a value that is not a number.
+    static double clampedGain(double gainDecibels);
     static constexpr double kFadeSeconds = 0.008;
 
     // Fades out every channel that plays `chunk` (null: every channel).
@@ -67,7 +77,8 @@ class ChannelMixer {
     // Mix_EffectFunc_t: runs on the audio thread for every period a watched
     // channel is mixed, before its samples are added to the output.
     static void onChannelMixed(int channel, void* stream, int length, void* self);
-    void applyFade(int channel, void* stream, int length);
+    // Scales the channel's samples by its play's gain and, while it fades, by the fade.
+    void applyGainAndFade(int channel, void* stream, int length);
 
     std::array<std::uint64_t, AudioDevice::kMixerChannels> m_startOrder{};
     std::uint64_t m_startsSoFar = 0;
@@ -78,6 +89,8 @@ class ChannelMixer {
     // Per channel: frames of fade still to go, -1 when the play is not fading.
     // Set by stop(), counted down by the audio thread.
     std::array<std::atomic<int>, AudioDevice::kMixerChannels> m_fadeLeft{};
+    // Per channel: the linear gain of its play, read by the audio thread.
+    std::array<std::atomic<float>, AudioDevice::kMixerChannels> m_gain{};
     int m_fadeFrames = 1;
     int m_channels = 2;
     std::atomic<bool> m_observing{false};

@@ -5,8 +5,8 @@
 
 namespace platform {
 
-void PlaybackTimes::started(SystemSoundID soundID, double now, double seconds) {
-    m_plays.insert_or_assign(soundID, Play{now, seconds});
+void PlaybackTimes::started(SystemSoundID soundID, double now, double seconds, bool loops) {
+    m_plays.insert_or_assign(soundID, Play{now, seconds, loops});
 }
 
 void PlaybackTimes::forget(SystemSoundID soundID) {
@@ -20,7 +20,8 @@ std::optional<double> PlaybackTimes::progress(SystemSoundID soundID, double now)
     if (!std::isfinite(play.seconds) || play.seconds <= 0 || !std::isfinite(now)) {
         return std::nullopt;
     }
-    const double fraction = (now - play.start) / play.seconds;
+    double fraction = (now - play.start) / play.seconds;
+    if (play.loops && fraction >= 1.0) fraction -= std::floor(fraction);
     if (fraction >= 1.0) return std::nullopt;
     return std::max(0.0, fraction);
 }

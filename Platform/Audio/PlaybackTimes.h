@@ -17,8 +17,9 @@ namespace platform {
 // Not thread-safe by itself: its owner serialises all calls.
 class PlaybackTimes {
   public:
-    // A play of `soundID`, `seconds` long, started at `now`.
-    void started(SystemSoundID soundID, double now, double seconds);
+    // A play of `soundID`, `seconds` long, started at `now`; a looping one
+    // goes round until stopped.
+    void started(SystemSoundID soundID, double now, double seconds, bool loops = false);
     void forget(SystemSoundID soundID);
     void clear() { m_plays.clear(); }
 
@@ -31,6 +32,7 @@ class PlaybackTimes {
     struct Play {
         double start = 0;
         double seconds = 0;
+        bool loops = false;
     };
     std::map<SystemSoundID, Play> m_plays;
 };

@@ -70,7 +70,7 @@ OSStatus SystemSoundService::createSystemSoundID(const URL& fileURL, SystemSound
     return kAudioServicesNoError;
 }
 
-void SystemSoundService::play(SystemSoundID soundID) {
+void SystemSoundService::play(SystemSoundID soundID, const SystemSoundPlayOptions& options) {
     if (soundID == kSystemSoundID_Vibrate) {
         vibrate();
         return;
@@ -81,10 +81,14 @@ void SystemSoundService::play(SystemSoundID soundID) {
     // A registered sound means the output is open; it may have closed its
     // stream while idle, which opening resumes.
     if (chunk == nullptr || !openOutput()) return;
-    if (!m_mixer.play(chunk, soundID)) return;
+    const SystemSoundPlayOptions played{ChannelMixer::clampedGain(options.gainDecibels),
+                                        options.loops};
+    if (!m_mixer.play(chunk, soundID, played.gainDecibels, played.loops)) return;
     ++s_plays;
     const double seconds = chunkSeconds(*chunk);
-    m_playbackTimes.started(soundID, RunLoop::main().now(), seconds);
+    m_playbackTimes.started(soundID, RunLoop::main().now(), seconds, played.loops);
+    m_playOptions.insert_or_assign(soundID, played);
+    // A loop keeps the output awake: the idle check finds it still playing.
     scheduleIdleCheck(seconds);
 }
 
@@ -165,11 +169,36 @@ void SystemSoundService::freeRetired() {
     });
 }
 
+void SystemSoundService::stop(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    if (chunk != nullptr && m_device.isOpen()) m_mixer.stop(chunk);
+}
+
+std::optional<double> SystemSoundService::duration(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    if (chunk == nullptr || !m_device.isOpen()) return std::nullopt;
+    return chunkSeconds(*chunk);
+}
+
+std::optional<SystemSoundPlayOptions> SystemSoundService::playbackOptions(SystemSoundID soundID) {
+    std::lock_guard lock(m_mutex);
+    const Mix_Chunk* chunk = m_sounds.find(soundID);
+    const auto found = m_playOptions.find(soundID);
+    if (chunk == nullptr || found == m_playOptions.end() || !m_device.isOpen() ||
+        m_mixer.playingCount(chunk) == 0) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
 OSStatus SystemSoundService::dispose(SystemSoundID soundID) {
     std::lock_guard lock(m_mutex);
     MixChunkPtr chunk = m_sounds.remove(soundID);
     if (!chunk) return kAudioServicesBadSpecifierSizeError;
     m_playbackTimes.forget(soundID);
+    m_playOptions.erase(soundID);
     freeRetired();
     if (!m_device.isOpen() || m_device.isSuspended()) return kAudioServicesNoError;
     m_mixer.stop(chunk.get());
@@ -297,6 +326,7 @@ void SystemSoundService::closeLocked() {
     m_device.close();
     m_mixer.reset();
     m_playbackTimes.clear();
+    m_playOptions.clear();
 }
 
 double SystemSoundService::chunkSeconds(const Mix_Chunk& chunk) const {

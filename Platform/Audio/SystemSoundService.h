@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,7 +55,10 @@ class SystemSoundService {
     SystemSoundService& operator=(const SystemSoundService&) = delete;
 
     OSStatus createSystemSoundID(const URL& fileURL, SystemSoundID* outSoundID);
-    void play(SystemSoundID soundID);
+    void play(SystemSoundID soundID, const SystemSoundPlayOptions& options = {});
+    void stop(SystemSoundID soundID);
+    std::optional<double> duration(SystemSoundID soundID);
+    std::optional<SystemSoundPlayOptions> playbackOptions(SystemSoundID soundID);
     OSStatus dispose(SystemSoundID soundID);
 
     void setVibrationHandler(std::function<void()> handler);
@@ -124,6 +128,8 @@ class SystemSoundService {
     std::unique_ptr<ServerWatch> m_watch;
     std::shared_ptr<Timer> m_idleTimer;  // touched on the main loop's thread only
     double m_idleAt = 0;
+    // The options of each sound's newest play.
+    std::map<SystemSoundID, SystemSoundPlayOptions> m_playOptions;
 };
 
 }  // namespace platform

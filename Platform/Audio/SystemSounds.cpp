@@ -19,6 +19,29 @@ void AudioServicesPlaySystemSound(SystemSoundID soundID) {
     }
 }
 
+void AudioServicesPlaySystemSoundWithOptions(SystemSoundID soundID,
+                                             const SystemSoundPlayOptions& options) {
+    if (SystemSoundService* service = SystemSoundService::shared()) {
+        service->play(soundID, options);
+    } else if (soundID == kSystemSoundID_Vibrate) {
+        SystemSoundService::countVibration();
+    }
+}
+
+void stopSystemSound(SystemSoundID soundID) {
+    if (SystemSoundService* service = SystemSoundService::shared()) service->stop(soundID);
+}
+
+std::optional<double> systemSoundDuration(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->duration(soundID) : std::nullopt;
+}
+
+std::optional<SystemSoundPlayOptions> playbackOptions(SystemSoundID soundID) {
+    SystemSoundService* service = SystemSoundService::shared();
+    return service != nullptr ? service->playbackOptions(soundID) : std::nullopt;
+}
+
 OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID) {
     SystemSoundService* service = SystemSoundService::shared();
     // At exit every sound has already been freed with the service.

@@ -41,6 +41,22 @@ OSStatus AudioServicesCreateSystemSoundID(const URL& fileURL, SystemSoundID* out
 // Starts the sound and returns at once; plays of one or several sounds overlap
 // and mix. Unknown ids are ignored. The vibration id calls the haptic hook.
 void AudioServicesPlaySystemSound(SystemSoundID soundID);
+// How one play sounds: a gain on top of the sound's own level (clamped to
+// -60..+24 dB; above 0 the samples are scaled and clipped at full scale), and
+// whether it loops until stopped.
+struct SystemSoundPlayOptions {
+    double gainDecibels = 0;
+    bool loops = false;
+};
+// As AudioServicesPlaySystemSound, with `options` for this play alone.
+void AudioServicesPlaySystemSoundWithOptions(SystemSoundID soundID,
+                                             const SystemSoundPlayOptions& options);
+// Stops every play of the sound now; it stays registered. Unknown ids are ignored.
+void stopSystemSound(SystemSoundID soundID);
+// How long one play of the sound lasts, in seconds; none when it is not registered.
+std::optional<double> systemSoundDuration(SystemSoundID soundID);
+// The options of the newest play of the sound while it sounds; none otherwise.
+std::optional<SystemSoundPlayOptions> playbackOptions(SystemSoundID soundID);
 // Frees the sound, stopping it where it still plays. Unknown ids give an error status.
 OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID);
 
@@ -80,9 +96,9 @@ std::string audioOutputDevice();
 bool setAudioOutputDevice(const std::string& name);
 
 // How far the newest play of `soundID` has got, from 0 at its start towards 1
-// at its end, measured on the main run loop's clock from when it started; none
-// when that play no longer sounds (ended, stopped, taken over) or the sound is
-// not registered.
+// at its end (a looping play starts again at 0 at each round), measured on the main run loop's
+// clock from when it started; none when that play no longer sounds (ended, stopped, taken over) or
+// the sound is not registered.
 std::optional<double> playbackProgress(SystemSoundID soundID);
 
 }  // namespace platform

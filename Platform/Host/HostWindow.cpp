@@ -1,6 +1,7 @@
 #include "HostWindow.h"
 
 #include "AccessibleWindow.h"
+#include "PageWindowTitle.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -12,6 +13,7 @@
 #include "TextInputRouter.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -121,7 +123,9 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
       m_lifecycle(application),
       m_menuBar(std::make_unique<QMenuBar>(this)),
       m_layout(std::make_unique<QVBoxLayout>(this)),
-      m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }) {
+      m_dialogs(*this, [this](const std::filesystem::path& folder) { return openBundle(folder); }),
+      m_contextMenus(*this, m_dialogs) {
+    m_contextMenus.onPerformed([this] { updateFrameTimer(); });
     // Commands sent by name from anywhere act through this window's dialogs.
     m_application.setHostServices(&m_dialogs);
     // Before anything asks for the window's accessible interface.
@@ -177,7 +181,7 @@ HostWindow::~HostWindow() {
 }
 
 void HostWindow::showBundleIdentity() {
-    setWindowTitle(displayName());
+    setWindowTitle(pageWindowTitle(m_application, displayName()));
     setWindowIcon(applicationIcon());
     setAccessibleName(displayName());
     setAccessibleDescription(windowDescription());
@@ -369,6 +373,11 @@ void HostWindow::paintEvent(QPaintEvent*) {
         painter.drawImage(QRectF(placement.canvasRect().topLeft(), logical), m_frame,
                           QRectF(m_frame.rect()));
     }
+    // The page on top names itself in the title bar once it shows.
+    if (const QString title = pageWindowTitle(m_application, displayName());
+        title != windowTitle()) {
+        setWindowTitle(title);
+    }
     // The frame just shown is the picture the next page slide starts from.
     std::swap(m_frame, m_previousFrame);
     ++m_framesPainted;
@@ -469,10 +478,8 @@ bool HostWindow::event(QEvent* event) {
             }
             // Space or Enter on the control the focus ring shows is that control's
             // click, not the page-wide shortcut of the same key (Play).
-            if (const int key = static_cast<QKeyEvent*>(event)->key();
-                (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
-                m_keyboard.focusedNode()) {
+            if (static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+                m_keyboard.takesActivationKey(*static_cast<QKeyEvent*>(event))) {
                 event->accept();
                 return true;
             }
@@ -606,8 +613,19 @@ void HostWindow::inputMethodEvent(QInputMethodEvent* event) {
     event->accept();
 }
 
+void HostWindow::contextMenuEvent(QContextMenuEvent* event) {
+    // The keyboard's own context menu event is taken as its key (keyPressEvent).
+    if (event->reason() == QContextMenuEvent::Mouse && m_contextMenus.openAt(event->pos())) {
+        event->accept();
+    }
+}
+
 void HostWindow::keyPressEvent(QKeyEvent* event) {
     if (typeIntoTextField(event)) return;
+    if (m_contextMenus.keyPressed(*event)) {
+        event->accept();
+        return;
+    }
     if (m_keyboard.keyPressed(*event)) {
         event->accept();
         return;

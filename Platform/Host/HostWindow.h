@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CanvasScale.h"
+#include "ContextMenus.h"
 #include "HostDialogs.h"
 #include "HostOptions.h"
 #include "InputRouter.h"
@@ -128,6 +129,7 @@ class HostWindow : public QWidget {
     // The shown page as the keyboard and assistive technology meet it, read now.
     std::optional<PageContents> pageContents();
     KeyboardFocus& keyboardFocus() { return m_keyboard; }
+    ContextMenus& contextMenus() { return m_contextMenus; }
 
   signals:
     void firstFrameDrawn();
@@ -142,6 +144,7 @@ class HostWindow : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     // Tab and Shift+Tab move the focus ring inside the page (KeyboardFocus).
@@ -206,6 +209,7 @@ class HostWindow : public QWidget {
     std::unique_ptr<QMenuBar> m_menuBar;
     std::unique_ptr<QVBoxLayout> m_layout;
     HostDialogs m_dialogs;
+    ContextMenus m_contextMenus;
     SettingsWriteNotice m_settingsNotice{m_dialogs};
     std::unique_ptr<MenuBarBuilder> m_menus;
 };

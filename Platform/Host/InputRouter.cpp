@@ -3,6 +3,7 @@
 #include "NavigationBarLayout.h"
 #include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/WebView.h"
+#include "TextInputRouter.h"
 #include "WebContentCache.h"
 
 namespace platform {
@@ -149,10 +150,16 @@ std::optional<std::string> InputRouter::key(View& root, Key key) {
     table->layoutIfNeeded();
     const auto selected = table->indexPathForSelectedRow();
     if (key == Key::kOpen) {
-        if (!selected) return std::nullopt;
-        auto cell = table->cellForRowAtIndexPath(*selected);
+        // Enter in a field over a list (a search) opens the first row, as a
+        // search box's Enter takes the best match.
+        std::optional<IndexPath> row = selected;
+        if (!row && TextInputRouter::focusedField(root))
+            row = neighbourRow(*table, std::nullopt, 1);
+        if (!row) return std::nullopt;
+        table->scrollToRowAtIndexPath(*row);
+        auto cell = table->cellForRowAtIndexPath(*row);
         std::string name = cell ? cell->textLabel().text() : std::string();
-        table->tapRowAtIndexPath(*selected);
+        table->tapRowAtIndexPath(*row);
         return name;
     }
     const auto next = neighbourRow(*table, selected, key == Key::kDown ? 1 : -1);

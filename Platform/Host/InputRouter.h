@@ -33,6 +33,8 @@ class InputRouter {
     // (ViewController::cancelOperation), then pops it.
     enum class Key { kUp, kDown, kOpen, kBack };
     // A key press aimed at the top page of the outermost navigation stack.
+    // kOpen opens the selected row of its list; on a page whose keys type into
+    // a field, with no row selected, the first row.
     // Returns the accessibility name of what now has the focus (the selected
     // row's text, the control pressed), or none when the key did nothing.
     std::optional<std::string> key(View& root, Key key);

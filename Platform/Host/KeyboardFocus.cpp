@@ -1,6 +1,7 @@
 #include "KeyboardFocus.h"
 
 #include "AccessibleWindow.h"
+#include "FocusNeighbour.h"
 #include "FocusRingPainter.h"
 #include "HostWindow.h"
 #include "InputRouter.h"
@@ -19,6 +20,21 @@ PageNode spokenNode(const PageContents::Entry& entry) {
         }
     }
     return entry.node;
+}
+
+std::optional<FocusNeighbour::Direction> arrow(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return FocusNeighbour::Direction::kLeft;
+        case Qt::Key_Right:
+            return FocusNeighbour::Direction::kRight;
+        case Qt::Key_Up:
+            return FocusNeighbour::Direction::kUp;
+        case Qt::Key_Down:
+            return FocusNeighbour::Direction::kDown;
+        default:
+            return std::nullopt;
+    }
 }
 
 std::optional<PageScroller::Step> scrollStep(int key) {
@@ -56,16 +72,65 @@ bool KeyboardFocus::keyPressed(const QKeyEvent& event) {
         return true;
     }
     if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
-        const auto node = focusedNode();
-        if (!node) return false;
-        activate(*node);
+        if (!takesActivationKey(event)) return false;
+        if (const auto node = focusedNode()) activate(*node);
         return true;
     }
     if (scrollStep(key)) {
         scroll(key);
         return true;
     }
+    if (const auto direction = arrow(key)) return moveInGrid(*direction);
     return false;
+}
+
+bool KeyboardFocus::moveInGrid(FocusNeighbour::Direction direction) {
+    auto page = contents();
+    const auto node = page && m_ring.isSet() ? m_ring.focused(*page) : std::nullopt;
+    const auto at = node ? page->indexOf(*node) : std::nullopt;
+    if (!at || !FocusNeighbour::isInGrid(*page, *at)) return false;
+    auto next = FocusNeighbour::next(*page, *at, direction);
+    if (!next) {
+        // At the shown edge: the grid scrolls a row on, which shows (or makes)
+        // the controls beyond it, and the arrow is tried once more.
+        const auto& from = page->entries()[static_cast<std::size_t>(*at)];
+        auto grid = std::dynamic_pointer_cast<ScrollView>(
+            from.view->superview() ? from.view->superview()->shared_from_this() : nullptr);
+        const bool forward = direction == FocusNeighbour::Direction::kDown ||
+                             direction == FocusNeighbour::Direction::kRight;
+        if (grid) grid->scrollBy(0, (forward ? 1 : -1) * (from.frame.height() + kGridRowGap));
+        page = contents();
+        const auto again = page ? page->indexOf(*node) : std::nullopt;
+        if (again) next = FocusNeighbour::next(*page, *again, direction);
+    }
+    if (next && page) {
+        const PageNode target = page->entries()[static_cast<std::size_t>(*next)].node;
+        m_ring.focusOn(*page, target);
+        const auto* entry = page->find(target);
+        if (entry != nullptr && entry->view && entry->visibleRect != entry->frame) {
+            PageScroller::scrollToShow(*entry->view, FocusRingPainter::kReach);
+            page = contents();
+        }
+        if (page) announce(*page, target);
+    }
+    m_window.update();
+    return true;
+}
+
+bool KeyboardFocus::takesActivationKey(const QKeyEvent& event) {
+    const int key = event.key();
+    if ((event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ||
+        (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)) {
+        return false;
+    }
+    const auto node = focusedNode();
+    if (!node) return false;
+    if (key != Qt::Key_Space) return true;
+    auto page = contents();
+    const auto* entry = page ? page->find(*node) : nullptr;
+    const auto table = entry ? std::dynamic_pointer_cast<TableView>(entry->view) : nullptr;
+    // With no row selected yet, Space selects the first one, as Down does.
+    return !table || !table->indexPathForSelectedRow();
 }
 
 std::optional<PageNode> KeyboardFocus::focusedNode() {

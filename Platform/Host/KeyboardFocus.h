@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FocusNeighbour.h"
 #include "FocusRing.h"
 #include "PageContents.h"
 
@@ -22,6 +23,7 @@ class WebContentCache;
 // click on it would; PageUp, PageDown, Home and End scroll the focused
 // control's scroll view or the page's first one. A table is one stop: Up and
 // Down (the router's keys) move its selected row, and Enter opens that row.
+// In a grid of controls (see FocusNeighbour) the arrow keys move the focus.
 // Every move of the focus, and every row the keys select, is announced to
 // assistive technology.
 //
@@ -32,7 +34,12 @@ class KeyboardFocus {
 
     // Takes the keys above; false for any other key, and for Space and Enter
     // while nothing has the focus (they keep their page-wide meaning then).
+    // Space on a focused list with a selected row is the page's too: a list's
+    // Space plays its row (the page's Play) where Enter opens it.
     bool keyPressed(const QKeyEvent& event);
+    // Whether keyPressed takes `event` as the activation of the focused thing
+    // (Space or Enter), before any window shortcut of the same key.
+    bool takesActivationKey(const QKeyEvent& event);
     // After the router handled a key or a click: announces the row that is
     // now selected, when it changed.
     void afterRoutedInput();
@@ -56,6 +63,10 @@ class KeyboardFocus {
     std::optional<PageContents> contents();
     void moveFocus(int step);
     void scroll(int key);
+    // An arrow key while the focus is in a grid; false when it is not.
+    bool moveInGrid(FocusNeighbour::Direction direction);
+    // What a grid scrolls by, beyond a control's height, to show the next row.
+    static constexpr double kGridRowGap = 8;
     void announce(const PageContents& contents, const PageNode& node);
 
     HostWindow& m_window;

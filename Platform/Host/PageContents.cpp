@@ -124,11 +124,15 @@ class PageContents::Walker {
             Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
             if (entry.name.empty()) entry.name = button->title();
             if (button->title() != entry.name) entry.description = button->title();
+            if (!button->accessibilityDescription().empty()) {
+                entry.description = button->accessibilityDescription();
+            }
             entry.enabled = button->isEnabled();
             entry.focusable = entry.enabled;
             // A button that plays a sound says while it plays, as its ring shows.
-            if (button->playbackSound() != 0 && playbackProgress(button->playbackSound())) {
-                entry.description = "playing";
+            const std::uint32_t sound = button->playbackSound();
+            if (sound != 0 && playbackProgress(sound)) {
+                entry.description += entry.description.empty() ? "playing" : ", playing";
                 entry.busy = true;
             }
         } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {

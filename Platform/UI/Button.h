@@ -40,6 +40,14 @@ class Button : public View {
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
 
+    // What assistive technology reads after the button's name (a pad's
+    // category and mark); the host adds whether the button's sound plays now.
+    // Empty: the title, where it differs from the name.
+    const std::string& accessibilityDescription() const { return m_accessibilityDescription; }
+    void setAccessibilityDescription(std::string text) {
+        m_accessibilityDescription = std::move(text);
+    }
+
     // The system sound this button plays (its id), so the host can show that
     // sound's progress on it while it plays; 0 for a button that plays none.
     std::uint32_t playbackSound() const { return m_playbackSound; }
@@ -49,6 +57,7 @@ class Button : public View {
     std::string m_title;
     std::shared_ptr<Image> m_image;
     std::string m_style = "rounded";
+    std::string m_accessibilityDescription;
     Action m_action;
     bool m_enabled = true;
     std::uint32_t m_playbackSound = 0;

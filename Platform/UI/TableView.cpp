@@ -248,6 +248,17 @@ void TableView::tapAt(Point point) {
     if (auto indexPath = indexPathForRowAtPoint(content)) tapRowAtIndexPath(*indexPath);
 }
 
+std::vector<WindowCommand> TableView::contextCommands(Point point) {
+    auto keepAlive = weak_from_this().lock();  // delegate calls may release the owner
+    reloadIfNeeded();
+    const Point content{point.x + m_contentOffset.x, point.y + m_contentOffset.y};
+    const auto indexPath = indexPathForRowAtPoint(content);
+    auto delegate = m_delegate.lock();
+    if (!indexPath || !delegate) return {};
+    selectRowAtIndexPath(*indexPath);
+    return delegate->tableViewContextCommandsForRowAtIndexPath(*this, *indexPath);
+}
+
 void TableView::scrollToRowAtIndexPath(IndexPath indexPath) {
     auto keepAlive = weak_from_this().lock();  // data-source calls may release the owner
     reloadIfNeeded();

@@ -3,6 +3,7 @@
 #include "IndexPath.h"
 #include "ScrollView.h"
 #include "TableViewCell.h"
+#include "WindowCommands.h"
 
 #include <cstdint>
 #include <map>
@@ -42,6 +43,11 @@ class TableViewDelegate {
   public:
     virtual ~TableViewDelegate() = default;
     virtual void tableViewDidSelectRowAtIndexPath(TableView&, IndexPath) {}
+    // The context menu of a row (a right click, the menu key on the selected row).
+    virtual std::vector<WindowCommand> tableViewContextCommandsForRowAtIndexPath(TableView&,
+                                                                                 IndexPath) {
+        return {};
+    }
 };
 
 enum TableViewStyle : int { kTableViewStylePlain = 0, kTableViewStyleGrouped = 1 };
@@ -97,6 +103,9 @@ class TableView : public ScrollView {
     // delegate (a selection nobody clears would stay highlighted).
     void tapRowAtIndexPath(IndexPath indexPath);
     void tapAt(Point point) override;
+    // The delegate's context menu of the row at `point`, which is selected
+    // first, as a click would (without opening it).
+    std::vector<WindowCommand> contextCommands(Point point) override;
     // Scrolls the least amount that shows the row whole.
     void scrollToRowAtIndexPath(IndexPath indexPath);
 

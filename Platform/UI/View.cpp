@@ -3,6 +3,7 @@
 #include "AnimationTransaction.h"
 #include "LayoutAttributes.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "WindowCommands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -190,6 +191,10 @@ bool View::deliverTap(Point point) {
     auto keepAlive = target->weak_from_this().lock();
     target->tapAt(local);
     return true;
+}
+
+std::vector<WindowCommand> View::contextCommands(Point /*point*/) {
+    return {};
 }
 
 void View::layoutIfNeeded() {

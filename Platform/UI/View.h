@@ -25,6 +25,8 @@ class LayoutAttributes;
 // change at once. Inside a block, a change sets the model value at once and the
 // presentation value moves from what it shows now to the new value over the
 // block's duration, on the main run loop's clock.
+struct WindowCommand;
+
 class View : public Object {
   public:
     View();
@@ -102,6 +104,11 @@ class View : public Object {
     // to this one that takes taps, and calls its tapAt in its own coordinates.
     // Returns whether some view took the tap. The tap may release this tree.
     bool deliverTap(Point point);
+
+    // What a right click (or the keyboard's menu key) at `point` (this view's
+    // coordinates) offers: the commands of a context menu. Empty (the base):
+    // this view offers none, and the host asks its superview.
+    virtual std::vector<WindowCommand> contextCommands(Point point);
 
     // Called when the model frame's size changes; views that place their
     // subviews themselves (cells, tables) override it.

@@ -85,6 +85,9 @@ class ViewController : public Object, public CommandResponder {
     const std::string& title() const { return m_title; }
     // Sets the page title and the navigation item's title.
     void setTitle(std::string title);
+    // What the desktop window's title says while this page is on top, before
+    // the application's name; empty (the base): the application's name alone.
+    virtual std::string windowTitle() const { return {}; }
     const std::string& nibName() const { return m_nibName; }
 
     // The action the page's layout marks as its default (defaultAction="name"

@@ -82,8 +82,9 @@ TEST_F(CommandChain, EachCommandIsAnsweredByTheFirstLinkThatKnowsIt) {
         {"play on the play page", true, names::kPlay, "", true, playing(1)},
         {"Space's default action on the play page", true, names::kDefaultAction, "", true,
          playing(1)},
-        {"the default action of the main page (none)", false, names::kDefaultAction, "", false,
-         depth(1)},
+        // The list came back showing the row the play page was opened from.
+        {"Space on the main page plays its selected row", false, names::kDefaultAction, "", true,
+         playing(1)},
         {"favourites from the play page", true, names::kOpenFavourites, "", true, onTop<LovePage>},
         {"favourites from the main page", false, names::kOpenFavourites, "", true, onTop<LovePage>},
         {"info from the play page", true, names::kOpenInfo, "", true, onTop<InfoPage>},

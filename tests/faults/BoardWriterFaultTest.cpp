@@ -175,7 +175,8 @@ std::vector<std::string> differences(const fs::path& board, const BoardShape& sh
     } else if (!sameCatalogue(*catalogue, shape.categories)) {
         found.push_back("Data.XML holds another catalogue");
     }
-    std::set<std::string> expectedNames = {"Data.XML", "Info.plist"};
+    // A made board carries its own banner page.
+    std::set<std::string> expectedNames = {"Data.XML", "Info.plist", "ad.html"};
     for (const auto& [number, frames] : shape.frames) {
         expectedNames.insert(number + ".aiff");
         if (aiffFrames(board / (number + ".aiff")) != frames) {

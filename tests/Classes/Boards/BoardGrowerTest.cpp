@@ -85,6 +85,8 @@ TEST(BoardGrower, AddsFilesAndFoldersAfterEveryNumberInUseWithoutTouchingOtherFi
         {"006", "2 Two"}, {"007", "10 Ten"}, {"008", "Deep"}};
     EXPECT_EQ(entries(board), expected);
     EXPECT_EQ(sbtest::readFile(board / "004.aiff"), "someone else's");
+    EXPECT_NE(sbtest::readFile(board / "ad.html").find("7 sounds in 1 category"), std::string::npos)
+        << "the maker's banner follows the catalogue";
     for (const char* number : {"005", "006", "007", "008"}) {
         const auto sound = testaudio::readAll(board / (std::string(number) + ".aiff"));
         EXPECT_EQ(sound.format, testaudio::aiffFormat()) << number;

@@ -2,6 +2,7 @@
 // files; the errors that leave nothing behind; replacing a board; cancelling;
 // and a process killed in the middle.
 
+#include "Classes/Boards/BoardBanner.h"
 #include "Classes/Boards/BoardMaker.h"
 
 #include "Platform/Foundation/PropertyList.h"
@@ -100,9 +101,10 @@ TEST(BoardMaker, AFolderTreeBecomesABoardWithTheRightCatalogueLabelsOrderAndFile
               "        <DS audio_no=\"008\" label=\"Deep\" />\n"
               "    </DT>\n"
               "</Sounds>\n");
-    EXPECT_EQ(namesIn(board), (std::vector<std::string>{
-                                  "001.aiff", "002.aiff", "003.aiff", "004.aiff", "005.aiff",
-                                  "006.aiff", "007.aiff", "008.aiff", "Data.XML", "Info.plist"}));
+    EXPECT_EQ(namesIn(board),
+              (std::vector<std::string>{"001.aiff", "002.aiff", "003.aiff", "004.aiff", "005.aiff",
+                                        "006.aiff", "007.aiff", "008.aiff", "Data.XML",
+                                        "Info.plist", "ad.html"}));
     for (int i = 1; i <= 8; ++i) {
         const auto sound = testaudio::readAll(board / ("00" + std::to_string(i) + ".aiff"));
         EXPECT_EQ(sound.rate, 44100);
@@ -124,6 +126,11 @@ TEST(BoardMaker, AFolderTreeBecomesABoardWithTheRightCatalogueLabelsOrderAndFile
     EXPECT_EQ(*info->at("CFBundleName").get<std::string>(), "Party Board");
     EXPECT_EQ(info->at("CFBundleIdentifier").get<std::string>()->rfind("org.soundboard.board.", 0),
               0u);
+    // The board's own banner: its name and what it holds, and no way out of it.
+    const std::string banner = sbtest::readFile(board / "ad.html");
+    EXPECT_NE(banner.find("<b>Party Board</b>"), std::string::npos) << banner;
+    EXPECT_NE(banner.find("8 sounds in 3 categories"), std::string::npos) << banner;
+    EXPECT_EQ(banner.find("href"), std::string::npos) << banner;
     // Nothing of the build is left beside the board.
     for (const auto& name : namesIn(workDir())) EXPECT_NE(name.front(), '.') << name;
 }
@@ -263,7 +270,8 @@ TEST(BoardMaker, AnEmptyFolderOrAnOldBoardIsReplacedAndTheBoardKeepsItsIdentifie
     const auto identifier =
         platform::PropertyList::readDictionaryFile(board / "Info.plist")->at("CFBundleIdentifier");
     ASSERT_TRUE(make(second, board).outcome.done());
-    EXPECT_EQ(namesIn(board), (std::vector<std::string>{"001.aiff", "Data.XML", "Info.plist"}));
+    EXPECT_EQ(namesIn(board),
+              (std::vector<std::string>{"001.aiff", "Data.XML", "Info.plist", "ad.html"}));
     EXPECT_NE(sbtest::readFile(board / "Data.XML").find("label=\"only\""), std::string::npos);
     EXPECT_EQ(
         platform::PropertyList::readDictionaryFile(board / "Info.plist")->at("CFBundleIdentifier"),
@@ -324,7 +332,56 @@ TEST(BoardMaker, AKilledImportLeavesNoHalfBoardAndTheNextOneClearsItsRemains) {
 
     ASSERT_TRUE(make(source, board).outcome.done());
     EXPECT_EQ(namesIn(workDir()), (std::vector<std::string>{"Board", "source"}));
-    EXPECT_EQ(namesIn(board).size(), 8u);
+    EXPECT_EQ(namesIn(board).size(), 9u);
+}
+
+TEST(BoardMaker, ABannerOfTheUsersOwnOutlivesARemakeAndTheMakersOneIsWrittenAnew) {
+    const fs::path source = workDir() / "source";
+    tone(source / "a.wav", testaudio::wavFormat());
+    const struct {
+        const char* name;
+        std::string banner;  // what the user left in the board before the remake
+        bool kept;
+    } cases[] = {
+        {"the maker's own", "", false},
+        {"the user's own", "<html><body>Our party!</body></html>", true},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const fs::path board = workDir() / (std::string("Board ") + test.name);
+        ASSERT_TRUE(make(source, board).outcome.done());
+        if (!test.banner.empty()) sbtest::writeFile(board / "ad.html", test.banner);
+        tone(source / "b.wav", testaudio::wavFormat());
+        ASSERT_TRUE(make(source, board).outcome.done());
+        fs::remove(source / "b.wav");
+        const std::string banner = sbtest::readFile(board / "ad.html");
+        if (test.kept) {
+            EXPECT_EQ(banner, test.banner);
+        } else {
+            EXPECT_NE(banner.find("2 sounds in 1 category"), std::string::npos) << banner;
+        }
+        for (const auto& name : namesIn(workDir())) EXPECT_NE(name.front(), '.') << name;
+    }
+}
+
+TEST(BoardMaker, TheBannerSaysTheNameAsTextAndCountsInWords) {
+    const struct {
+        const char* name;
+        std::size_t sounds;
+        std::size_t categories;
+        const char* shown;
+    } cases[] = {
+        {"Party", 1, 1, "<b>Party</b><br>\n1 sound in 1 category"},
+        {"<script>&\"'", 12, 3,
+         "<b>&lt;script&gt;&amp;&quot;&apos;</b><br>\n12 sounds in 3 categories"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const std::string page = BoardBanner::pageText(test.name, test.sounds, test.categories);
+        EXPECT_NE(page.find(test.shown), std::string::npos) << page;
+        EXPECT_EQ(page.find("<script>"), std::string::npos);
+        EXPECT_EQ(page.find("href"), std::string::npos);
+    }
 }
 
 }  // namespace

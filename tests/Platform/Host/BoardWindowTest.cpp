@@ -202,7 +202,8 @@ TEST(BoardWindow, ANewBoardFromAFolderOpensInTheWindowAndIsRemembered) {
         EXPECT_NE(text.find("notes.txt"), std::string::npos) << text;
         EXPECT_EQ(platform::Bundle::mainBundle()->bundlePath(), place / "Party");
         EXPECT_EQ(listedLabels(session), (std::vector<std::string>{"2 Clap", "10 Horn"}));
-        EXPECT_EQ(session.window.windowTitle().toStdString(), "Party");
+        // The main page names its category (the folder's top level) before the board.
+        EXPECT_EQ(session.window.windowTitle().toStdString(), "Party \u2014 Party");
     });
     EXPECT_EQ(LastOpenedBoard::recall(), place / "Party");
     EXPECT_EQ(sbtest::readFile(place / "something else.txt"), "the folder is not empty");

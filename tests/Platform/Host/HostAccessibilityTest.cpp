@@ -45,6 +45,10 @@ const PageVisit kSearch{"search", [](Session& session) {
                             findSoundCommand().perform(session.window.dialogs());
                             session.advance(0.5);
                         }};
+const PageVisit kPads{"pads", [](Session& session) {
+                          session.application.sendCommand(command_names::kOpenPads);
+                          session.advance(0.5);
+                      }};
 
 TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
     struct Expected {
@@ -89,6 +93,16 @@ TEST(HostAccessibilityTest, EveryPageReadsAsATreeOfRolesAndNames) {
         {kSearch,
          {{Role::Button, "Back"}, {Role::EditableText, "Search"}, {Role::List, "Results"}},
          {{Role::List, "Sounds"}}},
+        // Every pad in view a button named after its sound; those below the fold not yet made.
+        {kPads,
+         {{Role::Button, "Back"},
+          {Role::Pane, "Pads"},
+          {Role::StaticText, "Classics"},
+          {Role::StaticText, "Cartoon"},
+          {Role::Button, "Air Horn"},
+          {Role::Button, "Salt & Pepper <3 \"Hi\""},
+          {Role::Button, "Referee Whistle"}},
+         {{Role::Button, "Hello!"}, {Role::List, "Sounds"}}},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.page.name);

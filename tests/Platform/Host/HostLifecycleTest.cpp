@@ -138,7 +138,8 @@ TEST(HostWindowIdentityTest, NameDescriptionAndIconComeFromTheBundle) {
         const auto name = bundle->stringForInfoKey("CFBundleDisplayName");
         const auto description = bundle->stringForInfoKey("SBWindowAccessibleDescription");
         ASSERT_TRUE(name && description);
-        EXPECT_EQ(session.window.windowTitle().toStdString(), *name);
+        // The main page names the category it lists before the application's name.
+        EXPECT_EQ(session.window.windowTitle().toStdString(), "Classics \u2014 " + *name);
         EXPECT_EQ(session.window.accessibleName().toStdString(), *name);
         EXPECT_EQ(session.window.accessibleDescription().toStdString(), *description);
         EXPECT_FALSE(session.window.windowIcon().isNull());

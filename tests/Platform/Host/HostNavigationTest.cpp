@@ -63,7 +63,8 @@ TEST(HostNavigationTest, TheBackButtonPopsThePlayPage) {
         EXPECT_NE(session.topAs<MainPage>(), nullptr);
         EXPECT_TRUE(played.expired()) << "the popped page is released";
         EXPECT_FALSE(session.bar().backTitle);
-        EXPECT_FALSE(session.table()->indexPathForSelectedRow());
+        EXPECT_EQ(session.table()->indexPathForSelectedRow(), (IndexPath{0, 1}))
+            << "the list shows the row it opened";
     });
 }
 
@@ -277,11 +278,12 @@ TEST(HostNavigationTest, KeysMoveTheSelectionOpenPlayAndGoBack) {
 
         key(Qt::Key_Escape);
         EXPECT_EQ(session.depth(), 1u);
-        key(Qt::Key_Return);  // nothing selected after the deselection
-        EXPECT_EQ(session.depth(), 1u);
-        key(Qt::Key_Down);
+        key(Qt::Key_Down);  // on from the row that was opened
+        EXPECT_EQ(session.table()->indexPathForSelectedRow(), (IndexPath{0, 2}));
+        const std::string third = rowText(session, {0, 2});
         key(Qt::Key_Enter);
         EXPECT_EQ(session.depth(), 2u);
+        EXPECT_EQ(session.bar().title, third);
         key(Qt::Key_Backspace);
         EXPECT_EQ(session.depth(), 1u);
         key(Qt::Key_Backspace);
