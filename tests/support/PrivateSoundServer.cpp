@@ -119,14 +119,13 @@ bool PrivateSoundServer::start() {
                                   "DBUS_SESSION_BUS_ADDRESS=disabled:"};
     options.errors = ChildProcess::Errors::ToFile;
     options.errorFile = logFile();
-    std::vector<std::string> arguments{"/usr/bin/pulseaudio",
-                                       "-n",
-                                       "-F",
-                                       script.string(),
-                                       "--daemonize=no",
-                                       "--exit-idle-time=-1",
-                                       "--use-pid-file=no",
-                                       "--log-target=stderr"};
+    std::vector<std::string> arguments{
+        "/usr/bin/pulseaudio", "-n", "-F", script.string(), "--daemonize=no",
+        // A test that dies before it can end its
+        // daemon leaves none behind for long: the
+        // program under test and the recordings are
+        // clients, so only an orphan goes idle.
+        "--exit-idle-time=20", "--use-pid-file=no", "--log-target=stderr"};
     if (!m_settings.realtime) {
         arguments.insert(arguments.end(), {"--realtime=no", "--high-priority=no"});
     }
