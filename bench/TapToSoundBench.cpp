@@ -1,7 +1,7 @@
 // How long a tap waits for its sound: from AudioServicesPlaySystemSound until
 // the mixer first mixes that play's samples into the output. The mixer runs
-// once per period, so the wait should stay within one period (256 frames at
-// 44.1 kHz, about 6 ms). Run with SDL_AUDIODRIVER=dummy (scripts/run-benchmarks
+// once per period, so the wait should stay within one period (128 frames at
+// 44.1 kHz, about 3 ms). Run with SDL_AUDIODRIVER=dummy (scripts/run-benchmarks
 // sets it): the dummy driver paces its thread like a sound card.
 
 #include "Platform/Audio/AudioDiagnostics.h"

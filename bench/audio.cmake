@@ -5,3 +5,10 @@ if(TARGET sb_audio)
     target_compile_definitions(bench_audio PRIVATE
         SOUNDBOARD_SOURCE_BUNDLE_DIR="${PROJECT_SOURCE_DIR}/Resources")
 endif()
+
+# The same path against a real (private) PulseAudio daemon: tap to the sink's
+# monitor, underruns with both cores busy and the idle cost.
+if(TARGET sb_audio AND TARGET sb_test_sound_server)
+    sb_add_benchmark(sound_server SOURCES ${CMAKE_CURRENT_LIST_DIR}/SoundServerBench.cpp
+        LIBS sb_audio sb_test_sound_server)
+endif()

@@ -31,6 +31,10 @@ void nameTheStream() {
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kApplicationName);
     // Sound effects are what PulseAudio calls event sounds.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "event");
+    // The mixer's thread is SDL's time-critical one: real-time scheduling
+    // where the system grants it (through rtkit on a desktop), so a busy
+    // machine does not starve the stream.
+    SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
     // SDL asks the server for one period of buffer and refills it only once
     // the server has played all of it: no slack at all, so any late wake-up
     // underruns. The client library's own setting gives the stream a buffer
@@ -236,6 +240,22 @@ void AudioDevice::reopenWhereTheServerIs() {
     reopen(server);
 }
 
+void AudioDevice::moveToDevice(const std::optional<SoundServerState>& server) {
+    if (!m_suspended) closeMixer();
+    m_suspended = false;
+    if (!m_deviceName.empty() && !(server && server->hasSink(m_deviceName))) {
+        fallBackToDefault("the sound server does not list it");
+    }
+    m_server = server;
+    // A device the server has only just added may not be on SDL's list yet
+    // (SDL learns of it on a thread of its own): a new start lists it.
+    const bool listed = m_deviceName.empty() || !sdlNameOf(describe(server, m_deviceName)).empty();
+    std::string error;
+    if (listed && openMixer(0, error)) return;
+    m_suspended = true;
+    reopen(server);
+}
+
 void AudioDevice::suspend() {
     if (!m_open || m_suspended) return;
     closeMixer();
@@ -298,7 +318,11 @@ bool AudioDevice::setOutputDevice(const std::string& name) {
         fallBackToDefault(server ? "the sound server does not list it" : "no sound server");
         return false;
     }
-    reopen(m_followsServer ? server : std::nullopt);
+    if (m_followsServer && server && !m_silentFallback) {
+        moveToDevice(server);
+    } else {
+        reopen(m_followsServer ? server : std::nullopt);
+    }
     return m_deviceName == name;
 }
 
@@ -328,8 +352,10 @@ bool AudioDevice::serverChanged(const std::optional<SoundServerState>& state) {
         return false;
     }
     fallBackToDefault("it is gone from the sound server");
-    // SDL's stream ended with the sink: a new one on the default takes the
-    // next play.
+    // SDL's stream ended with the sink. SDL's own list may still hold the
+    // sink or not yet know the new default: a new start of the subsystem
+    // asks the server afresh, and a new stream on the default takes the next
+    // play.
     reopen(state);
     return true;
 }

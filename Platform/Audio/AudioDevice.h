@@ -116,6 +116,10 @@ class AudioDevice {
     // The dummy driver, with one line giving `reason` (none when empty).
     void openSilently(const std::string& reason);
     void reopenWhereTheServerIs();
+    // Opens the mixer again on the chosen device (else the default) of the
+    // subsystem that runs, which lists the server's devices as they come and
+    // go: a few milliseconds, where a new start of the subsystem takes tens.
+    void moveToDevice(const std::optional<SoundServerState>& server);
     void fallBackToDefault(const std::string& reason);
     void logFormat(const std::optional<SoundServerState>& server) const;
     void applyVolume() const;

@@ -33,10 +33,13 @@ void MasterBus::limit(float* samples, std::size_t frames) {
     for (std::size_t frame = 0; frame < frames; ++frame) {
         float* at = samples + frame * channels;
         float peak = 0.0f;
+        bool finite = true;
         for (std::size_t channel = 0; channel < channels; ++channel) {
+            // Tested one by one: std::max would pass a NaN over.
+            finite = finite && std::isfinite(at[channel]);
             peak = std::max(peak, std::fabs(at[channel]));
         }
-        if (!std::isfinite(peak)) {
+        if (!finite) {
             // Nothing sane to scale: this frame is dropped, the next ones are not.
             std::fill(at, at + channels, 0.0f);
             continue;
@@ -44,7 +47,10 @@ void MasterBus::limit(float* samples, std::size_t frames) {
         m_envelope = std::max(peak, m_envelope * m_release);
         if (m_envelope <= kCeiling) continue;
         const float gain = kCeiling / m_envelope;
-        for (std::size_t channel = 0; channel < channels; ++channel) at[channel] *= gain;
+        // The clamp catches the last bit a rounded product may have over.
+        for (std::size_t channel = 0; channel < channels; ++channel) {
+            at[channel] = std::clamp(at[channel] * gain, -kCeiling, kCeiling);
+        }
     }
 }
 

@@ -26,22 +26,42 @@ namespace sbtest {
 // test main's $SDL_AUDIODRIVER=dummy is removed while the server is in use).
 class PrivateSoundServer {
   public:
-    explicit PrivateSoundServer(std::filesystem::path folder);
+    // PipeWire: its daemon, WirePlumber and its PulseAudio service on a
+    // private session bus, the same two sinks made through that service.
+    enum class Kind { PulseAudio, PipeWire };
+
+    explicit PrivateSoundServer(std::filesystem::path folder, Kind kind = Kind::PulseAudio);
     ~PrivateSoundServer();
     PrivateSoundServer(const PrivateSoundServer&) = delete;
     PrivateSoundServer& operator=(const PrivateSoundServer&) = delete;
 
-    // Starts the daemon and waits until it answers (up to 10 s). `debugLog`
-    // keeps the daemon's debug lines (underruns among them) in logFile().
-    bool start(bool debugLog = false);
+    // How the daemon runs; set before start().
+    struct Settings {
+        // Its debug lines (underruns among them) in logFile().
+        bool debugLog = false;
+        // Sinks that rewind, as a sound card's do: a new stream is heard at
+        // once, but a monitor shows gaps where the sink rewrote what it had
+        // already rendered. Off, the monitors hold what a listener hears.
+        bool rewinds = false;
+        // Real-time scheduling for the daemon, as a desktop gives it.
+        bool realtime = false;
+    };
+    void configure(const Settings& settings) { m_settings = settings; }
+
+    // Starts the daemon and waits until it answers (up to 10 s).
+    bool start();
     // SIGKILL, as a crash would, and reaps it.
     void kill();
     bool running() const { return m_daemon != nullptr; }
     pid_t pid() const { return m_daemon ? m_daemon->pid() : -1; }
 
-    std::string address() const { return "unix:" + (m_folder / "native").string(); }
+    std::string address() const { return "unix:" + socket().string(); }
+    std::filesystem::path socket() const {
+        return m_kind == Kind::PipeWire ? m_folder / "pulse" / "native" : m_folder / "native";
+    }
     std::filesystem::path logFile() const { return m_folder / "daemon.log"; }
-    // Sets $PULSE_SERVER for this process and removes $SDL_AUDIODRIVER.
+    // Sets $PULSE_SERVER (and for PipeWire $PIPEWIRE_RUNTIME_DIR) for this
+    // process and removes $SDL_AUDIODRIVER.
     void useInThisProcess() const;
 
     // pactl against this server; its output, none when it failed.
@@ -54,8 +74,15 @@ class PrivateSoundServer {
     std::string sinksJson() const;
 
   private:
+    bool startPipeWire();
+    bool waitForAnswer();
+
     std::filesystem::path m_folder;
+    Kind m_kind;
+    Settings m_settings;
     std::unique_ptr<ChildProcess> m_daemon;
+    // PipeWire's: the session bus, WirePlumber and the PulseAudio service.
+    std::vector<std::unique_ptr<ChildProcess>> m_helpers;
     std::vector<std::pair<std::string, std::string>> m_modules;  // sink name, module index
 };
 

@@ -61,6 +61,7 @@ class TempHomeListener : public ::testing::EmptyTestEventListener {
         unsetenv("PULSE_SERVER");
         unsetenv("PULSE_SINK");
         unsetenv("PIPEWIRE_NODE");
+        unsetenv("PIPEWIRE_RUNTIME_DIR");
         resetProcessState();
     }
     void OnTestEnd(const ::testing::TestInfo&) override {

@@ -36,7 +36,12 @@ using sbtest::audio::writeFixture;
 
 constexpr PcmFormat kStereo{44100, 2, 16};
 
-class SoundServer : public ::testing::Test {
+using Kind = PrivateSoundServer::Kind;
+
+// Each test runs on PulseAudio and on PipeWire (its daemon, WirePlumber and
+// its PulseAudio service), where the program plays through SDL's PipeWire
+// driver.
+class SoundServer : public ::testing::TestWithParam<Kind> {
   protected:
     void SetUp() override {
         // These tests check what is heard, under the sanitizers on a shared
@@ -61,6 +66,7 @@ class SoundServer : public ::testing::Test {
             }
         }
         unsetenv("PULSE_SERVER");
+        unsetenv("PIPEWIRE_RUNTIME_DIR");
         unsetenv("PULSE_LATENCY_MSEC");
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
@@ -112,7 +118,21 @@ class SoundServer : public ::testing::Test {
         ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 10, 2000ms));
     }
 
-    PrivateSoundServer m_server{sbtest::tempDir() / "server"};
+    bool onPipeWire() const { return GetParam() == Kind::PipeWire; }
+
+    // The state the server gives the sink `name` ("RUNNING", "SUSPENDED", ...).
+    std::string sinkState(const std::string& name) const {
+        const std::string sinks = m_server.sinksJson();
+        const std::size_t at = sinks.find("\"name\":\"" + name + "\"");
+        if (at == std::string::npos) return {};
+        const std::string key = "\"state\":\"";
+        const std::size_t state = sinks.find(key, at);
+        if (state == std::string::npos) return {};
+        const std::size_t start = state + key.size();
+        return sinks.substr(start, sinks.find('"', start) - start);
+    }
+
+    PrivateSoundServer m_server{sbtest::tempDir() / "server", GetParam()};
     std::map<std::string, std::unique_ptr<MonitorRecording>> m_monitors;
 };
 
@@ -123,7 +143,8 @@ std::size_t linesStartingWith(const LogCapture& capture, std::string_view start)
                       [&](const auto& line) { return line.starts_with(start); }));
 }
 
-TEST_F(SoundServer, OneClipPlaysSampleForSampleAtUnityGain) {
+TEST_P(SoundServer, OneClipPlaysSampleForSampleAtUnityGain) {
+    if (onPipeWire()) GTEST_SKIP() << "PipeWire resamples the stream to its sink's 48 kHz";
     const std::string file = makeAiff(kStereo, 0.25, 441.0);
     const SystemSoundID sound = registerSound("tone.aiff", file);
     warmUp();
@@ -155,7 +176,7 @@ TEST_F(SoundServer, OneClipPlaysSampleForSampleAtUnityGain) {
     EXPECT_LE(worst, 1) << "the clip is not played at unity gain";
 }
 
-TEST_F(SoundServer, TwentyOverlappingClipsNeverPassFullScale) {
+TEST_P(SoundServer, TwentyOverlappingClipsNeverPassFullScale) {
     const SystemSoundID sound = registerSound("loud.aiff", makeAiff(kStereo, 0.4, 220.0));
     warmUp();
     for (int i = 0; i < 20; ++i) AudioServicesPlaySystemSound(sound);
@@ -166,10 +187,12 @@ TEST_F(SoundServer, TwentyOverlappingClipsNeverPassFullScale) {
     }));
     EXPECT_GT(peak, 20000) << "the plays were not heard";
     // Ten times full scale went in; under -1 dBFS came out, nothing clipped.
-    EXPECT_LE(peak, static_cast<int>(0.891 * 32768) + 1);
+    // PipeWire resamples the limited mix to its 48 kHz, which rings a little
+    // above it, still short of full scale.
+    EXPECT_LE(peak, onPipeWire() ? 32766 : static_cast<int>(0.891 * 32768) + 1);
 }
 
-TEST_F(SoundServer, StopAllFadesOutInsteadOfCutting) {
+TEST_P(SoundServer, StopAllFadesOutInsteadOfCutting) {
     // A 40 Hz tone moves at most 190 steps per sample; a cut from its peak
     // would be a step of 16,000.
     const SystemSoundID sound = registerSound("hum.aiff", makeAiff(kStereo, 5.0, 40.0));
@@ -192,7 +215,7 @@ TEST_F(SoundServer, StopAllFadesOutInsteadOfCutting) {
     EXPECT_EQ(heard.back(), 0) << "the sound did not stop";
 }
 
-TEST_F(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
+TEST_P(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
     const SystemSoundID sound = registerSound("long.aiff", makeAiff(kStereo, 3.0));
     AudioServicesPlaySystemSound(sound);
     std::string inputs;
@@ -205,25 +228,36 @@ TEST_F(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
         << inputs;
     EXPECT_NE(inputs.find("\"application.name\":\"Soundboard\""), std::string::npos) << inputs;
     EXPECT_NE(inputs.find("\"media.role\":\"event\""), std::string::npos) << inputs;
-    EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
-              std::string::npos)
-        << inputs;
+    // SDL's PipeWire driver names no icon, and its client takes none from
+    // the environment.
+    if (!onPipeWire()) {
+        EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
+                  std::string::npos)
+            << inputs;
+    }
 }
 
-TEST_F(SoundServer, DevicesAreListedByDescriptionAndChosenByTheServersName) {
+TEST_P(SoundServer, DevicesAreListedByDescriptionAndChosenByTheServersName) {
     LogCapture capture;
     const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
-    EXPECT_EQ(audioOutputDevices(),
-              (std::vector<OutputDeviceInfo>{{"alpha", "Alpha"}, {"beta", "Beta"}}));
+    const std::vector<OutputDeviceInfo> devices = audioOutputDevices();
+    for (const OutputDeviceInfo& made :
+         {OutputDeviceInfo{"alpha", "Alpha"}, OutputDeviceInfo{"beta", "Beta"}}) {
+        EXPECT_NE(std::find(devices.begin(), devices.end(), made), devices.end()) << made.name;
+    }
+    if (!onPipeWire()) {
+        EXPECT_EQ(devices.size(), 2u) << "the sinks' monitors are not devices";
+    }
     ASSERT_TRUE(setAudioOutputDevice("beta"));
     EXPECT_EQ(audioOutputDevice(), "beta");
     EXPECT_TRUE(heardOn("beta", sound));
-    EXPECT_EQ(linesStartingWith(capture, "Audio: playing through SDL's pulseaudio driver"), 2u)
-        << "the format is said at each start of the output";
+    const std::string driver = onPipeWire() ? "pipewire" : "pulseaudio";
+    EXPECT_EQ(linesStartingWith(capture, "Audio: playing through SDL's " + driver + " driver"), 1u)
+        << "the format is said once, at the start; a change of device is no new start";
     EXPECT_EQ(linesStartingWith(capture, "Audio: no output device"), 0u);
 }
 
-TEST_F(SoundServer, ALostChosenSinkFallsBackWithinATenthOfASecondEveryTime) {
+TEST_P(SoundServer, ALostChosenSinkFallsBackWithinATenthOfASecondEveryTime) {
     const SystemSoundID sound = registerSound("long.aiff", makeAiff(kStereo, 0.3));
     for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE(run);
@@ -241,11 +275,17 @@ TEST_F(SoundServer, ALostChosenSinkFallsBackWithinATenthOfASecondEveryTime) {
         ASSERT_TRUE(pumpMainLoopUntil([] { return audioOutputDevice().empty(); }, 1000ms));
         EXPECT_LE(std::chrono::steady_clock::now() - removed, 100ms);
         EXPECT_EQ(linesStartingWith(capture, "Audio: output device “Gamma” is not available"), 1u);
-        EXPECT_TRUE(heardOn("alpha", sound)) << "the next play is not heard on the default";
+        // WirePlumber may send a stream of this role where the role played
+        // last (it remembers per role), which is its policy: heard it must be.
+        MonitorRecording& other = monitor("beta");
+        const std::size_t otherFrom = other.frames();
+        const bool heard = heardOn("alpha", sound) ||
+                           (onPipeWire() && other.firstSoundAfter(otherFrom, 64).has_value());
+        EXPECT_TRUE(heard) << "the next play is not heard";
     }
 }
 
-TEST_F(SoundServer, AServerKilledAndStartedAgainIsUsedAgain) {
+TEST_P(SoundServer, AServerKilledAndStartedAgainIsUsedAgain) {
     const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
     ASSERT_TRUE(heardOn("alpha", sound));
     LogCapture capture;
@@ -263,7 +303,7 @@ TEST_F(SoundServer, AServerKilledAndStartedAgainIsUsedAgain) {
     EXPECT_EQ(linesStartingWith(capture, "Audio: the sound server went away"), 1u);
 }
 
-TEST_F(SoundServer, AServerStartedAfterTheProgramIsUsed) {
+TEST_P(SoundServer, AServerStartedAfterTheProgramIsUsed) {
     m_monitors.clear();
     m_server.kill();
     LogCapture capture;
@@ -280,7 +320,7 @@ TEST_F(SoundServer, AServerStartedAfterTheProgramIsUsed) {
     EXPECT_TRUE(heardOn("alpha", sound));
 }
 
-TEST_F(SoundServer, AfterTheIdleDelayTheStreamIsGoneAndTheSinkSuspends) {
+TEST_P(SoundServer, AfterTheIdleDelayTheStreamIsGoneAndTheSinkSuspends) {
     auto clock = std::make_shared<ManualClock>();
     RunLoop::main().setClock(clock);
     const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.2));
@@ -298,13 +338,18 @@ TEST_F(SoundServer, AfterTheIdleDelayTheStreamIsGoneAndTheSinkSuspends) {
         << "the stream is still open when idle";
     // The recordings of the monitors would keep the sink awake themselves.
     m_monitors.clear();
-    EXPECT_TRUE(pumpMainLoopUntil(
-        [&] { return m_server.sinksJson().find("\"state\":\"SUSPENDED\"") != std::string::npos; },
-        3000ms))
+    // PulseAudio suspends an idle sink after a second here, WirePlumber after five.
+    EXPECT_TRUE(pumpMainLoopUntil([&] { return sinkState("alpha") == "SUSPENDED"; }, 8000ms))
         << m_server.sinksJson();
     // The next play opens it again.
     listen();
     EXPECT_TRUE(heardOn("alpha", sound));
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, SoundServer, ::testing::Values(Kind::PulseAudio, Kind::PipeWire),
+                         [](const auto& info) {
+                             return std::string(info.param == Kind::PipeWire ? "PipeWire"
+                                                                             : "PulseAudio");
+                         });
 
 }  // namespace

@@ -159,6 +159,37 @@ TEST(SystemSoundRegistration, FailureWritesNothingAndReportsAnError) {
     EXPECT_EQ(playingSoundCount(), 0u);
 }
 
+TEST(SystemSoundRegistration, SoundsUpToTenMinutesPlayAndLongerOnesAreRefused) {
+    struct Case {
+        const char* name;
+        PcmFormat format;
+        double seconds;
+        bool plays;
+    };
+    // Four minutes of CD stereo is a 42 MB file: more than the 32 MiB the
+    // player once stopped at.
+    const std::vector<Case> cases{
+        {"four-minutes.aiff", {44100, 2, 16}, 240.0, true},
+        {"ten-minutes-mono.aiff", {8000, 1, 8}, 600.0, true},
+        {"eleven-minutes-mono.aiff", {8000, 1, 8}, 660.0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SystemSoundID soundID = kUntouched;
+        const OSStatus status = AudioServicesCreateSystemSoundID(
+            fileURL(writeFixture(c.name, makeAiff(c.format, c.seconds, 50.0))), &soundID);
+        EXPECT_EQ(status == kAudioServicesNoError, c.plays);
+        if (!c.plays) {
+            EXPECT_EQ(soundID, kUntouched);
+            continue;
+        }
+        AudioServicesPlaySystemSound(soundID);
+        EXPECT_EQ(playingSoundCount(soundID), 1u);
+        EXPECT_EQ(AudioServicesDisposeSystemSoundID(soundID), kAudioServicesNoError);
+        std::filesystem::remove(sbtest::tempDir() / "sounds" / c.name);
+    }
+}
+
 TEST(SystemSoundRegistration, NullOutPointerIsRefusedWithoutRegistering) {
     const URL url = fileURL(writeFixture("fine.aiff", makeAiff({}, 0.3)));
     EXPECT_EQ(AudioServicesCreateSystemSoundID(url, nullptr), kAudioServicesBadPropertySizeError);
