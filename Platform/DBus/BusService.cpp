@@ -228,8 +228,10 @@ std::unique_ptr<BusService> BusService::start(std::shared_ptr<BusTarget> target,
         ErrorSlot failed;
         glib::TextPtr found(
             g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, failed.out()));
-        if (!found) {
-            problem = std::string("no session bus: ") + failed.message();
+        // "autolaunch:" would start a bus of its own, where no other program looks.
+        if (!found || g_str_has_prefix(found.get(), "autolaunch:")) {
+            problem = failed ? std::string("no session bus: ") + failed.message()
+                             : std::string("no session bus");
             return nullptr;
         }
         where = found.get();

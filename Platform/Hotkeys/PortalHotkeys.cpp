@@ -136,7 +136,8 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
         glib::ErrorSlot failed;
         glib::TextPtr found(
             g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, failed.out()));
-        if (!found) {
+        // "autolaunch:" would start a bus of its own, where no portal runs.
+        if (!found || g_str_has_prefix(found.get(), "autolaunch:")) {
             problem = "Global hotkeys need the session bus, which cannot be found.";
             return nullptr;
         }

@@ -139,12 +139,12 @@ TEST(BoardMaker, ABoardInsideTheSourceFolderIsSkippedAndSaidSo) {
         tone(source / "Bell.wav", testaudio::wavFormat());
         tone(source / "Deeper" / "Dog.wav", testaudio::wavFormat());
         const fs::path first = workDir() / "First";
-        ASSERT_TRUE(make(source, first).made);
+        ASSERT_TRUE(make(source, first).outcome.done());
         fs::rename(first, source / placement);
 
         const fs::path second = workDir() / "Second";
         const auto report = make(source, second);
-        ASSERT_TRUE(report.made) << report.error;
+        ASSERT_TRUE(report.outcome.done()) << report.outcome.error;
         EXPECT_EQ(report.soundCount, 2u);
         const std::string catalogue = sbtest::readFile(second / "Data.XML");
         EXPECT_EQ(catalogue.find("Kept Board"), std::string::npos) << catalogue;

@@ -6,6 +6,7 @@
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Hotkeys/BoardHotkeys.h"
+#include "Classes/Hotkeys/HotkeyCommands.h"
 #include "Classes/PeltoAppDelegate.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -175,6 +176,48 @@ TEST_F(BoardHotkeysTest, HotkeysComeBackAfterARestartForTheirBoardOnly) {
          platform::UserDefaults::standardUserDefaults().dictionaryRepresentation()) {
         EXPECT_EQ(key.find("otkey"), std::string::npos) << key;
     }
+}
+
+const platform::WindowCommand* commandTitled(const platform::WindowCommands& commands,
+                                             const std::string& title) {
+    for (const auto& command : commands.commands()) {
+        if (command.title == title) return &command;
+    }
+    return nullptr;
+}
+
+TEST_F(BoardHotkeysTest, TheSoundMenuAndHelpShowTheHotkeys) {
+    ASSERT_EQ(
+        hotkeys->assign(BoardHotkeys::soundAction("1"), platform::Hotkey::parse("Ctrl+Alt+1")),
+        std::nullopt);
+    const auto commands = hotkeyCommands(*hotkeys);
+    const auto* set = commandTitled(commands, "Set Hotkey…");
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->menu, "Sound");
+    EXPECT_FALSE(set->isEnabledNow());  // no play page on top
+    app.mainPage().RootTable->tapRowAtIndexPath({0, 0});
+    EXPECT_TRUE(set->isEnabledNow());
+    EXPECT_EQ(set->titleNow(), "Set Hotkey… (Ctrl+Alt+1)");
+
+    const auto* global = commandTitled(commands, "Global Hotkeys");
+    ASSERT_NE(global, nullptr);
+    ASSERT_TRUE(global->submenu);
+    std::vector<std::string> titles;
+    for (const auto& item : global->submenu()) titles.push_back(item.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Stop All Sounds…", "Volume Up…", "Volume Down…",
+                                                "Mute…"}));
+
+    setGlobalHotkeyListing([this] { return hotkeys->listing(); });
+    const auto* help =
+        commandTitled(platform::WindowCommands::applicationCommands(), "Keyboard Shortcuts");
+    ASSERT_NE(help, nullptr);
+    help->perform(services);
+    setGlobalHotkeyListing(nullptr);
+    ASSERT_FALSE(services.told.empty());
+    const std::string& told = services.told.back();
+    const std::string listed =
+        "\n\nGlobal hotkeys (whatever has focus):\nAir Horn: Ctrl+Alt+1 (global)";
+    EXPECT_TRUE(told.ends_with(listed)) << told;
 }
 
 }  // namespace
