@@ -72,8 +72,12 @@ TEST(UnreadableSettings, FileThatCannotBeOpenedIsKeptAndMergedOnceItCanBe) {
         (PlistDictionary{
             {"vibrate", PlistValue(true)}, {"12", PlistValue(true)}, {"5", PlistValue(true)}}));
     EXPECT_TRUE(store->boolForKey("12"));
-    ASSERT_EQ(log.messages().size(), 1u) << "one line for the whole spell";
-    EXPECT_NE(log.messages()[0].find("could not be read"), std::string::npos);
+    // One line for the whole spell of not reading; a write that failed meanwhile has its own.
+    const auto lines = log.messages();
+    const auto unread = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("could not be read") != std::string::npos;
+    });
+    EXPECT_EQ(unread, 1);
 }
 
 TEST(UnreadableSettings, SomethingOtherThanAFileAtThePathIsLeftAlone) {
