@@ -86,7 +86,8 @@ struct PortalHotkeys::State {
     // too long, else the response code (0: done) with its results.
     std::optional<std::pair<guint32, glib::VariantPtr>> request(const char* method,
                                                                 GVariant* parameters,
-                                                                const std::string& token) {
+                                                                const std::string& token,
+                                                                int seconds) {
         const std::string expected = requestPath(token);
         glib::ErrorSlot failed;
         glib::VariantPtr handle(g_dbus_connection_call_sync(
@@ -100,7 +101,7 @@ struct PortalHotkeys::State {
         const auto found = [&] {
             return answers.count(expected) != 0 || answers.count(returned) != 0;
         };
-        if (!answered.wait_for(lock, std::chrono::seconds(kAnswerSeconds), found)) {
+        if (!answered.wait_for(lock, std::chrono::seconds(seconds), found)) {
             return std::nullopt;
         }
         auto node = answers.extract(answers.count(expected) != 0 ? expected : returned);
@@ -189,7 +190,9 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
     g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
     g_variant_builder_add(&options, "{sv}", "session_handle_token",
                           g_variant_new_string(state->token().c_str()));
-    auto answer = state->request("CreateSession", g_variant_new("(a{sv})", &options), token);
+    // A session asks the user nothing: a portal that takes long is a stuck one.
+    auto answer =
+        state->request("CreateSession", g_variant_new("(a{sv})", &options), token, kSessionSeconds);
     const gchar* session = nullptr;
     if (!answer || answer->first != 0 ||
         !g_variant_lookup(answer->second.get(), "session_handle", "&s", &session)) {
@@ -272,8 +275,8 @@ std::optional<std::string> PortalHotkeys::sendBindings() {
     g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
     auto answer = state.request(
         "BindShortcuts",
-        g_variant_new("(oa(sa{sv})sa{sv})", state.session.c_str(), &shortcuts, "", &options),
-        token);
+        g_variant_new("(oa(sa{sv})sa{sv})", state.session.c_str(), &shortcuts, "", &options), token,
+        kAnswerSeconds);
     if (!answer) return std::string("The desktop did not answer Soundboard's hotkeys in time.");
     if (answer->first != 0) return std::string("The desktop did not take the hotkey.");
     // What the desktop bound, as it shows it.

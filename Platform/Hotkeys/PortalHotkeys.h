@@ -16,10 +16,12 @@ namespace platform {
 //
 // Threads: the bus is heard on a thread of the object's own; activations are
 // posted to the main run loop. bind() waits for the desktop's answer, at most
-// kAnswerSeconds (the desktop may show a dialog meanwhile).
+// kAnswerSeconds (the desktop may show a dialog meanwhile); connecting waits
+// at most kSessionSeconds for the session.
 class PortalHotkeys final : public GlobalHotkeys {
   public:
     static constexpr int kAnswerSeconds = 60;
+    static constexpr int kSessionSeconds = 10;
 
     // `address` empty: the environment's session bus. Null, with one line for
     // the user in `problem`, when the desktop offers no GlobalShortcuts portal.
