@@ -40,7 +40,7 @@ std::string trigger(const Hotkey& hotkey) {
 
 }  // namespace
 
-struct PortalHotkeys::State {
+struct PortalHotkeys::State : std::enable_shared_from_this<PortalHotkeys::State> {
     glib::ObjectPtr<GDBusConnection> connection;
     glib::MainContextPtr context;
     std::thread thread;
@@ -174,15 +174,15 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
         G_DBUS_SIGNAL_FLAGS_NONE, heardResponse, state.get(), nullptr);
     state->activations = g_dbus_connection_signal_subscribe(
         state->connection.get(), kPortalName, kShortcuts, "Activated", kPortalPath, nullptr,
-        G_DBUS_SIGNAL_FLAGS_NONE, heardActivation, new std::shared_ptr<State>(state),
-        [](gpointer data) { delete static_cast<std::shared_ptr<State>*>(data); });
+        // Not owning: the object unsubscribes before its state goes.
+        G_DBUS_SIGNAL_FLAGS_NONE, heardActivation, state.get(), nullptr);
     g_main_context_pop_thread_default(state->context.get());
     state->thread = std::thread([raw = state.get()] {
         g_main_context_push_thread_default(raw->context.get());
         while (!raw->stopping) g_main_context_iteration(raw->context.get(), TRUE);
         g_main_context_pop_thread_default(raw->context.get());
     });
-    std::unique_ptr<PortalHotkeys> hotkeys(new PortalHotkeys(state));
+    auto hotkeys = std::make_unique<PortalHotkeys>(Key{}, state);
 
     const std::string token = state->token();
     GVariantBuilder options;
@@ -207,7 +207,8 @@ namespace {
 
 void heardActivation(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                      GVariant* parameters, gpointer data) {
-    auto state = *static_cast<std::shared_ptr<State>*>(data);
+    // The posted activation keeps the state alive until it has run.
+    auto state = static_cast<State*>(data)->shared_from_this();
     const gchar* session = nullptr;
     const gchar* id = nullptr;
     g_variant_get_child(parameters, 0, "&o", &session);
@@ -227,7 +228,7 @@ void heardActivation(GDBusConnection*, const gchar*, const gchar*, const gchar*,
 
 }  // namespace
 
-PortalHotkeys::PortalHotkeys(std::shared_ptr<State> state) : m_state(std::move(state)) {
+PortalHotkeys::PortalHotkeys(Key, std::shared_ptr<State> state) : m_state(std::move(state)) {
     m_state->owner = this;
 }
 

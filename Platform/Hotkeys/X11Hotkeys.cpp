@@ -225,12 +225,12 @@ std::unique_ptr<X11Hotkeys> X11Hotkeys::connect(const char* display, std::string
         problem = "no event descriptor is left";
         return nullptr;
     }
-    std::unique_ptr<X11Hotkeys> hotkeys(new X11Hotkeys(state));
+    auto hotkeys = std::make_unique<X11Hotkeys>(Key{}, state);
     state->thread = std::thread([state] { state->serve(state); });
     return hotkeys;
 }
 
-X11Hotkeys::X11Hotkeys(std::shared_ptr<State> state) : m_state(std::move(state)) {
+X11Hotkeys::X11Hotkeys(Key, std::shared_ptr<State> state) : m_state(std::move(state)) {
     m_state->owner = this;
 }
 
