@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     // A screenshot walk is no running copy: no hotkeys, nothing on the bus.
     const bool serving = !platform::CommandLine::parse(argc, argv).has("--screenshot");
     std::string noHotkeys = "Global hotkeys are off while screens are drawn.";
-    BoardHotkeys hotkeys(serving ? platform::GlobalHotkeys::forDesktop(noHotkeys) : nullptr,
-                         noHotkeys);
+    auto desktopHotkeys = serving ? platform::GlobalHotkeys::forDesktop(noHotkeys) : nullptr;
+    BoardHotkeys hotkeys(std::move(desktopHotkeys), noHotkeys);
     // A board that hangs or crashes before its pages show is not reopened by
     // itself; a board that opened gets its own hotkeys.
     platform::Application::sharedApplication().setContentShownHandler([&hotkeys] {
@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     commands.addAll(hotkeyCommands(hotkeys));
     setGlobalHotkeyListing([&hotkeys] { return hotkeys.listing(); });
     platform::WindowCommands::setApplicationCommands(std::move(commands));
+    answerSoundHotkeyCommand(hotkeys);
     if (!platform::installWindowHost(argc, argv)) return 1;
     // Other programs reach the running copy.
     std::unique_ptr<RemoteControl> remote;

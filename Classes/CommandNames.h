@@ -42,5 +42,8 @@ inline constexpr std::string_view kCheckBoard = "checkBoard";
 inline constexpr std::string_view kQuit = "quit";
 // The main page's list read again from the open board (after sounds were added).
 inline constexpr std::string_view kReloadBoard = "reloadBoard";
+// Waits for the next key combination and makes it the global hotkey of the
+// sound whose audio number is the argument. Answered only where global hotkeys run.
+inline constexpr std::string_view kSetSoundHotkey = "setSoundHotkey";
 
 }  // namespace command_names

@@ -1,9 +1,11 @@
 #include "Classes/SoundContextMenu.h"
 
 #include "Classes/Catalogue/Catalogue.h"
+#include "Classes/CommandNames.h"
 #include "Classes/PeltoAppDelegate.h"
 #include "Classes/Reference.h"
 #include "Classes/SoundList.h"
+#include "Platform/UI/Application.h"
 
 #include <string>
 
@@ -108,5 +110,16 @@ std::vector<WindowCommand> soundContextCommands(std::shared_ptr<SPXMLElement> en
     trim.title = "Volume Trim";
     trim.submenu = [number] { return trimItems(number); };
     commands.push_back(std::move(trim));
+
+    // Where global hotkeys run, the sound can have one of its own.
+    auto& application = platform::Application::sharedApplication();
+    if (application.commandState(command_names::kSetSoundHotkey).enabled) {
+        WindowCommand hotkey = WindowCommand::make("Set Hotkey…", "", [number](HostServices&) {
+            platform::Application::sharedApplication().sendCommand(command_names::kSetSoundHotkey,
+                                                                   number);
+        });
+        hotkey.separatorBefore = true;
+        commands.push_back(std::move(hotkey));
+    }
     return commands;
 }

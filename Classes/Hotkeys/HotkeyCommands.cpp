@@ -37,6 +37,21 @@ std::string withHotkey(const std::string& title, const BoardHotkeys& hotkeys,
 
 }  // namespace
 
+void answerSoundHotkeyCommand(BoardHotkeys& hotkeys) {
+    auto& application = platform::Application::sharedApplication();
+    application.commandTable().add(
+        std::string(names::kSetSoundHotkey), [&hotkeys](std::string_view number) {
+            for (const auto& sound : Catalogue::everySound(Catalogue::loadDocument())) {
+                if (!sound.entry || Catalogue::audioNumber(*sound.entry) != number) continue;
+                hotkeys.setHotkey(BoardHotkeys::soundAction(std::string(number)),
+                                  Catalogue::label(*sound.entry),
+                                  platform::Application::sharedApplication().hostServices());
+                return true;
+            }
+            return false;
+        });
+}
+
 platform::WindowCommands hotkeyCommands(BoardHotkeys& hotkeys) {
     platform::WindowCommands commands;
     auto set = WindowCommand::make("Set Hotkey…", "", [&hotkeys](HostServices& services) {

@@ -8,3 +8,6 @@ class BoardHotkeys;
 // page on top (its hotkey in the title), and a Global Hotkeys submenu for
 // Stop All Sounds, Volume Up, Volume Down and Mute. `hotkeys` outlives them.
 platform::WindowCommands hotkeyCommands(BoardHotkeys& hotkeys);
+// Answers command_names::kSetSoundHotkey (a sound's context menu) through
+// `hotkeys`, for the sound of the open board with that audio number.
+void answerSoundHotkeyCommand(BoardHotkeys& hotkeys);

@@ -30,7 +30,7 @@ constexpr const char* kIntrospection = R"xml(<node>
   </interface>
 </node>)xml";
 
-// RequestName's answers (the D-Bus specification).
+// RequestName's answers, as D-Bus defines them.
 constexpr guint32 kPrimaryOwner = 1;
 constexpr guint32 kAlreadyOwner = 4;
 
@@ -94,7 +94,7 @@ std::string valid(const std::string& text) {
 
 }  // namespace
 
-struct BusService::Shared {
+struct BusService::Shared : std::enable_shared_from_this<BusService::Shared> {
     std::weak_ptr<BusTarget> target;
     std::atomic<int> volume{0};
     glib::ObjectPtr<GDBusConnection> connection;
@@ -153,7 +153,8 @@ using Shared = BusService::Shared;
 // The bus thread's side: hands the call to the main thread.
 void methodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
                 GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
-    auto shared = *static_cast<std::shared_ptr<Shared>*>(data);
+    // The posted request keeps the state alive until it has been answered.
+    auto shared = static_cast<Shared*>(data)->shared_from_this();
     auto call = std::make_shared<PendingCall>(invocation);
     std::string argument;
     // The signature was checked by GDBus against the introspection data.
@@ -173,15 +174,15 @@ void methodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, cons
 
 GVariant* getProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                       const gchar* property, GError** error, gpointer data) {
-    auto& shared = *static_cast<std::shared_ptr<Shared>*>(data);
-    if (g_strcmp0(property, "Volume") == 0) return g_variant_new_int32(shared->volume.load());
+    auto& shared = *static_cast<Shared*>(data);
+    if (g_strcmp0(property, "Volume") == 0) return g_variant_new_int32(shared.volume.load());
     g_set_error_literal(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY, "No such property.");
     return nullptr;
 }
 
 gboolean setProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                      const gchar* property, GVariant* value, GError** error, gpointer data) {
-    auto shared = *static_cast<std::shared_ptr<Shared>*>(data);
+    auto shared = static_cast<Shared*>(data)->shared_from_this();
     if (g_strcmp0(property, "Volume") != 0) {
         g_set_error_literal(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY,
                             "No such property.");
@@ -228,8 +229,10 @@ std::unique_ptr<BusService> BusService::start(std::shared_ptr<BusTarget> target,
         ErrorSlot failed;
         glib::TextPtr found(
             g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, failed.out()));
-        if (!found) {
-            problem = std::string("no session bus: ") + failed.message();
+        // "autolaunch:" would start a bus of its own, where no other program looks.
+        if (!found || g_str_has_prefix(found.get(), "autolaunch:")) {
+            problem = failed ? std::string("no session bus: ") + failed.message()
+                             : std::string("no session bus");
             return nullptr;
         }
         where = found.get();
@@ -256,9 +259,8 @@ std::unique_ptr<BusService> BusService::start(std::shared_ptr<BusTarget> target,
         ErrorSlot failed;
         shared->registration = g_dbus_connection_register_object(
             shared->connection.get(), bus::kObjectPath, shared->node->interfaces[0], &kVTable,
-            new std::shared_ptr<Shared>(shared),
-            [](gpointer data) { delete static_cast<std::shared_ptr<Shared>*>(data); },
-            failed.out());
+            // Not owning: the service unregisters before its state goes.
+            shared.get(), nullptr, failed.out());
         if (shared->registration == 0) problem = std::string("cannot serve: ") + failed.message();
     }
     g_main_context_pop_thread_default(shared->context.get());
@@ -267,7 +269,7 @@ std::unique_ptr<BusService> BusService::start(std::shared_ptr<BusTarget> target,
         return nullptr;
     }
 
-    std::unique_ptr<BusService> service(new BusService());
+    auto service = std::make_unique<BusService>(Key{});
     service->m_shared = shared;
     {
         ErrorSlot failed;

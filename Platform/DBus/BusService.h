@@ -21,6 +21,12 @@ namespace platform {
 // with an error, never left hanging. Construction, publishVolume and
 // destruction belong to the main thread.
 class BusService {
+  private:
+    // Only start() can name it: the way in is there.
+    struct Key {
+        explicit Key() = default;
+    };
+
   public:
     enum class Standing {
         Owner,   // the bus routes the name's calls here
@@ -30,6 +36,8 @@ class BusService {
     // Connects to the session bus at `address` (empty: the session bus of the
     // environment), registers the object and asks for the name. Null, with the
     // reason in `problem`, when there is no bus to join.
+    explicit BusService(Key) {}
+
     static std::unique_ptr<BusService> start(std::shared_ptr<BusTarget> target,
                                              const std::string& address, std::string& problem);
     ~BusService();
@@ -43,8 +51,6 @@ class BusService {
     struct Shared;
 
   private:
-    BusService() = default;
-
     std::shared_ptr<Shared> m_shared;
     Standing m_standing = Standing::Owner;
 };

@@ -25,7 +25,7 @@ std::string shortcutId(int binding) {
     return "binding-" + std::to_string(binding);
 }
 
-// The portal spells a trigger as the shortcuts specification does: "CTRL+ALT+h".
+// The portal spells a trigger as the desktop's shortcut notation does: "CTRL+ALT+h".
 std::string trigger(const Hotkey& hotkey) {
     std::string text;
     if ((hotkey.modifiers & Hotkey::kControl) != 0) text += "CTRL+";
@@ -40,7 +40,7 @@ std::string trigger(const Hotkey& hotkey) {
 
 }  // namespace
 
-struct PortalHotkeys::State {
+struct PortalHotkeys::State : std::enable_shared_from_this<PortalHotkeys::State> {
     glib::ObjectPtr<GDBusConnection> connection;
     glib::MainContextPtr context;
     std::thread thread;
@@ -86,7 +86,8 @@ struct PortalHotkeys::State {
     // too long, else the response code (0: done) with its results.
     std::optional<std::pair<guint32, glib::VariantPtr>> request(const char* method,
                                                                 GVariant* parameters,
-                                                                const std::string& token) {
+                                                                const std::string& token,
+                                                                int seconds) {
         const std::string expected = requestPath(token);
         glib::ErrorSlot failed;
         glib::VariantPtr handle(g_dbus_connection_call_sync(
@@ -100,7 +101,7 @@ struct PortalHotkeys::State {
         const auto found = [&] {
             return answers.count(expected) != 0 || answers.count(returned) != 0;
         };
-        if (!answered.wait_for(lock, std::chrono::seconds(kAnswerSeconds), found)) {
+        if (!answered.wait_for(lock, std::chrono::seconds(seconds), found)) {
             return std::nullopt;
         }
         auto node = answers.extract(answers.count(expected) != 0 ? expected : returned);
@@ -136,7 +137,8 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
         glib::ErrorSlot failed;
         glib::TextPtr found(
             g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, failed.out()));
-        if (!found) {
+        // "autolaunch:" would start a bus of its own, where no portal runs.
+        if (!found || g_str_has_prefix(found.get(), "autolaunch:")) {
             problem = "Global hotkeys need the session bus, which cannot be found.";
             return nullptr;
         }
@@ -172,15 +174,15 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
         G_DBUS_SIGNAL_FLAGS_NONE, heardResponse, state.get(), nullptr);
     state->activations = g_dbus_connection_signal_subscribe(
         state->connection.get(), kPortalName, kShortcuts, "Activated", kPortalPath, nullptr,
-        G_DBUS_SIGNAL_FLAGS_NONE, heardActivation, new std::shared_ptr<State>(state),
-        [](gpointer data) { delete static_cast<std::shared_ptr<State>*>(data); });
+        // Not owning: the object unsubscribes before its state goes.
+        G_DBUS_SIGNAL_FLAGS_NONE, heardActivation, state.get(), nullptr);
     g_main_context_pop_thread_default(state->context.get());
     state->thread = std::thread([raw = state.get()] {
         g_main_context_push_thread_default(raw->context.get());
         while (!raw->stopping) g_main_context_iteration(raw->context.get(), TRUE);
         g_main_context_pop_thread_default(raw->context.get());
     });
-    std::unique_ptr<PortalHotkeys> hotkeys(new PortalHotkeys(state));
+    auto hotkeys = std::make_unique<PortalHotkeys>(Key{}, state);
 
     const std::string token = state->token();
     GVariantBuilder options;
@@ -188,7 +190,9 @@ std::unique_ptr<PortalHotkeys> PortalHotkeys::connect(const std::string& address
     g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
     g_variant_builder_add(&options, "{sv}", "session_handle_token",
                           g_variant_new_string(state->token().c_str()));
-    auto answer = state->request("CreateSession", g_variant_new("(a{sv})", &options), token);
+    // A session asks the user nothing: a portal that takes long is a stuck one.
+    auto answer =
+        state->request("CreateSession", g_variant_new("(a{sv})", &options), token, kSessionSeconds);
     const gchar* session = nullptr;
     if (!answer || answer->first != 0 ||
         !g_variant_lookup(answer->second.get(), "session_handle", "&s", &session)) {
@@ -203,7 +207,8 @@ namespace {
 
 void heardActivation(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                      GVariant* parameters, gpointer data) {
-    auto state = *static_cast<std::shared_ptr<State>*>(data);
+    // The posted activation keeps the state alive until it has run.
+    auto state = static_cast<State*>(data)->shared_from_this();
     const gchar* session = nullptr;
     const gchar* id = nullptr;
     g_variant_get_child(parameters, 0, "&o", &session);
@@ -223,7 +228,7 @@ void heardActivation(GDBusConnection*, const gchar*, const gchar*, const gchar*,
 
 }  // namespace
 
-PortalHotkeys::PortalHotkeys(std::shared_ptr<State> state) : m_state(std::move(state)) {
+PortalHotkeys::PortalHotkeys(Key, std::shared_ptr<State> state) : m_state(std::move(state)) {
     m_state->owner = this;
 }
 
@@ -271,8 +276,8 @@ std::optional<std::string> PortalHotkeys::sendBindings() {
     g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
     auto answer = state.request(
         "BindShortcuts",
-        g_variant_new("(oa(sa{sv})sa{sv})", state.session.c_str(), &shortcuts, "", &options),
-        token);
+        g_variant_new("(oa(sa{sv})sa{sv})", state.session.c_str(), &shortcuts, "", &options), token,
+        kAnswerSeconds);
     if (!answer) return std::string("The desktop did not answer Soundboard's hotkeys in time.");
     if (answer->first != 0) return std::string("The desktop did not take the hotkey.");
     // What the desktop bound, as it shows it.

@@ -16,10 +16,18 @@ namespace platform {
 //
 // Threads: the bus is heard on a thread of the object's own; activations are
 // posted to the main run loop. bind() waits for the desktop's answer, at most
-// kAnswerSeconds (the desktop may show a dialog meanwhile).
+// kAnswerSeconds (the desktop may show a dialog meanwhile); connecting waits
+// at most kSessionSeconds for the session.
 class PortalHotkeys final : public GlobalHotkeys {
+  private:
+    // Only connect() can name it: the way in is there.
+    struct Key {
+        explicit Key() = default;
+    };
+
   public:
     static constexpr int kAnswerSeconds = 60;
+    static constexpr int kSessionSeconds = 10;
 
     // `address` empty: the environment's session bus. Null, with one line for
     // the user in `problem`, when the desktop offers no GlobalShortcuts portal.
@@ -35,9 +43,9 @@ class PortalHotkeys final : public GlobalHotkeys {
     std::optional<std::string> shownAs(int binding) const override;
 
     struct State;
+    PortalHotkeys(Key, std::shared_ptr<State> state);
 
   private:
-    explicit PortalHotkeys(std::shared_ptr<State> state);
     std::optional<std::string> sendBindings();
     std::shared_ptr<State> m_state;
 };

@@ -7,6 +7,10 @@
 #include <sys/eventfd.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
+// xkb.h names a field "explicit", a C++ keyword; the name is never used here.
+#define explicit xkb_explicit
+#include <xcb/xkb.h>
+#undef explicit
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <array>
@@ -14,6 +18,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -76,6 +81,9 @@ struct X11Hotkeys::State {
     // (keycode, modifiers) -> binding
     std::map<std::pair<xcb_keycode_t, std::uint16_t>, int> grabs;
     Captured captured;
+    // Keys of a binding now held down: a key held repeats its press, and a
+    // hotkey fires once per press, not once per repeat.
+    std::set<xcb_keycode_t> held;
 
     std::array<std::uint16_t, 4> lockVariants() const {
         return {0, XCB_MOD_MASK_LOCK, numLock,
@@ -119,8 +127,30 @@ struct X11Hotkeys::State {
         }
     }
 
+    // Asks the server to report a held key as repeated presses without
+    // releases in between (XKB's detectable auto-repeat), so that a release
+    // means the key was let go.
+    void detectRepeats() {
+        Reply<xcb_xkb_use_extension_reply_t> xkb(xcb_xkb_use_extension_reply(
+            connection.get(), xcb_xkb_use_extension(connection.get(), 1, 0), nullptr));
+        if (!xkb || xkb->supported == 0) return;
+        const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+        Reply<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
+            connection.get(),
+            xcb_xkb_per_client_flags(connection.get(), XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0,
+                                     0),
+            nullptr));
+    }
+
     void handle(const std::shared_ptr<State>& self, const xcb_generic_event_t& event) {
-        if ((event.response_type & 0x7f) != XCB_KEY_PRESS) return;
+        const std::uint8_t type = event.response_type & 0x7f;
+        if (type == XCB_KEY_RELEASE) {
+            const auto& release = reinterpret_cast<const xcb_key_release_event_t&>(event);
+            std::lock_guard lock(mutex);
+            held.erase(release.detail);
+            return;
+        }
+        if (type != XCB_KEY_PRESS) return;
         const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(event);
         const std::uint16_t modifiers = press.state & kRelevantModifiers;
         std::lock_guard lock(mutex);
@@ -141,6 +171,7 @@ struct X11Hotkeys::State {
         }
         const auto found = grabs.find({press.detail, modifiers});
         if (found == grabs.end()) return;
+        if (!held.insert(press.detail).second) return;
         RunLoop::main().post([self, binding = found->second] {
             X11Hotkeys* hearer = nullptr;
             {
@@ -150,6 +181,13 @@ struct X11Hotkeys::State {
             // The owner clears itself on the main thread, where this runs too.
             if (hearer != nullptr) hearer->activate(binding);
         });
+    }
+
+    // A round trip: the server has done everything sent before, so a key let
+    // go of is free for another program once unbind returns.
+    void sync() {
+        Reply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(
+            connection.get(), xcb_get_input_focus(connection.get()), nullptr));
     }
 
     void ungrab(xcb_keycode_t code, std::uint16_t modifiers) {
@@ -181,17 +219,18 @@ std::unique_ptr<X11Hotkeys> X11Hotkeys::connect(const char* display, std::string
         return nullptr;
     }
     state->findNumLock();
+    state->detectRepeats();
     state->wake = FileDescriptor(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!state->wake.valid()) {
         problem = "no event descriptor is left";
         return nullptr;
     }
-    std::unique_ptr<X11Hotkeys> hotkeys(new X11Hotkeys(state));
+    auto hotkeys = std::make_unique<X11Hotkeys>(Key{}, state);
     state->thread = std::thread([state] { state->serve(state); });
     return hotkeys;
 }
 
-X11Hotkeys::X11Hotkeys(std::shared_ptr<State> state) : m_state(std::move(state)) {
+X11Hotkeys::X11Hotkeys(Key, std::shared_ptr<State> state) : m_state(std::move(state)) {
     m_state->owner = this;
 }
 
@@ -249,12 +288,13 @@ void X11Hotkeys::unbind(int binding) {
     for (auto grab = state.grabs.begin(); grab != state.grabs.end();) {
         if (grab->second == binding) {
             state.ungrab(grab->first.first, grab->first.second);
+            state.held.erase(grab->first.first);
             grab = state.grabs.erase(grab);
         } else {
             ++grab;
         }
     }
-    xcb_flush(state.connection.get());
+    state.sync();
 }
 
 void X11Hotkeys::unbindAll() {
@@ -262,7 +302,8 @@ void X11Hotkeys::unbindAll() {
     std::lock_guard lock(state.mutex);
     for (const auto& [grab, binding] : state.grabs) state.ungrab(grab.first, grab.second);
     state.grabs.clear();
-    xcb_flush(state.connection.get());
+    state.held.clear();
+    state.sync();
 }
 
 void X11Hotkeys::captureNext(Captured captured) {

@@ -16,6 +16,12 @@ namespace platform {
 // Threads: a thread of the object's own waits on the connection; a key press
 // it reads is posted to the main run loop, where `activated` hears it.
 class X11Hotkeys final : public GlobalHotkeys {
+  private:
+    // Only connect() can name it: the way in is there.
+    struct Key {
+        explicit Key() = default;
+    };
+
   public:
     // `display` null: $DISPLAY. Null, with the reason, when it cannot be opened.
     static std::unique_ptr<X11Hotkeys> connect(const char* display, std::string& problem);
@@ -27,9 +33,9 @@ class X11Hotkeys final : public GlobalHotkeys {
     void captureNext(Captured captured) override;
 
     struct State;
+    X11Hotkeys(Key, std::shared_ptr<State> state);
 
   private:
-    explicit X11Hotkeys(std::shared_ptr<State> state);
     std::shared_ptr<State> m_state;
 };
 

@@ -27,7 +27,12 @@ bool HeadlessServices::runInBackground(BackgroundWork /*work*/) {
 bool HeadlessServices::openBundle(const std::filesystem::path& folder) {
     // Without a window the pages are made anew all the same: a board opened
     // from another program (the bus) is the one its next requests reach.
-    return reopenMainWindow(Application::sharedApplication(), folder);
+    auto& application = Application::sharedApplication();
+    if (!reopenMainWindow(application, folder)) return false;
+    // The new pages are all there is to show: what waits for them (the board's
+    // hotkeys, the note that the board opened) hears it as a window would after its frame.
+    application.contentShown();
+    return true;
 }
 
 }  // namespace platform

@@ -3,10 +3,14 @@
 // the next combination, hotkeys come back after a restart, and each board
 // has only its own.
 
+#include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Hotkeys/BoardHotkeys.h"
+#include "Classes/Hotkeys/HotkeyCommands.h"
+#include "Classes/MainPage.h"
 #include "Classes/PeltoAppDelegate.h"
+#include "Classes/SoundContextMenu.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -21,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -175,6 +180,83 @@ TEST_F(BoardHotkeysTest, HotkeysComeBackAfterARestartForTheirBoardOnly) {
          platform::UserDefaults::standardUserDefaults().dictionaryRepresentation()) {
         EXPECT_EQ(key.find("otkey"), std::string::npos) << key;
     }
+}
+
+const platform::WindowCommand* commandTitled(const platform::WindowCommands& commands,
+                                             const std::string& title) {
+    for (const auto& command : commands.commands()) {
+        if (command.title == title) return &command;
+    }
+    return nullptr;
+}
+
+// A sound's context menu offers Set Hotkey… only where hotkeys are answered,
+// and it binds the next combination to that row's sound, not the shown page's.
+TEST_F(BoardHotkeysTest, TheContextMenuOfARowSetsThatSoundsHotkey) {
+    const auto contextTitles = [this] {
+        std::vector<std::string> titles;
+        for (const auto& item :
+             soundContextCommands(Catalogue::soundEntryAt(Catalogue::loadDocument(), 0, 1),
+                                  std::static_pointer_cast<platform::ViewController>(
+                                      app.mainPage().shared_from_this())))
+            titles.push_back(item.title);
+        return titles;
+    };
+    const auto offered = [&] {
+        const auto titles = contextTitles();
+        return std::find(titles.begin(), titles.end(), "Set Hotkey…") != titles.end();
+    };
+    EXPECT_FALSE(offered()) << "nobody answers it yet";
+    answerSoundHotkeyCommand(*hotkeys);
+    ASSERT_TRUE(offered());
+    for (const auto& item :
+         soundContextCommands(Catalogue::soundEntryAt(Catalogue::loadDocument(), 0, 1),
+                              std::static_pointer_cast<platform::ViewController>(
+                                  app.mainPage().shared_from_this()))) {
+        if (item.title == "Set Hotkey…") item.perform(services);
+    }
+    display.type({XKB_KEY_Control_L, XKB_KEY_Alt_L, XKB_KEY_2});
+    EXPECT_TRUE(serveUntil([&] { return services.told.size() >= 2; }));
+    EXPECT_EQ(hotkeys->hotkeyText(BoardHotkeys::soundAction("2")), "Ctrl+Alt+2");
+    EXPECT_EQ(hotkeys->hotkeyText(BoardHotkeys::soundAction("1")), std::nullopt);
+    // The table outlives this test's hotkeys: nobody answers any more.
+    application().commandTable().add(
+        std::string(command_names::kSetSoundHotkey), [](std::string_view) { return false; },
+        [] { return platform::CommandState{false}; });
+}
+
+TEST_F(BoardHotkeysTest, TheSoundMenuAndHelpShowTheHotkeys) {
+    ASSERT_EQ(
+        hotkeys->assign(BoardHotkeys::soundAction("1"), platform::Hotkey::parse("Ctrl+Alt+1")),
+        std::nullopt);
+    const auto commands = hotkeyCommands(*hotkeys);
+    const auto* set = commandTitled(commands, "Set Hotkey…");
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->menu, "Sound");
+    EXPECT_FALSE(set->isEnabledNow());  // no play page on top
+    app.mainPage().RootTable->tapRowAtIndexPath({0, 0});
+    EXPECT_TRUE(set->isEnabledNow());
+    EXPECT_EQ(set->titleNow(), "Set Hotkey… (Ctrl+Alt+1)");
+
+    const auto* global = commandTitled(commands, "Global Hotkeys");
+    ASSERT_NE(global, nullptr);
+    ASSERT_TRUE(global->submenu);
+    std::vector<std::string> titles;
+    for (const auto& item : global->submenu()) titles.push_back(item.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Stop All Sounds…", "Volume Up…", "Volume Down…",
+                                                "Mute…"}));
+
+    setGlobalHotkeyListing([this] { return hotkeys->listing(); });
+    const auto* help =
+        commandTitled(platform::WindowCommands::applicationCommands(), "Keyboard Shortcuts");
+    ASSERT_NE(help, nullptr);
+    help->perform(services);
+    setGlobalHotkeyListing(nullptr);
+    ASSERT_FALSE(services.told.empty());
+    const std::string& told = services.told.back();
+    const std::string listed =
+        "\n\nGlobal hotkeys (whatever has focus):\nAir Horn: Ctrl+Alt+1 (global)";
+    EXPECT_TRUE(told.ends_with(listed)) << told;
 }
 
 }  // namespace
