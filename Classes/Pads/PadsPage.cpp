@@ -89,6 +89,10 @@ std::shared_ptr<SPXMLElement> PadsPage::entryAt(int block, int index) const {
     return entries[static_cast<std::size_t>(index)];
 }
 
+void PadsPage::commandPerformed(std::string_view name, std::string_view /*argument*/) {
+    if (name == command_names::kPlaySound || name == command_names::kToggleFavourite) readMarks();
+}
+
 void PadsPage::readMarks() {
     if (!m_grid) return;
     const BoardSoundPlayer* sounds = boardSoundPlayer();

@@ -31,6 +31,8 @@ class PadsPage : public platform::ViewController {
 
     // Commands by name while on top (see command_names).
     std::optional<platform::CommandState> commandState(std::string_view name) const override;
+    // A sound played by any trigger shows its progress on its pad at once.
+    void commandPerformed(std::string_view name, std::string_view argument) override;
 
     // Plays pad `index` of block `block`; false when there is none or it did not play.
     bool play(int block, int index);

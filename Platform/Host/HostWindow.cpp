@@ -128,6 +128,12 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     m_contextMenus.onPerformed([this] { updateFrameTimer(); });
     // Commands sent by name from anywhere act through this window's dialogs.
     m_application.setHostServices(&m_dialogs);
+    // A command by name from anywhere (a hotkey, another program) may start a
+    // sound whose ring must show, or change a page: draw it now.
+    m_application.setCommandPerformedHandler([this] {
+        update();
+        updateFrameTimer();
+    });
     // Before anything asks for the window's accessible interface.
     AccessibleWindow::install();
     m_canvasSize = QSizeF(kDefaultWidth, kDefaultHeight);
@@ -174,6 +180,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
 
 HostWindow::~HostWindow() {
     m_application.setHostServices(nullptr);
+    m_application.setCommandPerformedHandler(nullptr);
     setVibrationHandler(nullptr);
     // Quitting ends the event loop without closing the window.
     keepFrame();

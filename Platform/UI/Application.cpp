@@ -95,7 +95,16 @@ bool Application::sendCommand(std::string_view name, std::string_view argument) 
     CommandState state;
     CommandResponder* link = answering(name, links, state);
     if (link == nullptr || !state.enabled) return false;
-    return link->performCommand(name, argument);
+    const bool ran = link->performCommand(name, argument);
+    if (ran) {
+        // The page that was on top hears of it, and the host draws what changed.
+        if (!links.links.empty() && links.links.front() != &m_commands &&
+            links.links.front() != static_cast<CommandResponder*>(m_delegate.get())) {
+            links.links.front()->commandPerformed(name, argument);
+        }
+        if (m_commandPerformed) m_commandPerformed();
+    }
+    return ran;
 }
 
 HostServices& Application::hostServices() {

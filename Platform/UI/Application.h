@@ -60,6 +60,11 @@ class Application : public Object {
     void setContentShownHandler(std::function<void()> handler) {
         m_contentShown = std::move(handler);
     }
+    // The host's hook after every command performed by name (from any caller),
+    // so a command that came from outside the window is drawn at once.
+    void setCommandPerformedHandler(std::function<void()> handler) {
+        m_commandPerformed = std::move(handler);
+    }
     void contentShown() {
         if (m_contentShown) m_contentShown();
     }
@@ -124,6 +129,7 @@ class Application : public Object {
     HostServices* m_hostServices = nullptr;
     URLOpener m_opener;
     std::function<void()> m_contentShown;
+    std::function<void()> m_commandPerformed;
     std::uint64_t m_openURLRequests = 0;
     std::uint64_t m_openURLFailures = 0;
     std::vector<std::shared_ptr<Object>> m_topLevelObjects;

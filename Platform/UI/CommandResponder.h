@@ -33,6 +33,9 @@ class CommandResponder {
     virtual bool performCommand(std::string_view /*name*/, std::string_view /*argument*/) {
         return false;
     }
+    // Told to the page on top after any link performed `name`: a command from
+    // elsewhere (a hotkey, another program) may change what the page shows.
+    virtual void commandPerformed(std::string_view /*name*/, std::string_view /*argument*/) {}
 };
 
 // The names the platform's own links answer.

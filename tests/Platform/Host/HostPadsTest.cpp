@@ -2,6 +2,7 @@
 // and stays, the keys reach and move between pads, the page scrolls, every
 // pad reads as a button, and the window opens on the pads page again.
 
+#include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/MainPage.h"
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +120,27 @@ TEST_F(HostPads, AClickOnAPadPlaysItOnceAndThePageStays) {
 
         key(session, Qt::Key_Escape);
         EXPECT_NE(session.topAs<MainPage>(), nullptr) << "Back leads to the main page";
+    });
+}
+
+// A sound started from outside the window (a hotkey, another program) shows
+// on its pad at once, and the window draws it without waiting for input.
+TEST_F(HostPads, ASoundPlayedByAnotherTriggerShowsOnItsPadAtOnce) {
+    hosttest::runSession([](Session& session) {
+        PadsPage* page = openPads(session);
+        ASSERT_NE(page, nullptr);
+        session.advance(5);  // every animation over
+        QCoreApplication::processEvents();
+        const auto painted = session.window.framesPainted();
+        auto pad = std::dynamic_pointer_cast<PadButton>(page->grid()->findView("Boing"));
+        ASSERT_NE(pad, nullptr);
+        ASSERT_TRUE(platform::Application::sharedApplication().sendCommand(
+            command_names::kPlaySound, "005"));
+        ASSERT_NE(pad->playbackSound(), 0u);
+        EXPECT_TRUE(platform::playbackProgress(pad->playbackSound()));
+        QCoreApplication::processEvents();
+        EXPECT_GT(session.window.framesPainted(), painted) << "drawn without any input";
+        EXPECT_TRUE(session.window.isFrameTimerRunning()) << "its ring is drawn as it plays";
     });
 }
 
