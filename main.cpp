@@ -3,6 +3,7 @@
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
+#include "Classes/Remote/RemoteLaunch.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/Application.h"
@@ -53,5 +54,6 @@ int main(int argc, char** argv) {
     platform::ScreenshotTour::setApplicationTour(screenshotTourOfPages());
     platform::WindowCommands::setApplicationCommands(desktopCommands());
     if (!platform::installWindowHost(argc, argv)) return 1;
+    startRemoteAtLaunch(argc, argv);
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

@@ -28,6 +28,8 @@ class BoardSoundPlayer {
     bool offers(std::string_view audioNumber);
     // Plays it; false when the board does not list it or its file cannot be played.
     bool play(std::string_view audioNumber);
+    // Whether a play of `audioNumber` started here sounds now.
+    bool isPlaying(std::string_view audioNumber) const;
     // Drops the registrations and the catalogue read, to be read again at the next play.
     void forget();
 

@@ -323,6 +323,11 @@ void RemoteRequestHandler::broadcastLocked(const std::string& name, const std::s
     }
 }
 
+std::set<std::string> RemoteRequestHandler::boardNumbers() const {
+    std::lock_guard lock(m_mutex);
+    return m_numbers;
+}
+
 std::vector<PairedBrowser> RemoteRequestHandler::pairedBrowsers() const {
     std::lock_guard lock(m_mutex);
     std::vector<PairedBrowser> browsers;

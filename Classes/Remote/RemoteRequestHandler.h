@@ -77,6 +77,8 @@ class RemoteRequestHandler {
     // pages only when it differs from what they have.
     void setPlayState(std::set<std::string> playing, int volume);
 
+    // The audio numbers of the board given last.
+    std::set<std::string> boardNumbers() const;
     std::vector<PairedBrowser> pairedBrowsers() const;
     // Renews the secret and forgets every session, closing their event streams.
     void forgetAll(std::string newSecret);

@@ -9,11 +9,13 @@ namespace {
 
 // Every option the program takes, in the order --help lists them. A new option
 // is one row here (and its reading where it is used).
-constexpr std::array<CommandLineOption, 9> kOptions{{
+constexpr std::array<CommandLineOption, 10> kOptions{{
     {"--bundle", "DIR", "", "open the board or bundle in DIR"},
     {"--make-board", "SOURCE BOARD", "", "make the board BOARD from the audio files in SOURCE"},
     {"--check-board", "DIR", "", "report every problem of the board in DIR and exit"},
     {"--headless", "", "", "run without a window until SIGINT or SIGTERM"},
+    {"--remote", "", "",
+     "serve the open board to phones on the local network (prints the address)"},
     {"--screenshot", "DIR", "", "draw every screen into DIR as PNG files and exit"},
     {"--report-first-frame", "", "", "print \"first frame drawn\" once the window is drawn"},
     {"--quit-after-first-frame", "", "", "end normally once the window is drawn"},
