@@ -193,6 +193,7 @@ HttpResponse RemoteRequestHandler::events() {
         const auto alive = stream.lock();
         return !alive || alive->isClosed();
     });
+    if (m_closing) return HttpResponse::text(503, "The remote is switching off.\n");
     if (m_streams.size() >= kStreamLimit) {
         return HttpResponse::text(503, "Too many pages are connected.\n");
     }
@@ -361,6 +362,7 @@ std::size_t RemoteRequestHandler::streamCount() const {
 
 void RemoteRequestHandler::closeStreams() {
     std::lock_guard lock(m_mutex);
+    m_closing = true;
     for (const auto& weak : m_streams) {
         if (const auto stream = weak.lock()) stream->close();
     }

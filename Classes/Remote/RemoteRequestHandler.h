@@ -84,7 +84,8 @@ class RemoteRequestHandler {
     void forgetAll(std::string newSecret);
     std::string secret() const;
     std::size_t streamCount() const;
-    // Ends every event stream (before the server stops, so its threads end).
+    // Ends every event stream and refuses new ones (before the server stops,
+    // so that its threads end and none starts waiting again).
     void closeStreams();
 
   private:
@@ -118,4 +119,5 @@ class RemoteRequestHandler {
     std::unique_ptr<SoundSearchIndex> m_searchIndex;
     std::set<std::string> m_playing;
     int m_volume = 100;
+    bool m_closing = false;
 };

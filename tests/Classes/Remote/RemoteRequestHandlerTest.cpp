@@ -232,6 +232,12 @@ TEST(RemoteRequestHandler, EventStreamsStartWithTheBoardAndFollowChanges) {
     EXPECT_EQ(f.handler.streamCount(), 1u);
     f.handler.forgetAll("ffeeddccbbaa99887766554433221100");
     EXPECT_FALSE(answer.stream->read(16, std::chrono::milliseconds(0)).has_value());
+
+    // While the server stops, no new stream may start waiting.
+    Fixture stopping;
+    events.cookies[RemoteRequestHandler::kCookieName] = stopping.pair();
+    stopping.handler.closeStreams();
+    EXPECT_EQ(stopping.handler.handle(events).status, 503);
 }
 
 }  // namespace
