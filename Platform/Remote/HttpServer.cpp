@@ -151,15 +151,19 @@ HttpServer::~HttpServer() = default;
 
 std::unique_ptr<MHD_Daemon, HttpServer::DaemonDeleter> HttpServer::listen(std::uint16_t port,
                                                                           HttpServer& server) {
-    const unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD |
-                           MHD_USE_POLL | MHD_USE_DUAL_STACK;
-    MHD_Daemon* daemon = MHD_start_daemon(
-        flags, port, nullptr, nullptr, &HttpServerCallbacks::access, &server,
-        MHD_OPTION_CONNECTION_LIMIT, HttpServer::kConnectionLimit,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, HttpServer::kRequestMemory,
-        MHD_OPTION_CONNECTION_TIMEOUT, HttpServer::kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED,
-        &HttpServerCallbacks::completed, nullptr, MHD_OPTION_END);
-    return std::unique_ptr<MHD_Daemon, DaemonDeleter>(daemon);
+    const unsigned base =
+        MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL;
+    // Both IPv6 and IPv4 where the system has IPv6, else IPv4 alone.
+    for (const unsigned flags : {base | MHD_USE_DUAL_STACK, base}) {
+        MHD_Daemon* daemon = MHD_start_daemon(
+            flags, port, nullptr, nullptr, &HttpServerCallbacks::access, &server,
+            MHD_OPTION_CONNECTION_LIMIT, HttpServer::kConnectionLimit,
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, HttpServer::kRequestMemory,
+            MHD_OPTION_CONNECTION_TIMEOUT, HttpServer::kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED,
+            &HttpServerCallbacks::completed, nullptr, MHD_OPTION_END);
+        if (daemon != nullptr) return std::unique_ptr<MHD_Daemon, DaemonDeleter>(daemon);
+    }
+    return nullptr;
 }
 
 std::unique_ptr<HttpServer> HttpServer::start(std::uint16_t port, Handler handler) {
