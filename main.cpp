@@ -5,9 +5,10 @@
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
 #include "Classes/Hotkeys/BoardHotkeys.h"
 #include "Classes/Hotkeys/HotkeyCommands.h"
-#include "Classes/Remote/RemoteCommandLine.h"
-#include "Classes/Remote/RemoteControl.h"
+#include "Classes/Bus/BusControl.h"
+#include "Classes/Bus/RemoteCommandLine.h"
 #include "Platform/Foundation/CommandLine.h"
+#include "Classes/Remote/RemoteLaunch.h"
 #include "Platform/Host/HostOptions.h"
 #include "Platform/Host/WindowHost.h"
 #include "Platform/UI/Application.h"
@@ -73,7 +74,9 @@ int main(int argc, char** argv) {
     answerSoundHotkeyCommand(hotkeys);
     if (!platform::installWindowHost(argc, argv)) return 1;
     // Other programs reach the running copy.
-    std::unique_ptr<RemoteControl> remote;
-    if (serving) remote = std::make_unique<RemoteControl>();
+    std::unique_ptr<BusControl> bus;
+    if (serving) bus = std::make_unique<BusControl>();
+    // Browsers on the local network too, when the user switched the remote on.
+    startRemoteAtLaunch(argc, argv);
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

@@ -131,6 +131,12 @@ platform::SystemSoundID BoardSoundPlayer::soundID(std::string_view audioNumber) 
     return found == m_sounds.end() ? 0 : found->second;
 }
 
+bool BoardSoundPlayer::isPlaying(std::string_view audioNumber) const {
+    const auto found = m_sounds.find(audioNumber);
+    return found != m_sounds.end() && found->second != 0 &&
+           platform::playingSoundCount(found->second) > 0;
+}
+
 void BoardSoundPlayer::forget() {
     for (const auto& [number, sound] : m_sounds) {
         if (sound != 0) platform::AudioServicesDisposeSystemSoundID(sound);

@@ -57,6 +57,8 @@ class BoardSoundPlayer {
     // The registration of a sound played before (what shows its progress);
     // 0 when it has not been played or could not be.
     platform::SystemSoundID soundID(std::string_view audioNumber) const;
+    // Whether a play of `audioNumber` started here sounds now.
+    bool isPlaying(std::string_view audioNumber) const;
     // Drops the registrations and the catalogue read, to be read again at the next play.
     void forget();
 

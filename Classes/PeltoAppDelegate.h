@@ -36,6 +36,9 @@ class PeltoAppDelegate : public platform::Object, public platform::ApplicationDe
     void applicationWillTerminate(platform::Application& application) override;
     void applicationDidReceiveMemoryWarning(platform::Application& application) override;
 
+    // The player behind "playSound", for what shows which sounds play (the remote).
+    const BoardSoundPlayer& soundPlayer() const { return m_sounds; }
+
     // The last link of the command chain: opening the favourites, info and
     // search pages from wherever the user is, playing a sound of the board by
     // its audio number, and reading the board again.

@@ -10,7 +10,7 @@
 #include "Classes/ApplicationClasses.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Hotkeys/BoardHotkeys.h"
-#include "Classes/Remote/RemoteControl.h"
+#include "Classes/Bus/BusControl.h"
 #include "Platform/Audio/AudioDiagnostics.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
@@ -178,7 +178,7 @@ void BM_PlayCommandToSound(benchmark::State& state) {
     if (!privateBus.started()) return state.SkipWithError("dbus-daemon did not start");
     RunningApplication app;
     if (!app.launched) return state.SkipWithError("the bundled board did not open");
-    RemoteControl remote(privateBus.address());
+    BusControl remote(privateBus.address());
     if (!remote.serving()) return state.SkipWithError("the bus service did not start");
     app.serve();
 

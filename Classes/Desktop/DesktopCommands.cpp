@@ -8,6 +8,7 @@
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/SoundMenuCommands.h"
 #include "Classes/Pads/PadsPage.h"
+#include "Classes/Remote/RemoteControlCommand.h"
 #include "Classes/Search/SearchCommands.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/HostServices.h"
@@ -51,7 +52,7 @@ void addFileMenu(WindowCommands& commands) {
     auto check = checkBoardCommand();
     check.name = names::kCheckBoard;
     check.separatorBefore = true;
-    commands.add(kFile, std::move(check));
+    commands.add(kFile, std::move(check)).add(kFile, remoteControlCommand());
     auto quit = WindowCommand::make("Quit", "Ctrl+Q", [](HostServices&) {
         platform::Application::sharedApplication().terminate(0);
     });

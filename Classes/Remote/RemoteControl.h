@@ -1,27 +1,54 @@
 #pragma once
 
+#include "Classes/Remote/RemoteRequestHandler.h"
+
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
-class BoardRemote;
 namespace platform {
-class BusService;
-}
+class HttpServer;
+class Timer;
+}  // namespace platform
 
-// The running program's bus service over the open board, for as long as this
-// object lives (the program keeps it for its whole run). Starting it logs one
-// line on how it stands: serving, waiting behind another copy, or off.
+// The remote on the application's side: it serves the open board while it is
+// on, turns the page's taps into the program's commands on the main thread,
+// and keeps the pages told of the board, the sounds playing and the volume.
+//
+// Main thread only. The port, once chosen, is kept in the desktop preferences
+// so a phone's bookmark keeps working; the secret is new at every start.
 class RemoteControl {
   public:
-    // `address` empty: the environment's session bus.
-    explicit RemoteControl(const std::string& address = {});
+    static RemoteControl& shared();
     ~RemoteControl();
-    RemoteControl(const RemoteControl&) = delete;
-    RemoteControl& operator=(const RemoteControl&) = delete;
 
-    bool serving() const { return m_service != nullptr; }
+    // Listens; false when no port could be had or the page is missing.
+    bool start();
+    void stop();
+    bool isRunning() const { return m_server != nullptr; }
+
+    // Whether the user left it on (File > Remote Control), for the next start.
+    static bool rememberedOn();
+    static void rememberOn(bool on);
+
+    std::uint16_t port() const;
+    // The address for another device, with the secret: scanning it pairs.
+    std::string pairingAddress() const;
+    std::vector<PairedBrowser> pairedBrowsers() const;
+    // A new secret; every browser must pair again.
+    void forgetAll();
+
+    // Reads the board and the play state now instead of at the next tick.
+    void refresh();
 
   private:
-    std::shared_ptr<BoardRemote> m_target;
-    std::unique_ptr<platform::BusService> m_service;
+    RemoteControl() = default;
+    void scheduleTick();
+
+    std::unique_ptr<RemoteRequestHandler> m_handler;
+    std::unique_ptr<platform::HttpServer> m_server;
+    std::shared_ptr<platform::Timer> m_tick;
+    std::string m_boardKey;
 };

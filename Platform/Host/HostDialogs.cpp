@@ -1,6 +1,7 @@
 #include "HostDialogs.h"
 
 #include "DrawnText.h"
+#include "PanelDialog.h"
 
 #include <QPushButton>
 #include <QWidget>
@@ -67,6 +68,12 @@ void HostDialogs::tell(std::string title, std::string text) {
     m_message->open();
 }
 
+void HostDialogs::showPanel(HostPanel panel) {
+    m_panel.reset(makePanelDialog(std::move(panel), m_window));
+    m_panel->setWindowModality(Qt::WindowModal);
+    m_panel->open();
+}
+
 bool HostDialogs::runInBackground(BackgroundWork work) {
     return m_work.start(std::move(work));
 }
@@ -98,6 +105,10 @@ QMessageBox* HostDialogs::question() const {
 
 QMessageBox* HostDialogs::message() const {
     return ifOpen(m_message.get());
+}
+
+QDialog* HostDialogs::panel() const {
+    return ifOpen(m_panel.get());
 }
 
 }  // namespace platform

@@ -32,6 +32,7 @@ class HostDialogs final : public HostServices {
     void ask(std::string title, std::string question, std::string acceptText,
              Answered answered) override;
     void tell(std::string title, std::string text) override;
+    void showPanel(HostPanel panel) override;
     bool runInBackground(BackgroundWork work) override;
     bool openBundle(const std::filesystem::path& folder) override;
     double zoom() const override;
@@ -47,6 +48,7 @@ class HostDialogs final : public HostServices {
     QFileDialog* folderDialog() const;
     QMessageBox* question() const;
     QMessageBox* message() const;
+    QDialog* panel() const;
     BackgroundWorkRunner& backgroundWork() { return m_work; }
 
   private:
@@ -64,6 +66,7 @@ class HostDialogs final : public HostServices {
     DialogPointer<QFileDialog> m_folderDialog;
     DialogPointer<QMessageBox> m_question;
     DialogPointer<QMessageBox> m_message;
+    DialogPointer<QDialog> m_panel;
     BackgroundWorkRunner m_work;
 };
 

@@ -124,6 +124,8 @@ LaunchArguments LaunchArguments::parse(int argc, char** argv) {
         std::string_view argument = argv[index];
         if (argument == "--headless") {
             arguments.headless = true;
+        } else if (argument == "--remote") {
+            arguments.remote = true;
         } else if (auto bundle = optionValue("--bundle", argc, argv, index, arguments.error)) {
             arguments.bundlePath = *bundle;
         } else if (auto shots = optionValue("--screenshot", argc, argv, index, arguments.error)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostPanel.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -45,6 +47,8 @@ class HostServices {
                      Answered answered) = 0;
     // Shows a message; nothing waits for it to be read.
     virtual void tell(std::string title, std::string text) = 0;
+    // Shows `panel`; a host without windows tells its text alone.
+    virtual void showPanel(HostPanel panel) { tell(std::move(panel.title), std::move(panel.text)); }
     // Starts `work`; false (and nothing started) while other work still runs.
     virtual bool runInBackground(BackgroundWork work) = 0;
     // Starts the application anew on the bundle in `folder`, in the same window:

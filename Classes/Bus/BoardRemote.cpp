@@ -1,4 +1,4 @@
-#include "Classes/Remote/BoardRemote.h"
+#include "Classes/Bus/BoardRemote.h"
 
 #include "Classes/Catalogue/Catalogue.h"
 #include "Classes/CommandNames.h"

@@ -1,4 +1,4 @@
-#include "Classes/Remote/RemoteCommandLine.h"
+#include "Classes/Bus/RemoteCommandLine.h"
 
 #include "Classes/CommandLine/TerminalText.h"
 #include "Platform/DBus/BusClient.h"

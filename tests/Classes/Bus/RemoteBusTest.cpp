@@ -4,7 +4,7 @@
 
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/PeltoAppDelegate.h"
-#include "Classes/Remote/RemoteControl.h"
+#include "Classes/Bus/BusControl.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/DBus/BusClient.h"
 #include "Platform/DBus/BusNames.h"
@@ -116,7 +116,7 @@ class RemoteBus : public ::testing::Test {
         delegate->navigationController = std::static_pointer_cast<platform::NavigationController>(
             app.navigation().shared_from_this());
         platform::Application::sharedApplication().setDelegate(delegate);
-        remote = std::make_unique<RemoteControl>(privateBus.address());
+        remote = std::make_unique<BusControl>(privateBus.address());
         ASSERT_TRUE(remote->serving());
     }
     void TearDown() override {
@@ -128,7 +128,7 @@ class RemoteBus : public ::testing::Test {
     sbtest::PrivateSessionBus privateBus;
     pagetest::PageHarness app;
     std::shared_ptr<PeltoAppDelegate> delegate = std::make_shared<PeltoAppDelegate>();
-    std::unique_ptr<RemoteControl> remote;
+    std::unique_ptr<BusControl> remote;
 };
 
 TEST_F(RemoteBus, PlaysBySoundOfTheOpenBoardAndRefusesWhatItLacks) {
