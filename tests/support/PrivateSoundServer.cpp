@@ -253,7 +253,7 @@ void MonitorRecording::stop() {
 }
 
 void MonitorRecording::record(std::string serverAddress, std::string sink) {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 2};
+    const pa_sample_spec recorded{PA_SAMPLE_S16LE, 44100, 2};
     // Small fragments: each block is stamped close to when it was heard.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
@@ -262,7 +262,7 @@ void MonitorRecording::record(std::string serverAddress, std::string sink) {
     const std::string monitor = sink + ".monitor";
     std::unique_ptr<pa_simple, SimpleDeleter> stream(
         pa_simple_new(serverAddress.c_str(), "Soundboard test", PA_STREAM_RECORD, monitor.c_str(),
-                      "monitor", &spec, nullptr, &attributes, &error));
+                      "monitor", &recorded, nullptr, &attributes, &error));
     if (!stream) {
         m_stop.store(true);
         return;
