@@ -11,6 +11,7 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "HostSession.h"
+#include "PadsSession.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Host/KeyboardFocus.h"
 #include "Platform/Host/PageTransitions.h"
@@ -33,25 +34,9 @@ namespace {
 
 using hosttest::Session;
 
-class HostPads : public ::testing::Test {
-  protected:
-    void SetUp() override { platform::WindowCommands::setApplicationCommands(desktopCommands()); }
-    void TearDown() override {
-        platform::stopAllSystemSounds();
-        std::filesystem::remove(DesktopPreferences::file());
-    }
-};
-
-void key(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(&session.window, key, modifiers);
-    QCoreApplication::processEvents();
-    session.advance(platform::PageTransitions::kDuration);
-}
-
-PadsPage* openPads(Session& session) {
-    key(session, Qt::Key_P, Qt::ControlModifier);
-    return session.topAs<PadsPage>();
-}
+class HostPads : public padstest::PadsWindowTest {};
+using padstest::key;
+using padstest::openPads;
 
 // The pad the focus ring is on, by its label; empty for none.
 std::string focusedPad(Session& session) {

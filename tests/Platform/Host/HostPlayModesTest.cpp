@@ -11,6 +11,7 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "HostSession.h"
+#include "PadsSession.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Host/KeyboardFocus.h"
@@ -34,25 +35,9 @@ using hosttest::Session;
 constexpr const char* kPad = "Drum Roll";
 constexpr const char* kPadNumber = "003";
 
-class HostPlayModes : public ::testing::Test {
-  protected:
-    void SetUp() override { platform::WindowCommands::setApplicationCommands(desktopCommands()); }
-    void TearDown() override {
-        platform::stopAllSystemSounds();
-        std::filesystem::remove(DesktopPreferences::file());
-    }
-};
-
-void key(Session& session, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(&session.window, key, modifiers);
-    QCoreApplication::processEvents();
-    session.advance(platform::PageTransitions::kDuration);
-}
-
-PadsPage* openPads(Session& session) {
-    key(session, Qt::Key_P, Qt::ControlModifier);
-    return session.topAs<PadsPage>();
-}
+class HostPlayModes : public padstest::PadsWindowTest {};
+using padstest::key;
+using padstest::openPads;
 
 std::shared_ptr<PadButton> pad(Session& session, const char* label) {
     auto* page = session.topAs<PadsPage>();
