@@ -203,9 +203,17 @@ TEST_P(SoundServer, StopAllFadesOutInsteadOfCutting) {
     EXPECT_EQ(playingSoundCount(), 0u);
     ASSERT_TRUE(monitor("alpha").waitForFrames(44100 / 2, 3000ms));
     const std::vector<std::int16_t> heard = monitor("alpha").samples();
+    // Looked at where the stop is: the last 30 ms of sound. A busy machine may
+    // drop a period earlier in the tone (an underrun, its own click), which
+    // says nothing of the fade.
+    std::size_t end = heard.size();
+    while (end > 0 && heard[end - 1] == 0) --end;
+    const std::size_t window = 2 * 44100 * 30 / 1000;
     int steepest = 0;
     std::size_t steepestAt = 0;
-    for (std::size_t at = 2; at < heard.size(); at += 2) {
+    for (std::size_t at =
+             std::max<std::size_t>(2, end > window ? end - window : 0) & ~std::size_t{1};
+         at < heard.size(); at += 2) {
         if (std::abs(heard[at] - heard[at - 2]) > steepest) {
             steepest = std::abs(heard[at] - heard[at - 2]);
             steepestAt = at / 2;
@@ -278,10 +286,15 @@ TEST_P(SoundServer, ALostChosenSinkFallsBackByItselfEveryTime) {
         EXPECT_EQ(linesStartingWith(capture, "Audio: output device “Gamma” is not available"), 1u);
         // WirePlumber may send a stream of this role where the role played
         // last (it remembers per role), which is its policy: heard it must be.
+        // WirePlumber may also still be moving the stream when the first play
+        // goes out; the play after it is heard.
         MonitorRecording& other = monitor("beta");
-        const std::size_t otherFrom = other.frames();
-        const bool heard = heardOn("alpha", sound) ||
-                           (onPipeWire() && other.firstSoundAfter(otherFrom, 64).has_value());
+        bool heard = false;
+        for (int attempt = 0; attempt < (onPipeWire() ? 2 : 1) && !heard; ++attempt) {
+            const std::size_t otherFrom = other.frames();
+            heard = heardOn("alpha", sound) ||
+                    (onPipeWire() && other.firstSoundAfter(otherFrom, 64).has_value());
+        }
         EXPECT_TRUE(heard) << "the next play is not heard";
     }
 }
