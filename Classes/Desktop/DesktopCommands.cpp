@@ -176,17 +176,12 @@ WindowCommands desktopCommands() {
     addViewMenu(commands);
     addHelpMenu(commands);
     commands.onWindowOpened(applyPreferencesAtOpening);
-    commands.rememberFrame(
-        []() -> std::optional<platform::WindowFrame> {
-            const auto frame = DesktopPreferences().windowFrame();
-            if (!frame) return std::nullopt;
-            return platform::WindowFrame{frame->x, frame->y, frame->width, frame->height};
-        },
-        [](const platform::WindowFrame& frame) {
-            DesktopPreferences preferences;
-            preferences.setWindowFrame({frame.x, frame.y, frame.width, frame.height});
-            // Where the window was left includes the page it showed.
-            preferences.setPadsPageOpen(padsPageShown());
-        });
+    commands.rememberFrame([] { return DesktopPreferences().windowFrame(); },
+                           [](const platform::WindowFrame& frame) {
+                               DesktopPreferences preferences;
+                               preferences.setWindowFrame(frame);
+                               // Where the window was left includes the page it showed.
+                               preferences.setPadsPageOpen(padsPageShown());
+                           });
     return commands;
 }

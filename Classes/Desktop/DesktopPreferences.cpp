@@ -2,9 +2,12 @@
 
 #include "Platform/Foundation/XdgPaths.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 
 namespace fs = std::filesystem;
 using platform::PlistArray;
@@ -77,9 +80,66 @@ std::optional<int> coordinate(const PlistDictionary& frame, const std::string& k
     return static_cast<int>(std::lround(*number));
 }
 
+// What the file looked like when the shared store last read or wrote it: a
+// different one means someone else wrote it since (a store writes a new file
+// and renames it over the old, so the file's identity changes too).
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t writtenSeconds = 0;
+    long writtenNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const fs::path& file) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) return {};
+    return FileStamp{true,
+                     status.st_dev,
+                     status.st_ino,
+                     status.st_size,
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec),
+                     status.st_mtim.tv_nsec};
+}
+
+// The one store every handle shares, of the file it was read from.
+struct SharedStore {
+    std::mutex mutex;
+    fs::path file;
+    FileStamp stamp;
+    std::shared_ptr<platform::UserDefaults> store;
+};
+
+SharedStore& sharedStore() {
+    static SharedStore shared;
+    return shared;
+}
+
+std::shared_ptr<platform::UserDefaults> currentStore() {
+    SharedStore& shared = sharedStore();
+    const fs::path wanted = DesktopPreferences::file();
+    const std::lock_guard lock(shared.mutex);
+    const FileStamp stamp = stampOf(wanted);
+    if (!shared.store || shared.file != wanted || shared.stamp != stamp) {
+        shared.store = std::make_shared<platform::UserDefaults>(wanted);
+        shared.file = wanted;
+        shared.stamp = stamp;
+    }
+    return shared.store;
+}
+
+// After `store` wrote the file, what is on disk is what it holds.
+void noteWritten(const std::shared_ptr<platform::UserDefaults>& store) {
+    SharedStore& shared = sharedStore();
+    const std::lock_guard lock(shared.mutex);
+    if (shared.store == store) shared.stamp = stampOf(shared.file);
+}
+
 }  // namespace
 
-DesktopPreferences::DesktopPreferences() : m_store(file()) {}
+DesktopPreferences::DesktopPreferences() : m_store(currentStore()) {}
 
 fs::path DesktopPreferences::file() {
     const std::string identifier(kApplicationIdentifier);
@@ -93,24 +153,26 @@ fs::path DesktopPreferences::normalBoardPath(const fs::path& board) {
 }
 
 void DesktopPreferences::write(std::string_view key, PlistValue value) {
-    m_store.setObject(std::move(value), key);
+    m_store->setObject(std::move(value), key);
     synchronize();
 }
 
 bool DesktopPreferences::synchronize() {
     // The folder is made on the first write only: reading leaves no trace.
     std::error_code ignored;
-    fs::create_directories(m_store.filePath().parent_path(), ignored);
-    return m_store.synchronize();
+    fs::create_directories(m_store->filePath().parent_path(), ignored);
+    const bool written = m_store->synchronize();
+    noteWritten(m_store);
+    return written;
 }
 
 std::optional<double> DesktopPreferences::number(std::string_view key) const {
-    const auto value = m_store.objectForKey(key);
+    const auto value = m_store->objectForKey(key);
     return value ? numberIn(*value) : std::nullopt;
 }
 
 std::string DesktopPreferences::outputDevice() const {
-    const auto value = m_store.objectForKey(kOutputDeviceKey);
+    const auto value = m_store->objectForKey(kOutputDeviceKey);
     const auto* text = value ? value->get<std::string>() : nullptr;
     return text != nullptr ? *text : std::string();
 }
@@ -129,11 +191,11 @@ void DesktopPreferences::setVolume(int percent) {
 }
 
 bool DesktopPreferences::muted() const {
-    return m_store.boolForKey(kMutedKey);
+    return m_store->boolForKey(kMutedKey);
 }
 
 bool DesktopPreferences::padsPageOpen() const {
-    return m_store.boolForKey(kPadsPageOpenKey);
+    return m_store->boolForKey(kPadsPageOpenKey);
 }
 
 void DesktopPreferences::setPadsPageOpen(bool open) {
@@ -158,7 +220,7 @@ void DesktopPreferences::setZoom(double zoom) {
 std::map<std::string, SoundPlayMode, std::less<>> DesktopPreferences::soundPlayModes(
     const fs::path& board) const {
     std::map<std::string, SoundPlayMode, std::less<>> modes;
-    const auto value = m_store.objectForKey(kSoundPlayModesKey);
+    const auto value = m_store->objectForKey(kSoundPlayModesKey);
     const auto* boards = value ? value->get<PlistDictionary>() : nullptr;
     if (boards == nullptr) return modes;
     const auto found = boards->find(normalBoardPath(board).string());
@@ -176,7 +238,7 @@ std::map<std::string, SoundPlayMode, std::less<>> DesktopPreferences::soundPlayM
 
 void DesktopPreferences::setSoundPlayMode(const fs::path& board, const std::string& audioNumber,
                                           const SoundPlayMode& mode) {
-    const auto value = m_store.objectForKey(kSoundPlayModesKey);
+    const auto value = m_store->objectForKey(kSoundPlayModesKey);
     PlistDictionary boards;
     if (const auto* kept = value ? value->get<PlistDictionary>() : nullptr) boards = *kept;
     const std::string key = normalBoardPath(board).string();
@@ -203,7 +265,7 @@ void DesktopPreferences::setSoundPlayMode(const fs::path& board, const std::stri
 }
 
 std::optional<DesktopPreferences::WindowFrame> DesktopPreferences::windowFrame() const {
-    const auto value = m_store.objectForKey(kWindowFrameKey);
+    const auto value = m_store->objectForKey(kWindowFrameKey);
     const auto* frame = value ? value->get<PlistDictionary>() : nullptr;
     if (frame == nullptr) return std::nullopt;
     const auto x = coordinate(*frame, "x");
@@ -223,7 +285,7 @@ void DesktopPreferences::setWindowFrame(const WindowFrame& frame) {
 
 std::vector<fs::path> DesktopPreferences::recentBoards() const {
     std::vector<fs::path> boards;
-    const auto value = m_store.objectForKey(kRecentBoardsKey);
+    const auto value = m_store->objectForKey(kRecentBoardsKey);
     const auto* list = value ? value->get<PlistArray>() : nullptr;
     if (list == nullptr) return boards;
     for (const PlistValue& item : *list) {

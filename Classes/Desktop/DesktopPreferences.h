@@ -2,10 +2,12 @@
 
 #include "Classes/Desktop/SoundPlayMode.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "Platform/Foundation/WindowFrame.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,20 +18,20 @@
 // same file that remembers the board opened last), never among the favourite
 // marks of any board. Every change is written durably at once; a value that is
 // missing or of the wrong kind reads as its default.
+//
+// An instance is a light handle: every handle of the process shares one store,
+// read from the file once and written through by each change. The file is
+// read again only when another process (a second copy, the command line)
+// changed it since, or when $XDG_CONFIG_HOME names another file.
 class DesktopPreferences {
   public:
     static constexpr std::size_t kRecentBoardLimit = 10;
     static constexpr int kDefaultVolume = 100;
 
-    struct WindowFrame {
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        bool operator==(const WindowFrame&) const = default;
-    };
+    using WindowFrame = platform::WindowFrame;
 
-    // Reads the file as it stands now (none yet: every value at its default).
+    // The shared store of the file as it stands now (none yet: every value at
+    // its default); reading the file only when it is new or changed on disk.
     DesktopPreferences();
 
     static std::filesystem::path file();
@@ -68,7 +70,7 @@ class DesktopPreferences {
 
     // The raw store, for the board remembered last (its own key, kept as it
     // was); synchronize() writes what was changed there.
-    platform::UserDefaults& store() { return m_store; }
+    platform::UserDefaults& store() { return *m_store; }
     bool synchronize();
 
     // `board` as it is kept: absolute and normal.
@@ -79,5 +81,7 @@ class DesktopPreferences {
     std::optional<double> number(std::string_view key) const;
     void writeRecentBoards(const std::vector<std::filesystem::path>& boards);
 
-    platform::UserDefaults m_store;
+    // Shared: a handle made before the file was read afresh keeps the store it
+    // had, whose synchronize merges with the file as another process's would.
+    std::shared_ptr<platform::UserDefaults> m_store;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/WindowFrame.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -66,15 +68,6 @@ struct WindowCommand {
     bool isEnabledNow() const { return !enabled || enabled(); }
     // Made by routed(): it sends its name rather than act by itself.
     bool routesByName = false;
-};
-
-// Where the window stands on the desktop, in the desktop's logical pixels.
-struct WindowFrame {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const WindowFrame&) const = default;
 };
 
 // What the application's window offers besides its pages: commands, grouped in

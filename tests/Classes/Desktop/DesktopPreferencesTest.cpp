@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -105,6 +110,36 @@ TEST(DesktopPreferences, TheyShareTheFileOfTheLastBoardAndKeepItsKey) {
     const auto file = platform::PropertyList::readDictionaryFile(DesktopPreferences::file());
     ASSERT_TRUE(file);
     EXPECT_EQ(file->at("LastOpenedBoard"), PlistValue(board.string()));
+}
+
+TEST(DesktopPreferences, TheFileIsReadOnceAndAgainOnlyWhenAnotherWriterChangedIt) {
+    DesktopPreferences().setVolume(35);
+    const fs::path file = DesktopPreferences::file();
+    EXPECT_EQ(DesktopPreferences().volume(), 35);
+
+    // The same bytes' length, the same file and time: nothing tells a reader
+    // it changed, so a handle that reads the file each time would see the damage.
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    const std::string kept = sbtest::readFile(file);
+    {
+        std::fstream rewrite(file, std::ios::in | std::ios::out | std::ios::binary);
+        rewrite.write(std::string(kept.size(), '#').data(),
+                      static_cast<std::streamsize>(kept.size()));
+    }
+    const std::array<timespec, 2> times{before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times.data(), 0), 0);
+    EXPECT_EQ(DesktopPreferences().volume(), 35) << "read again though nothing said it changed";
+    sbtest::writeFile(file, kept);
+
+    // Another process writes through a store of its own: the next handle sees it.
+    store("Volume", PlistValue(60));
+    EXPECT_EQ(DesktopPreferences().volume(), 60);
+    DesktopPreferences().setMuted(true);
+    const auto onDisk = platform::PropertyList::readDictionaryFile(file);
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(onDisk->at("Volume"), PlistValue(60));
+    EXPECT_EQ(onDisk->at("Muted"), PlistValue(true));
 }
 
 }  // namespace
