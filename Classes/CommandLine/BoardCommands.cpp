@@ -110,16 +110,16 @@ std::optional<std::string> unopenableFolder(const fs::path& folder) {
            folder.string() + " BOARD";
 }
 
-void chooseBoardToOpen(const platform::CommandLine& line) {
+// `given` is the folder of --bundle, when there was one.
+void chooseBoardToOpen(const platform::CommandLine& line, const std::optional<fs::path>& given) {
     // Screenshots are a walk that leaves the user's settings as they were.
     const bool screenshots = line.has("--screenshot");
-    if (const auto* bundle = line.find("--bundle")) {
+    if (given) {
         if (screenshots) return;
-        const fs::path given(bundle->values.front());
         std::error_code failed;
-        if (platform::Bundle::isBoardFolder(given)) {
-            LastOpenedBoard::remember(given);
-        } else if (fs::is_directory(given, failed)) {
+        if (platform::Bundle::isBoardFolder(*given)) {
+            LastOpenedBoard::remember(*given);
+        } else if (fs::is_directory(*given, failed)) {
             LastOpenedBoard::forget();
         }
         return;
@@ -152,13 +152,17 @@ std::optional<int> runBoardCommandLine(int argc, char** argv) {
     if (const auto* check = line.find("--check-board")) {
         return checkBoard(fs::path(check->values.at(0)));
     }
+    std::optional<fs::path> bundle;
+    if (const auto* given = line.find("--bundle"); given != nullptr && !given->values.empty()) {
+        bundle = fs::path(given->values.front());
+    }
     // Said before any window logic, which would only find no layout in it.
-    if (const auto* bundle = line.find("--bundle")) {
-        if (auto problem = unopenableFolder(bundle->values.front())) {
+    if (bundle) {
+        if (auto problem = unopenableFolder(*bundle)) {
             printLine(stderr, "soundboard: " + *problem);
             return 1;
         }
     }
-    chooseBoardToOpen(line);
+    chooseBoardToOpen(line, bundle);
     return std::nullopt;
 }

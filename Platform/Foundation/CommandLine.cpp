@@ -118,11 +118,14 @@ CommandLine CommandLine::parse(std::span<const std::string_view> arguments) {
         const bool inlineValue = equals != argument.npos;
         const CommandLineOption* option = findOption(argument.substr(0, equals));
         std::string mistake;
-        Given given;
-        if (option != nullptr) given.name = option->name;
         if (option == nullptr) {
-            mistake = unknownMistake(argument);
-        } else if (option->value.empty() && inlineValue) {
+            result.unrecognised.emplace_back(argument);
+            if (result.mistake.empty()) result.mistake = unknownMistake(argument);
+            continue;
+        }
+        Given given;
+        given.name = option->name;
+        if (option->value.empty() && inlineValue) {
             mistake = "option " + quoted(option->name) + " takes no value";
         } else if (option->valueCount() > 0) {
             const std::size_t count = option->valueCount();
@@ -144,6 +147,7 @@ CommandLine CommandLine::parse(std::span<const std::string_view> arguments) {
             }
         }
         if (!mistake.empty()) {
+            if (result.optionMistake.empty()) result.optionMistake = mistake;
             if (result.mistake.empty()) result.mistake = std::move(mistake);
             continue;
         }

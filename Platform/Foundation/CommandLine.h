@@ -34,6 +34,12 @@ struct CommandLine {
     // The first mistake (unknown word, missing or unwanted value, a value
     // option given twice), with a suggestion when one is near; empty when none.
     std::string mistake;
+    // The first mistake made with an option of the table (a missing or
+    // unwanted value, given twice); words that are no option are not counted.
+    std::string optionMistake;
+    // The words that are no option of the table, in order, as typed: a window
+    // system's own ("-platform offscreen") for whoever takes them.
+    std::vector<std::string> unrecognised;
 
     static CommandLine parse(std::span<const std::string_view> arguments);
     static CommandLine parse(int argc, char** argv);

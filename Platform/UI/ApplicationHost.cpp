@@ -5,6 +5,7 @@
 #include "MainWindowLoader.h"
 #include "NavigationController.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/CommandLine.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -20,25 +21,6 @@ namespace {
 ApplicationHostFactory& windowHostFactory() {
     static ApplicationHostFactory factory;
     return factory;
-}
-
-// The value of option `name` at argv[index] ("--name=value" or "--name value"),
-// advancing `index` past a separate value. None when argv[index] is not the option.
-std::optional<std::string> optionValue(std::string_view name, int argc, char** argv, int& index,
-                                       std::optional<std::string>& error) {
-    std::string_view argument = argv[index];
-    if (argument.starts_with(name) && argument.size() > name.size() &&
-        argument[name.size()] == '=') {
-        std::string value(argument.substr(name.size() + 1));
-        if (value.empty()) error = std::string(name) + " needs a folder";
-        return value;
-    }
-    if (argument != name) return std::nullopt;
-    if (index + 1 >= argc || argv[index + 1] == nullptr) {
-        error = std::string(name) + " needs a folder";
-        return std::string();
-    }
-    return std::string(argv[++index]);
 }
 
 // The delegate named on the command of UIApplicationMain, or null after logging why not.
@@ -119,21 +101,26 @@ LaunchArguments LaunchArguments::parse(int argc, char** argv) {
     LaunchArguments arguments;
     if (argv == nullptr) return arguments;
     if (argc > 0 && argv[0] != nullptr) arguments.programName = argv[0];
-    for (int index = 1; index < argc; ++index) {
-        if (argv[index] == nullptr) break;
-        std::string_view argument = argv[index];
-        if (argument == "--headless") {
+    // The one reading of the command line every part of the program shares.
+    const CommandLine line = CommandLine::parse(argc, argv);
+    if (!line.optionMistake.empty()) arguments.error = line.optionMistake;
+    for (const CommandLine::Given& given : line.given) {
+        const std::string value = given.values.empty() ? std::string() : given.values.front();
+        if (given.name == "--headless") {
             arguments.headless = true;
-        } else if (argument == "--remote") {
+        } else if (given.name == "--remote") {
             arguments.remote = true;
-        } else if (auto bundle = optionValue("--bundle", argc, argv, index, arguments.error)) {
-            arguments.bundlePath = *bundle;
-        } else if (auto shots = optionValue("--screenshot", argc, argv, index, arguments.error)) {
-            arguments.screenshotDir = *shots;
+        } else if (given.name == "--bundle") {
+            arguments.bundlePath = value;
+        } else if (given.name == "--screenshot") {
+            arguments.screenshotDir = value;
         } else {
-            arguments.rest.emplace_back(argument);
+            // The host's own options (--report-first-frame) go on to it.
+            arguments.rest.emplace_back(given.name);
+            arguments.rest.insert(arguments.rest.end(), given.values.begin(), given.values.end());
         }
     }
+    arguments.rest.insert(arguments.rest.end(), line.unrecognised.begin(), line.unrecognised.end());
     return arguments;
 }
 

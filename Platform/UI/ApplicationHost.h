@@ -21,7 +21,8 @@ struct LaunchArguments {
     std::vector<std::string> rest;  // everything else, in order, for the host
     // Set when the command line cannot be used (an option without its value).
     std::optional<std::string> error;
-    // Options and values may be given as "--bundle DIR" or "--bundle=DIR".
+    // Read with the program's one command line reader (CommandLine), so values
+    // are given as "--bundle DIR" or "--bundle=DIR" as everywhere else.
     static LaunchArguments parse(int argc, char** argv);
 };
 

@@ -233,6 +233,14 @@ TEST(ApplicationTest, LaunchArgumentsAreParsed) {
         {{"soundboard", "--bundle="}, "", false, "", {}, true},
         {{"soundboard", "--screenshot"}, "", false, "", {}, true},
         {{"soundboard", "--bundles", "x"}, "", false, "", {"--bundles", "x"}, false},
+        {{"soundboard", "--quit-after-first-frame", "-platform", "offscreen"},
+         "",
+         false,
+         "",
+         {"--quit-after-first-frame", "-platform", "offscreen"},
+         false},
+        {{"soundboard", "--bundle", "/a", "--bundle=/b"}, "/a", false, "", {}, true},
+        {{"soundboard", "--headless=yes"}, "", false, "", {}, true},
     };
     for (auto c : cases) {
         auto parsed = LaunchArguments::parse(c.arguments.argc(), c.arguments.argv());
@@ -293,7 +301,7 @@ TEST(ApplicationTest, ALaunchThatCannotStartLogsOneLineAndExitsWithOne) {
          {"app", "--headless", "--bundle"},
          nullptr,
          nullptr,
-         "needs a folder"},
+         "needs a value"},
         {"no main window layout",
          {"app", "--headless", "--bundle", noLayout.string()},
          nullptr,
