@@ -20,9 +20,9 @@ bool ContextMenus::openAt(QPointF widgetPoint) {
     return modelPoint && openForModelPoint(*modelPoint);
 }
 
-bool ContextMenus::keyPressed(const QKeyEvent& event) {
-    const bool menuKey = event.key() == Qt::Key_Menu && event.modifiers() == Qt::NoModifier;
-    const bool shiftF10 = event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier;
+bool ContextMenus::keyPressed(const KeyPress& press) {
+    const bool menuKey = press.key == WindowKey::kMenu && press.unmodified;
+    const bool shiftF10 = press.key == WindowKey::kF10 && press.shiftOnly;
     if (!menuKey && !shiftF10) return false;
     auto page = m_window.pageContents();
     if (!page) return true;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Platform/UI/KeyPress.h"
 #include "Platform/UI/WindowCommands.h"
 
-#include <QKeyEvent>
 #include <QMenu>
 #include <QPointF>
 
@@ -30,7 +30,7 @@ class ContextMenus {
     // A right click at `widgetPoint`; whether a menu opened.
     bool openAt(QPointF widgetPoint);
     // Takes the Menu key and Shift+F10; false for every other key.
-    bool keyPressed(const QKeyEvent& event);
+    bool keyPressed(const KeyPress& press);
     // The menu open now, or null.
     QMenu* openMenu() const;
     // Runs after a command of a menu ran (the window draws and animates it).

@@ -1,6 +1,7 @@
 #include "HostWindow.h"
 
 #include "AccessibleWindow.h"
+#include "KeyTranslation.h"
 #include "PageWindowTitle.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
@@ -28,6 +29,7 @@
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
@@ -94,17 +96,16 @@ std::vector<std::filesystem::path> localPaths(const QMimeData* data) {
     return paths;
 }
 
-std::optional<InputRouter::Key> routedKey(int key) {
+std::optional<InputRouter::Key> routedKey(WindowKey key) {
     switch (key) {
-        case Qt::Key_Up:
+        case WindowKey::kUp:
             return InputRouter::Key::kUp;
-        case Qt::Key_Down:
+        case WindowKey::kDown:
             return InputRouter::Key::kDown;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
+        case WindowKey::kEnter:
             return InputRouter::Key::kOpen;
-        case Qt::Key_Escape:
-        case Qt::Key_Backspace:
+        case WindowKey::kEscape:
+        case WindowKey::kBackspace:
             return InputRouter::Key::kBack;
         default:
             return std::nullopt;
@@ -471,26 +472,22 @@ bool HostWindow::event(QEvent* event) {
         case QEvent::WindowDeactivate:
             m_lifecycle.windowDeactivated();
             break;
-        case QEvent::ShortcutOverride:
-            // The shortcut about to be taken asks first whether its command can
-            // run now (Play only on a play page); the key itself is left alone.
-            if (m_menus) {
-                m_menus->refreshShortcut(static_cast<QKeyEvent*>(event)->keyCombination());
+        case QEvent::ShortcutOverride: {
+            auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const KeyPress press = translatedKey(*keyEvent);
+            for (const KeyClaimant& claimant : keyClaimants()) {
+                if (claimant.beforeShortcut != nullptr && (this->*claimant.beforeShortcut)(press)) {
+                    event->accept();
+                    return true;
+                }
             }
-            // An edit of a text field wins over a window shortcut of the same key.
-            if (auto root = m_application.keyWindowPointer();
-                root && TextInputRouter::wantsKey(*root, *static_cast<QKeyEvent*>(event))) {
-                event->accept();
-                return true;
-            }
-            // Space or Enter on the control the focus ring shows is that control's
-            // click, not the page-wide shortcut of the same key (Play).
-            if (static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
-                m_keyboard.takesActivationKey(*static_cast<QKeyEvent*>(event))) {
-                event->accept();
-                return true;
-            }
+            // The commands have it: the shortcut about to be taken asks first
+            // whether its command can run now (Play only on a play page). Only
+            // the commands of this key are asked, and only when no claimant
+            // above took it, so typing asks no command anything.
+            if (m_menus) m_menus->refreshShortcut(keyEvent->keyCombination());
             break;
+        }
         default:
             break;
     }
@@ -606,11 +603,65 @@ void HostWindow::wheelEvent(QWheelEvent* event) {
     update();
 }
 
-bool HostWindow::typeIntoTextField(QKeyEvent* event) {
+std::span<const HostWindow::KeyClaimant> HostWindow::keyClaimants() {
+    // In order: the first that takes a key has it. The text field's edits and
+    // the focused control's Space and Enter come before a window shortcut of
+    // the same key; the commands come last, through their shortcuts.
+    static constexpr std::array<KeyClaimant, 5> kClaimants{{
+        {&HostWindow::textFieldWantsKey, &HostWindow::typeIntoTextField},
+        {nullptr, &HostWindow::openContextMenuByKey},
+        {&HostWindow::focusRingWantsKey, &HostWindow::moveFocusByKey},
+        {nullptr, &HostWindow::performDefaultActionByKey},
+        {nullptr, &HostWindow::routePageKey},
+    }};
+    return kClaimants;
+}
+
+bool HostWindow::textFieldWantsKey(const KeyPress& press) {
     auto root = m_application.keyWindowPointer();
-    if (!root || !TextInputRouter::keyPress(*root, *event)) return false;
-    event->accept();
+    return root && TextInputRouter::wantsKey(*root, press);
+}
+
+bool HostWindow::typeIntoTextField(const KeyPress& press) {
+    auto root = m_application.keyWindowPointer();
+    if (!root || !TextInputRouter::keyPress(*root, press)) return false;
     update();
+    return true;
+}
+
+bool HostWindow::openContextMenuByKey(const KeyPress& press) {
+    return m_contextMenus.keyPressed(press);
+}
+
+bool HostWindow::focusRingWantsKey(const KeyPress& press) {
+    // Space or Enter on the control the focus ring shows is that control's
+    // click, not the page-wide shortcut of the same key (Play).
+    return press.unmodified && m_keyboard.takesActivationKey(press);
+}
+
+bool HostWindow::moveFocusByKey(const KeyPress& press) {
+    return m_keyboard.keyPressed(press);
+}
+
+bool HostWindow::performDefaultActionByKey(const KeyPress& press) {
+    // Space is the page's default action, sent as every command is.
+    if (press.key != WindowKey::kSpace || !press.unmodified ||
+        !m_application.sendCommand(commands::kDefaultAction)) {
+        return false;
+    }
+    announceFocus(std::nullopt);
+    update();
+    updateFrameTimer();
+    return true;
+}
+
+bool HostWindow::routePageKey(const KeyPress& press) {
+    const auto key = routedKey(press.key);
+    auto root = m_application.keyWindowPointer();
+    if (!key || !root) return false;
+    announceFocus(m_router.key(*root, *key));
+    update();
+    updateFrameTimer();
     return true;
 }
 
@@ -628,34 +679,14 @@ void HostWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
-    if (typeIntoTextField(event)) return;
-    if (m_contextMenus.keyPressed(*event)) {
-        event->accept();
-        return;
+    const KeyPress press = translatedKey(*event);
+    for (const KeyClaimant& claimant : keyClaimants()) {
+        if ((this->*claimant.take)(press)) {
+            event->accept();
+            return;
+        }
     }
-    if (m_keyboard.keyPressed(*event)) {
-        event->accept();
-        return;
-    }
-    // Space is the page's default action, sent as every command is.
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
-        m_application.sendCommand(commands::kDefaultAction)) {
-        announceFocus(std::nullopt);
-        event->accept();
-        update();
-        updateFrameTimer();
-        return;
-    }
-    const auto key = routedKey(event->key());
-    auto root = m_application.keyWindowPointer();
-    if (!key || !root) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    announceFocus(m_router.key(*root, *key));
-    event->accept();
-    update();
-    updateFrameTimer();
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace platform

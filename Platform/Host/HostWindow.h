@@ -11,6 +11,7 @@
 #include "MenuBarBuilder.h"
 #include "ModelPainter.h"
 #include "PageTransitions.h"
+#include "Platform/UI/KeyPress.h"
 #include "SettingsFileWatcher.h"
 #include "SettingsWriteNotice.h"
 #include "ShakeEffect.h"
@@ -32,6 +33,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -163,8 +165,25 @@ class HostWindow : public QWidget {
     void afterFirstFrame();
     bool isPageSliding(View& root) const;
     void showBundleIdentity();
-    // Typing into the top page's text field (TextInputRouter); true when the key was taken.
-    bool typeIntoTextField(QKeyEvent* event);
+    // Who may take a key press, asked in the order of keyClaimants() by both
+    // the shortcut override and the key press, so the two never disagree.
+    struct KeyClaimant {
+        // Whether it takes the key ahead of a window shortcut of the same key;
+        // null when the shortcut always wins.
+        bool (HostWindow::*beforeShortcut)(const KeyPress& press);
+        // Takes the key; false leaves it to the next one.
+        bool (HostWindow::*take)(const KeyPress& press);
+    };
+    static std::span<const KeyClaimant> keyClaimants();
+    bool textFieldWantsKey(const KeyPress& press);
+    // Typing into the top page's text field (TextInputRouter).
+    bool typeIntoTextField(const KeyPress& press);
+    bool openContextMenuByKey(const KeyPress& press);
+    bool focusRingWantsKey(const KeyPress& press);
+    bool moveFocusByKey(const KeyPress& press);
+    bool performDefaultActionByKey(const KeyPress& press);
+    // Up, Down, Enter and Back for the page (InputRouter).
+    bool routePageKey(const KeyPress& press);
     void installMenuBar();
     void restoreFrame();
     void keepFrame();

@@ -22,30 +22,30 @@ PageNode spokenNode(const PageContents::Entry& entry) {
     return entry.node;
 }
 
-std::optional<FocusNeighbour::Direction> arrow(int key) {
+std::optional<FocusNeighbour::Direction> arrow(WindowKey key) {
     switch (key) {
-        case Qt::Key_Left:
+        case WindowKey::kLeft:
             return FocusNeighbour::Direction::kLeft;
-        case Qt::Key_Right:
+        case WindowKey::kRight:
             return FocusNeighbour::Direction::kRight;
-        case Qt::Key_Up:
+        case WindowKey::kUp:
             return FocusNeighbour::Direction::kUp;
-        case Qt::Key_Down:
+        case WindowKey::kDown:
             return FocusNeighbour::Direction::kDown;
         default:
             return std::nullopt;
     }
 }
 
-std::optional<PageScroller::Step> scrollStep(int key) {
+std::optional<PageScroller::Step> scrollStep(WindowKey key) {
     switch (key) {
-        case Qt::Key_PageUp:
+        case WindowKey::kPageUp:
             return PageScroller::Step::kPageUp;
-        case Qt::Key_PageDown:
+        case WindowKey::kPageDown:
             return PageScroller::Step::kPageDown;
-        case Qt::Key_Home:
+        case WindowKey::kHome:
             return PageScroller::Step::kHome;
-        case Qt::Key_End:
+        case WindowKey::kEnd:
             return PageScroller::Step::kEnd;
         default:
             return std::nullopt;
@@ -61,23 +61,21 @@ std::optional<PageContents> KeyboardFocus::contents() {
     return m_window.pageContents();
 }
 
-bool KeyboardFocus::keyPressed(const QKeyEvent& event) {
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        return false;
-    }
-    const int key = event.key();
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        const bool back = key == Qt::Key_Backtab || (event.modifiers() & Qt::ShiftModifier);
+bool KeyboardFocus::keyPressed(const KeyPress& press) {
+    if (press.command) return false;
+    const WindowKey key = press.key;
+    if (key == WindowKey::kTab || key == WindowKey::kBacktab) {
+        const bool back = key == WindowKey::kBacktab || press.shift;
         moveFocus(back ? -1 : 1);
         return true;
     }
-    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (!takesActivationKey(event)) return false;
+    if (key == WindowKey::kSpace || key == WindowKey::kEnter) {
+        if (!takesActivationKey(press)) return false;
         if (const auto node = focusedNode()) activate(*node);
         return true;
     }
-    if (scrollStep(key)) {
-        scroll(key);
+    if (const auto step = scrollStep(key)) {
+        scroll(*step);
         return true;
     }
     if (const auto direction = arrow(key)) return moveInGrid(*direction);
@@ -117,15 +115,12 @@ bool KeyboardFocus::moveInGrid(FocusNeighbour::Direction direction) {
     return true;
 }
 
-bool KeyboardFocus::takesActivationKey(const QKeyEvent& event) {
-    const int key = event.key();
-    if ((event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) ||
-        (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)) {
-        return false;
-    }
+bool KeyboardFocus::takesActivationKey(const KeyPress& press) {
+    const WindowKey key = press.key;
+    if (press.command || (key != WindowKey::kSpace && key != WindowKey::kEnter)) return false;
     const auto node = focusedNode();
     if (!node) return false;
-    if (key != Qt::Key_Space) return true;
+    if (key != WindowKey::kSpace) return true;
     auto page = contents();
     const auto* entry = page ? page->find(*node) : nullptr;
     const auto table = entry ? std::dynamic_pointer_cast<TableView>(entry->view) : nullptr;
@@ -202,7 +197,7 @@ std::optional<std::string> KeyboardFocus::activate(const PageNode& node) {
     return m_window.tapAt(m_window.modelToWidget().map(entry->tapPoint));
 }
 
-void KeyboardFocus::scroll(int key) {
+void KeyboardFocus::scroll(PageScroller::Step step) {
     auto root = m_window.modelRoot();
     View* pageView = root ? InputRouter::topPageView(*root) : nullptr;
     if (pageView == nullptr) return;
@@ -213,7 +208,7 @@ void KeyboardFocus::scroll(int key) {
         }
     }
     if (auto target = PageScroller::scrollViewFor(*pageView, focusedView.get())) {
-        PageScroller::scroll(*target, *scrollStep(key));
+        PageScroller::scroll(*target, step);
         m_window.update();
     }
 }

@@ -3,8 +3,9 @@
 #include "FocusNeighbour.h"
 #include "FocusRing.h"
 #include "PageContents.h"
+#include "PageScroller.h"
+#include "Platform/UI/KeyPress.h"
 
-#include <QKeyEvent>
 #include <QPainter>
 
 #include <optional>
@@ -36,10 +37,10 @@ class KeyboardFocus {
     // while nothing has the focus (they keep their page-wide meaning then).
     // Space on a focused list with a selected row is the page's too: a list's
     // Space plays its row (the page's Play) where Enter opens it.
-    bool keyPressed(const QKeyEvent& event);
-    // Whether keyPressed takes `event` as the activation of the focused thing
+    bool keyPressed(const KeyPress& press);
+    // Whether keyPressed takes `press` as the activation of the focused thing
     // (Space or Enter), before any window shortcut of the same key.
-    bool takesActivationKey(const QKeyEvent& event);
+    bool takesActivationKey(const KeyPress& press);
     // After the router handled a key or a click: announces the row that is
     // now selected, when it changed.
     void afterRoutedInput();
@@ -62,7 +63,7 @@ class KeyboardFocus {
   private:
     std::optional<PageContents> contents();
     void moveFocus(int step);
-    void scroll(int key);
+    void scroll(PageScroller::Step step);
     // An arrow key while the focus is in a grid; false when it is not.
     bool moveInGrid(FocusNeighbour::Direction direction);
     // What a grid scrolls by, beyond a control's height, to show the next row.

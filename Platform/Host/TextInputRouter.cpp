@@ -32,40 +32,27 @@ std::shared_ptr<TextField> firstField(View& view) {
     return nullptr;
 }
 
-// Text a key types: something printable, with no command modifier held (AltGr
-// is not one: it types).
-bool typesText(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers command = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    const QString text = event.text();
-    if (text.isEmpty() || (event.modifiers() & command)) return false;
-    for (const QChar character : text) {
-        if (!character.isPrint() && !character.isSurrogate()) return false;
-    }
-    return true;
-}
-
-std::optional<Edit> editFor(const QKeyEvent& event) {
-    if (event.matches(QKeySequence::Paste)) return Edit::kPaste;
-    const Qt::KeyboardModifiers command = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    if (!(event.modifiers() & command)) {
-        switch (event.key()) {
-            case Qt::Key_Backspace:
+std::optional<Edit> editFor(const KeyPress& press) {
+    if (press.paste) return Edit::kPaste;
+    if (!press.command) {
+        switch (press.key) {
+            case WindowKey::kBackspace:
                 return Edit::kDeleteBackward;
-            case Qt::Key_Delete:
+            case WindowKey::kDelete:
                 return Edit::kDeleteForward;
-            case Qt::Key_Left:
+            case WindowKey::kLeft:
                 return Edit::kCaretLeft;
-            case Qt::Key_Right:
+            case WindowKey::kRight:
                 return Edit::kCaretRight;
-            case Qt::Key_Home:
+            case WindowKey::kHome:
                 return Edit::kCaretToStart;
-            case Qt::Key_End:
+            case WindowKey::kEnd:
                 return Edit::kCaretToEnd;
             default:
                 break;
         }
     }
-    if (typesText(event)) return Edit::kInsertTyped;
+    if (!press.text.empty()) return Edit::kInsertTyped;
     return std::nullopt;
 }
 
@@ -76,19 +63,19 @@ std::shared_ptr<TextField> TextInputRouter::focusedField(View& root) {
     return page != nullptr ? firstField(*page) : nullptr;
 }
 
-bool TextInputRouter::wantsKey(View& root, const QKeyEvent& event) {
-    return editFor(event).has_value() && focusedField(root) != nullptr;
+bool TextInputRouter::wantsKey(View& root, const KeyPress& press) {
+    return editFor(press).has_value() && focusedField(root) != nullptr;
 }
 
-bool TextInputRouter::keyPress(View& root, const QKeyEvent& event) {
-    const auto edit = editFor(event);
+bool TextInputRouter::keyPress(View& root, const KeyPress& press) {
+    const auto edit = editFor(press);
     if (!edit) return false;
     // Held: the field's action may replace the page's views.
     const auto field = focusedField(root);
     if (!field) return false;
     switch (*edit) {
         case Edit::kInsertTyped:
-            field->insertText(event.text().toStdString());
+            field->insertText(press.text);
             break;
         case Edit::kPaste:
             if (const QClipboard* clipboard = QGuiApplication::clipboard()) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Platform/UI/KeyPress.h"
 #include "Platform/UI/TextField.h"
 #include "Platform/UI/View.h"
 
 #include <QInputMethodEvent>
-#include <QKeyEvent>
 
 #include <memory>
 
@@ -24,11 +24,11 @@ class TextInputRouter {
     // page of the outermost navigation stack (depth first), or null.
     static std::shared_ptr<TextField> focusedField(View& root);
 
-    // Whether `event` is an edit for the focused field, so that it must come
+    // Whether `press` is an edit for the focused field, so that it must come
     // as a key press rather than run a window shortcut of the same key.
-    static bool wantsKey(View& root, const QKeyEvent& event);
+    static bool wantsKey(View& root, const KeyPress& press);
     // Applies the key to the focused field; false when it is not a field edit.
-    static bool keyPress(View& root, const QKeyEvent& event);
+    static bool keyPress(View& root, const KeyPress& press);
     // Inserts an input method's committed text; false when there is no field
     // or nothing was committed.
     static bool inputMethod(View& root, const QInputMethodEvent& event);
