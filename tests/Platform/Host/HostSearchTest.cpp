@@ -272,6 +272,38 @@ TEST(HostSearchTest, InputMethodTextPasteAndSpaceReachTheField) {
     });
 }
 
+TEST(HostSearchTest, TypingIntoTheFieldAsksNoCommandForItsTitleOrState) {
+    int asked = 0;
+    g_letterCommandRuns = 0;
+    platform::WindowCommands commands;
+    commands.add(findSoundCommand());
+    auto letter = platform::WindowCommand::make(
+        "Letter", "S", [](platform::HostServices&) { ++g_letterCommandRuns; });
+    letter.currentTitle = [&asked] {
+        ++asked;
+        return std::string("Letter");
+    };
+    letter.enabled = [&asked] {
+        ++asked;
+        return true;
+    };
+    commands.add(std::move(letter));
+    platform::WindowCommands::setApplicationCommands(std::move(commands));
+    hosttest::runSession([&](Session& session) {
+        press(session, Qt::Key_S);
+        EXPECT_EQ(g_letterCommandRuns, 1) << "without a field the letter is its shortcut";
+        EXPECT_GT(asked, 0) << "a shortcut about to run asks whether it can";
+        openSearch(session);
+        asked = 0;
+        type(session, "sss");
+        press(session, Qt::Key_Backspace);
+        EXPECT_EQ(fieldText(session), "ss");
+        EXPECT_EQ(asked, 0) << "a key the field takes asks no command anything";
+        EXPECT_EQ(g_letterCommandRuns, 1);
+    });
+    platform::WindowCommands::setApplicationCommands({});
+}
+
 TEST(HostSearchTest, TheFieldDrawsItsPlaceholderThenTheTypedText) {
     SearchCommandInstalled commands;
     hosttest::runSession([](Session& session) {
