@@ -1,20 +1,16 @@
 #include "PageContents.h"
 
+#include "ControlWalk.h"
 #include "NavigationBarLayout.h"
-#include "Platform/Audio/SystemSounds.h"
 #include "Platform/UI/BarButtonItem.h"
-#include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/NavigationSites.h"
-#include "Platform/UI/Switch.h"
 #include "Platform/UI/TableView.h"
-#include "Platform/UI/TextField.h"
 #include "Platform/UI/WebView.h"
+#include "ViewPainters.h"
 #include "WebContentCache.h"
-
-#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -26,12 +22,6 @@ QRectF windowFrame(const View& view) {
     const Point origin = view.convertPointToAncestor({0, 0}, nullptr);
     const Rect shown = view.presentationFrame();
     return {origin.x, origin.y, shown.width, shown.height};
-}
-
-// "Settings.png" reads as "Settings".
-std::string imageTitle(const std::string& fileName) {
-    const auto dot = fileName.rfind('.');
-    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
 }
 
 // Whether `view` lies at least partly where its superview shows subviews: in
@@ -49,13 +39,9 @@ bool liesInsideSuperview(const View& view) {
            frame.y + frame.height > 0;
 }
 
-std::string simplified(const QString& text) {
-    return text.simplified().toStdString();
-}
-
 // What a bar button reads as: its label, else its name without a file type.
 std::string barButtonName(const BarButtonItem& item) {
-    return item.accessibilityLabel().empty() ? imageTitle(item.accessibilityName())
+    return item.accessibilityLabel().empty() ? PageContents::imageTitle(item.accessibilityName())
                                              : item.accessibilityLabel();
 }
 
@@ -106,67 +92,11 @@ class PageContents::Walker {
         }
     }
 
-    void addView(View& view, int parent, const QRectF& clip) {
-        if (view.isHidden() || view.alpha() <= 0.0 || !liesInsideSuperview(view)) return;
-        const QRectF frame = windowFrame(view);
-        const QRectF visible = frame.intersected(clip);
-        if (auto* table = dynamic_cast<TableView*>(&view)) {
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::List);
-            entry.focusable = true;
-            addRows(*table, index(entry), visible);
-        } else if (auto* web = dynamic_cast<WebView*>(&view)) {
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Document);
-            if (QTextDocument* document = m_web.documentFor(*web, frame.width())) {
-                entry.description = simplified(document->toPlainText());
-            }
-            addLinks(*web, index(entry), frame.topLeft(), visible);
-        } else if (auto* button = dynamic_cast<Button*>(&view)) {
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
-            if (entry.name.empty()) entry.name = button->title();
-            if (button->title() != entry.name) entry.description = button->title();
-            if (!button->accessibilityDescription().empty()) {
-                entry.description = button->accessibilityDescription();
-            }
-            entry.enabled = button->isEnabled();
-            entry.focusable = entry.enabled;
-            // A button that plays a sound says while it plays, as its ring shows.
-            const std::uint32_t sound = button->playbackSound();
-            if (sound != 0 && playbackProgress(sound)) {
-                entry.description += entry.description.empty() ? "playing" : ", playing";
-                entry.busy = true;
-            }
-        } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::CheckBox);
-            entry.description = "switch";
-            entry.checkable = true;
-            entry.checked = toggle->isOn();
-            entry.focusable = true;
-        } else if (auto* field = dynamic_cast<TextField*>(&view)) {
-            // The page's field takes every key typed, so it needs no stop of its
-            // own in the ring; to assistive technology it is focusable and holds
-            // the focus whenever nothing else does.
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::EditableText);
-            if (entry.name.empty()) entry.name = field->placeholder();
-            entry.value = field->text();
-            entry.editable = true;
-        } else if (auto* label = dynamic_cast<Label*>(&view)) {
-            // A label reads as what it says; its name is only an id.
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::StaticText);
-            if (!label->text().empty()) entry.name = label->text();
-        } else if (auto* image = dynamic_cast<ImageView*>(&view)) {
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Graphic);
-            if (entry.name.empty() && image->image())
-                entry.name = imageTitle(image->image()->name());
-        } else if (view.acceptsTaps()) {
-            // A control this walker has no word for still takes clicks.
-            Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
-            entry.focusable = true;
-        } else {
-            addContainer(view, parent, frame, visible, clip);
-        }
-    }
+    void addView(View& view, int parent, const QRectF& clip);
 
   private:
+    friend class ViewWalk;
+
     Entry& entryAt(int position) {
         return m_contents.m_entries[static_cast<std::size_t>(position)];
     }
@@ -209,7 +139,8 @@ class PageContents::Walker {
                                room.center().y() - size.height / 2, size.width, size.height);
             std::string name = state.titleView->accessibilityName();
             const auto* image = dynamic_cast<const ImageView*>(state.titleView.get());
-            if (name.empty() && image && image->image()) name = imageTitle(image->image()->name());
+            if (name.empty() && image && image->image())
+                name = PageContents::imageTitle(image->image()->name());
             Entry& entry = add(PageNode::Kind::kBarTitle, page, -1);
             entry.role = image ? QAccessible::Graphic : QAccessible::StaticText;
             entry.name = std::move(name);
@@ -312,6 +243,53 @@ class PageContents::Walker {
     PageContents& m_contents;
     WebContentCache& m_web;
 };
+
+// The walk at one view, as that view's adapter sees it.
+class PageContents::ViewWalk final : public ControlWalk {
+  public:
+    ViewWalk(Walker& walker, View& view, int parent, const QRectF& frame, const QRectF& visible)
+        : m_walker(walker), m_view(view), m_parent(parent), m_frame(frame), m_visible(visible) {}
+
+    Entry& addEntry(QAccessible::Role role) override {
+        return m_walker.addViewEntry(m_view, m_parent, m_frame, m_visible, role);
+    }
+    void addRows(TableView& table, const Entry& entry) override {
+        m_walker.addRows(table, m_walker.index(entry), m_visible);
+    }
+    void addLinks(WebView& web, const Entry& entry) override {
+        m_walker.addLinks(web, m_walker.index(entry), m_frame.topLeft(), m_visible);
+    }
+    QRectF frame() const override { return m_frame; }
+    WebContentCache& web() override { return m_walker.m_web; }
+
+  private:
+    Walker& m_walker;
+    View& m_view;
+    int m_parent;
+    QRectF m_frame;
+    QRectF m_visible;
+};
+
+void PageContents::Walker::addView(View& view, int parent, const QRectF& clip) {
+    if (view.isHidden() || view.alpha() <= 0.0 || !liesInsideSuperview(view)) return;
+    const QRectF frame = windowFrame(view);
+    const QRectF visible = frame.intersected(clip);
+    // Each control type describes itself, as registered beside its painter.
+    ViewWalk walk(*this, view, parent, frame, visible);
+    if (ViewPainters::shared().describe(view, walk)) return;
+    if (view.acceptsTaps()) {
+        // A control this walker has no word for still takes clicks.
+        Entry& entry = addViewEntry(view, parent, frame, visible, QAccessible::Button);
+        entry.focusable = true;
+    } else {
+        addContainer(view, parent, frame, visible, clip);
+    }
+}
+
+std::string PageContents::imageTitle(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
 
 PageContents::PageContents(View& root, WebContentCache& web) {
     // Tables ask their data sources for rows the first time they are shown.

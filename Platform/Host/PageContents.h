@@ -74,11 +74,14 @@ class PageContents {
     // page's controls, tables and links by position (top to bottom, then left
     // to right; ties in the page's own order).
     std::vector<int> focusOrder() const;
+    // What an image reads as where nothing names it: "Settings.png" as "Settings".
+    static std::string imageTitle(const std::string& fileName);
     // The page shown: what a change of page is told by. Null without one.
     const std::shared_ptr<Object>& page() const { return m_page; }
 
   private:
     class Walker;
+    class ViewWalk;
     std::vector<Entry> m_entries;
     std::vector<int> m_topLevel;
     std::shared_ptr<Object> m_page;
