@@ -5,13 +5,13 @@
 #include "BenchHome.h"
 #include "Classes/ApplicationClasses.h"
 #include "Platform/Foundation/RunLoop.h"
-#include "Platform/Host/HostFonts.h"
-#include "Platform/Host/HostWindow.h"
-#include "Platform/Host/NavigationBarLayout.h"
-#include "Platform/UI/NavigationSites.h"
-#include "Platform/Host/RunLoopBridge.h"
+#include "Platform/Host/Paint/HostFonts.h"
+#include "Platform/Host/Paint/NavigationBarLayout.h"
+#include "Platform/Host/Window/HostWindow.h"
+#include "Platform/Host/Window/RunLoopBridge.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Window.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "BenchHome.h"
 #include "Classes/ApplicationClasses.h"
 #include "Classes/Desktop/DesktopCommands.h"
-#include "Platform/Host/HostFonts.h"
-#include "Platform/Host/HostWindow.h"
-#include "Platform/Host/RunLoopBridge.h"
+#include "Platform/Host/Paint/HostFonts.h"
+#include "Platform/Host/Window/HostWindow.h"
+#include "Platform/Host/Window/RunLoopBridge.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"
 

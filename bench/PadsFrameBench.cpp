@@ -9,10 +9,10 @@
 #include "Classes/Pads/PadsPage.h"
 #include "GeneratedLabels.h"
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/Host/HostFonts.h"
-#include "Platform/Host/ModelPainter.h"
-#include "Platform/Host/PageTransitions.h"
-#include "Platform/Host/WebContentCache.h"
+#include "Platform/Host/Paint/HostFonts.h"
+#include "Platform/Host/Paint/ModelPainter.h"
+#include "Platform/Host/Paint/PageTransitions.h"
+#include "Platform/Host/Paint/WebContentCache.h"
 #include "Platform/UI/NavigationSites.h"
 
 #include <QApplication>

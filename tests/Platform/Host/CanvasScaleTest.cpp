@@ -1,6 +1,6 @@
 // The zoom a window starts at, from its screen's DPI and room.
 
-#include "Platform/Host/CanvasScale.h"
+#include "Platform/Host/Window/CanvasScale.h"
 
 #include <gtest/gtest.h>
 

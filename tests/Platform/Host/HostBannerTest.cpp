@@ -5,8 +5,8 @@
 
 #include "Classes/MainPage.h"
 #include "Platform/Foundation/Log.h"
-#include "Platform/Host/DesktopURLOpener.h"
-#include "Platform/Host/WebContentCache.h"
+#include "Platform/Host/Paint/WebContentCache.h"
+#include "Platform/Host/Window/DesktopURLOpener.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "ProgramRun.h"
 
 #include "../../support/TestEnvironment.h"
-#include "Platform/Host/HostOptions.h"
+#include "Platform/Host/Window/HostOptions.h"
 #include "SoundboardVersion.h"
 
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Audio/SystemSounds.h"
-#include "Platform/Host/HostFonts.h"
-#include "Platform/Host/ShakeEffect.h"
+#include "Platform/Host/Paint/HostFonts.h"
+#include "Platform/UI/ShakeEffect.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -14,10 +14,10 @@
 #include "Classes/Reference.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/UserDefaults.h"
-#include "Platform/Host/InputRouter.h"
-#include "Platform/Host/PageTransitions.h"
-#include "Platform/Host/ScrollIndicators.h"
+#include "Platform/Host/Input/InputRouter.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 #include "Platform/UI/BarButtonItem.h"
+#include "Platform/UI/ScrollIndicators.h"
 #include "Platform/UI/Window.h"
 
 #include <QSignalSpy>

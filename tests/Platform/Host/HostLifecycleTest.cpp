@@ -5,8 +5,8 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
-#include "Platform/Host/LifecycleTracker.h"
-#include "Platform/Host/RunLoopBridge.h"
+#include "Platform/Host/Window/RunLoopBridge.h"
+#include "Platform/UI/LifecycleTracker.h"
 
 #include <QCoreApplication>
 

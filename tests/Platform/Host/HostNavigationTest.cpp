@@ -9,7 +9,7 @@
 #include "Classes/PlayPage.h"
 #include "Classes/Reference.h"
 #include "Platform/Audio/SystemSounds.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 
 #include <QAccessible>
 #include <QTest>

@@ -14,8 +14,8 @@
 #include "PadsSession.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/Host/KeyboardFocus.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Input/KeyboardFocus.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 
 #include <QAction>
 #include <QMenu>

@@ -5,8 +5,8 @@
 
 #include "../../support/TestEnvironment.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
-#include "Platform/Host/DisplayAvailability.h"
-#include "Platform/Host/HostOptions.h"
+#include "Platform/Host/Window/DisplayAvailability.h"
+#include "Platform/Host/Window/HostOptions.h"
 
 #include <QImage>
 #include <QString>

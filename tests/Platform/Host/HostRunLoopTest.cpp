@@ -2,8 +2,8 @@
 // into application events there.
 
 #include "Platform/Foundation/RunLoop.h"
-#include "Platform/Host/MemoryWarningSignal.h"
-#include "Platform/Host/RunLoopBridge.h"
+#include "Platform/Host/Window/MemoryWarningSignal.h"
+#include "Platform/Host/Window/RunLoopBridge.h"
 #include "Platform/UI/Application.h"
 
 #include <QCoreApplication>

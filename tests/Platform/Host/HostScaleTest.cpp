@@ -5,9 +5,9 @@
 #include "HostSession.h"
 
 #include "Classes/PlayPage.h"
-#include "Platform/Host/InputRouter.h"
-#include "Platform/Host/ModelPainter.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Input/InputRouter.h"
+#include "Platform/Host/Paint/ModelPainter.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 #include "Platform/UI/Window.h"
 
 #include <QCoreApplication>

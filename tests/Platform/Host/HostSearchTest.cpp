@@ -9,7 +9,7 @@
 #include "Classes/Search/SearchCommands.h"
 #include "Classes/Search/SearchPage.h"
 #include "Classes/Search/SearchResultCell.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 #include "../../support/TestEnvironment.h"
 #include "Classes/ApplicationClasses.h"
 #include "Platform/Foundation/RunLoop.h"
-#include "Platform/Host/HostFonts.h"
-#include "Platform/Host/InputRouter.h"
-#include "Platform/UI/NavigationSites.h"
+#include "Platform/Host/Input/InputRouter.h"
+#include "Platform/Host/Paint/HostFonts.h"
 #include "Platform/UI/ApplicationHost.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowCommands.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Platform/Foundation/Clock.h"
-#include "Platform/Host/HostOptions.h"
-#include "Platform/Host/HostWindow.h"
-#include "Platform/Host/NavigationBarLayout.h"
+#include "Platform/Host/Paint/NavigationBarLayout.h"
+#include "Platform/Host/Window/HostOptions.h"
+#include "Platform/Host/Window/HostWindow.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/ViewController.h"

@@ -13,8 +13,8 @@
 #include "Classes/Search/SearchPage.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
-#include "Platform/Host/KeyboardFocus.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Input/KeyboardFocus.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 
 #include <QAction>
 #include <QMenu>

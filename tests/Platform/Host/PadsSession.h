@@ -9,7 +9,7 @@
 #include "Classes/Pads/PadsPage.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
-#include "Platform/Host/PageTransitions.h"
+#include "Platform/Host/Paint/PageTransitions.h"
 
 #include <QCoreApplication>
 #include <QTest>

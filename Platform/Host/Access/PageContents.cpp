@@ -1,7 +1,9 @@
 #include "PageContents.h"
 
 #include "ControlWalk.h"
-#include "NavigationBarLayout.h"
+#include "Platform/Host/Paint/NavigationBarLayout.h"
+#include "Platform/Host/Paint/ViewPainters.h"
+#include "Platform/Host/Paint/WebContentCache.h"
 #include "Platform/UI/BarButtonItem.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
@@ -9,8 +11,6 @@
 #include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/WebView.h"
-#include "ViewPainters.h"
-#include "WebContentCache.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #include "ViewPainters.h"
 
 #include "ButtonPainter.h"
-#include "ControlDescriptions.h"
 #include "ImageViewPainter.h"
 #include "LabelPainter.h"
+#include "Platform/Host/Access/ControlDescriptions.h"
 #include "Platform/UI/View.h"
 #include "ScrollViewPainter.h"
 #include "SwitchPainter.h"

@@ -2,12 +2,12 @@
 
 #include "DesktopURLOpener.h"
 #include "DisplayAvailability.h"
-#include "HostFonts.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
 #include "MemoryWarningSignal.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
+#include "Platform/Host/Paint/HostFonts.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ScreenshotTour.h"
 #include "Platform/UI/TerminationSignals.h"

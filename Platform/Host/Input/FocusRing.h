@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PageContents.h"
-#include "PageNode.h"
+#include "Platform/Host/Access/PageContents.h"
+#include "Platform/UI/PageNode.h"
 
 #include <memory>
 #include <optional>

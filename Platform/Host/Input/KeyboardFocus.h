@@ -2,9 +2,9 @@
 
 #include "FocusNeighbour.h"
 #include "FocusRing.h"
-#include "PageContents.h"
-#include "PageScroller.h"
+#include "Platform/Host/Access/PageContents.h"
 #include "Platform/UI/KeyPress.h"
+#include "Platform/UI/PageScroller.h"
 
 #include <QPainter>
 

@@ -2,6 +2,7 @@
 
 #include "ControlWalk.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Host/Paint/WebContentCache.h"
 #include "Platform/UI/Button.h"
 #include "Platform/UI/ImageView.h"
 #include "Platform/UI/Label.h"
@@ -9,7 +10,6 @@
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TextField.h"
 #include "Platform/UI/WebView.h"
-#include "WebContentCache.h"
 
 #include <QTextDocument>
 

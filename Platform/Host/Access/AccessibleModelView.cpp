@@ -1,8 +1,8 @@
 #include "AccessibleModelView.h"
 
 #include "AccessibleWindow.h"
-#include "DrawnText.h"
-#include "HostWindow.h"
+#include "Platform/Host/Paint/DrawnText.h"
+#include "Platform/Host/Window/HostWindow.h"
 
 #include <QWindow>
 

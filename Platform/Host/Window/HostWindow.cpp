@@ -1,17 +1,17 @@
 #include "HostWindow.h"
 
-#include "AccessibleWindow.h"
-#include "KeyTranslation.h"
 #include "PageWindowTitle.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Host/Access/AccessibleWindow.h"
+#include "Platform/Host/Input/KeyTranslation.h"
+#include "Platform/Host/Input/TextInputRouter.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"
 #include "Platform/UI/ScrollView.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowCommands.h"
-#include "TextInputRouter.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>

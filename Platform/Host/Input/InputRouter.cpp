@@ -1,10 +1,10 @@
 #include "InputRouter.h"
 
-#include "NavigationBarLayout.h"
+#include "Platform/Host/Paint/NavigationBarLayout.h"
+#include "Platform/Host/Paint/WebContentCache.h"
 #include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/WebView.h"
 #include "TextInputRouter.h"
-#include "WebContentCache.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageNode.h"
+#include "Platform/UI/PageNode.h"
 
 #include <QAccessible>
 #include <QPointF>

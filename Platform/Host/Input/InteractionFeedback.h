@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PaintFeedback.h"
+#include "Platform/Host/Paint/PaintFeedback.h"
+#include "Platform/UI/ScrollIndicators.h"
 #include "PressTracker.h"
-#include "ScrollIndicators.h"
 
 #include <cstdint>
 #include <set>

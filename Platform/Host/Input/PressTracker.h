@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NavigationBarLayout.h"
+#include "Platform/Host/Paint/NavigationBarLayout.h"
 #include "Platform/UI/NavigationController.h"
 #include "Platform/UI/View.h"
 

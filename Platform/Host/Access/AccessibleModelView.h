@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PageContents.h"
-#include "PageNode.h"
+#include "Platform/UI/PageNode.h"
 
 #include <QAccessibleInterface>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "HostDialogs.h"
 
-#include "DrawnText.h"
 #include "PanelDialog.h"
+#include "Platform/Host/Paint/DrawnText.h"
 
 #include <QPushButton>
 #include <QWidget>

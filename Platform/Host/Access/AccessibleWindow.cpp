@@ -1,8 +1,8 @@
 #include "AccessibleWindow.h"
 
 #include "AccessibleModelView.h"
-#include "HostWindow.h"
 #include "PageContents.h"
+#include "Platform/Host/Window/HostWindow.h"
 #include "Platform/UI/Object.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "KeyboardFocus.h"
 
-#include "AccessibleWindow.h"
 #include "FocusNeighbour.h"
-#include "FocusRingPainter.h"
-#include "HostWindow.h"
 #include "InputRouter.h"
-#include "PageScroller.h"
+#include "Platform/Host/Access/AccessibleWindow.h"
+#include "Platform/Host/Paint/FocusRingPainter.h"
+#include "Platform/Host/Window/HostWindow.h"
+#include "Platform/UI/PageScroller.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/Window.h"
 

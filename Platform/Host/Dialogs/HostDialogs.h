@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackgroundWorkRunner.h"
+#include "Platform/Host/Window/BackgroundWorkRunner.h"
 #include "Platform/UI/HostServices.h"
 
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "ContextMenus.h"
 
-#include "HostWindow.h"
+#include "Platform/Host/Window/HostWindow.h"
 #include "Platform/UI/HostServices.h"
 #include "Platform/UI/TableView.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageContents.h"
+#include "Platform/Host/Access/PageContents.h"
 
 #include <optional>
 
