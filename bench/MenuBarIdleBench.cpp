@@ -1,9 +1,11 @@
 // The window with its menu bar, idle after every menu has been opened and
 // closed once: CPU used and frames drawn over an idle interval, in process, on
-// Qt's offscreen platform. Nothing should run: no timers, no frames.
+// Qt's offscreen platform. Nothing should run: no timers, no frames. And in the
+// same window, a letter typed into the search page's field as the window gets it.
 
 #include "BenchHome.h"
 #include "Classes/ApplicationClasses.h"
+#include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Platform/Host/Paint/HostFonts.h"
 #include "Platform/Host/Window/HostWindow.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
 
@@ -24,6 +27,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -84,6 +88,45 @@ void BM_IdleWithMenuBar(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_IdleWithMenuBar)->Arg(5)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+
+// A key as the window gets it from the desktop: the shortcut override first
+// (where a menu command of that key is asked whether it can run), then the
+// press and the release.
+void sendKey(Qt::Key key, const QString& text) {
+    QKeyEvent override(QEvent::ShortcutOverride, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(g_window, &override);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(g_window, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(g_window, &release);
+}
+
+// One letter typed into the search page's field over the bundled board: the
+// field takes it, the page searches and reloads its list (the frame that
+// shows it is not part of the measure).
+void BM_SearchKeystrokeInWindow(benchmark::State& state) {
+    if (g_window == nullptr) {
+        state.SkipWithError("no window");
+        return;
+    }
+    platform::Application::sharedApplication().sendCommand(command_names::kFind, "");
+    runQtFor(std::chrono::milliseconds(600));
+    constexpr std::string_view kWord = "power";
+    std::size_t typed = 0;
+    for (auto _ : state) {
+        if (typed == kWord.size()) {
+            state.PauseTiming();
+            for (std::size_t erased = 0; erased < kWord.size(); ++erased) {
+                sendKey(Qt::Key_Backspace, QString());
+            }
+            typed = 0;
+            state.ResumeTiming();
+        }
+        const char letter = kWord[typed++];
+        sendKey(static_cast<Qt::Key>(Qt::Key_A + (letter - 'a')), QString(QChar(letter)));
+    }
+}
+BENCHMARK(BM_SearchKeystrokeInWindow)->Unit(benchmark::kMicrosecond);
 
 class BenchmarkHost final : public platform::ApplicationHost {
   public:
