@@ -1,5 +1,6 @@
 #include "SoundDecoder.h"
 
+#include "CompactSound.h"
 #include "Platform/Media/PlayableSound.h"
 
 #include <SDL.h>
@@ -46,7 +47,11 @@ MixChunkPtr decodeSoundFile(const std::filesystem::path& path) {
     if (!input) return {};
     MixChunkPtr chunk(Mix_LoadWAV_RW(input.get(), 0));
     if (!chunk || chunk->alen == 0 || !withinLength(*chunk)) return {};
-    return chunk;
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || format != AUDIO_F32SYS) return chunk;
+    return CompactSound::compact(std::move(chunk), frequency, channels);
 }
 
 }  // namespace platform
