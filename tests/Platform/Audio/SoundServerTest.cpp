@@ -3,6 +3,7 @@
 // through the client library and checked sample by sample.
 
 #include "Platform/Audio/AudioDiagnostics.h"
+#include "Platform/Audio/AudioThreadPriority.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
@@ -11,6 +12,7 @@
 #include "tests/support/PrivateSoundServer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -258,6 +260,14 @@ TEST_P(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
     EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
               std::string::npos)
         << inputs;
+}
+
+TEST_P(SoundServer, TheMixersThreadRunsRealTimeOnPulseAudioWhereTheProcessMayTakeIt) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may take real-time scheduling unasked here";
+    if (onPipeWire()) GTEST_SKIP() << "the mix goes to PipeWire's own real-time thread";
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
+    ASSERT_TRUE(heardOn("alpha", sound));
+    EXPECT_TRUE(AudioThreadPriority::raised());
 }
 
 TEST_P(SoundServer, DevicesAreListedByDescriptionAndChosenByTheServersName) {
