@@ -219,6 +219,85 @@ BENCHMARK(BM_TapToMonitorFromIdle_PulseAudio)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// The chosen sink unloaded while a sound plays on it, twenty times: how long
+// until the output has fallen back to the default by itself (the main loop
+// only pumped, no menu opened), and until a play made then is heard on it.
+// Both count from just before the sink is unloaded, pactl's own start included.
+void lostDeviceFallback(benchmark::State& state, sbtest::PrivateSoundServer::Kind kind) {
+    const bool pipeWire = kind == sbtest::PrivateSoundServer::Kind::PipeWire;
+    Rig rig(false, pipeWire ? "fallback-pipewire" : "fallback", kind);
+    if (!rig.started) {
+        state.SkipWithError("the sound server did not start");
+        return;
+    }
+    const SystemSoundID click = registerFile(writeClick("click.aiff", 0.02, 0.5));
+    const SystemSoundID tone = registerFile(writeClick("tone.aiff", 0.3, 0.3));
+    rig.tap(click);
+    std::vector<double> fallbacks;
+    std::vector<double> heard;
+    std::size_t missed = 0;
+    for (auto _ : state) {
+        if (!rig.server.addSink("gamma", "Gamma") || !platform::setAudioOutputDevice("gamma")) {
+            state.SkipWithError("the sink to lose could not be chosen");
+            break;
+        }
+        platform::AudioServicesPlaySystemSound(tone);
+        rig.quiet(100ms);
+        const auto lost = Clock::now();
+        rig.server.removeSink("gamma");
+        const auto deadline = lost + 2s;
+        while (!platform::audioOutputDevice().empty() && Clock::now() < deadline) {
+            platform::RunLoop::main().serviceDueWork();
+            std::this_thread::sleep_for(200us);
+        }
+        if (!platform::audioOutputDevice().empty()) {
+            state.SkipWithError("the output never fell back");
+            break;
+        }
+        const auto fellBack = Clock::now();
+        fallbacks.push_back(std::chrono::duration<double, std::milli>(fellBack - lost).count());
+        state.SetIterationTime(fallbacks.back() / 1e3);
+        // WirePlumber may still be moving a stream when the first play goes out.
+        std::optional<double> wait;
+        for (int attempt = 0; attempt < (pipeWire ? 2 : 1) && !wait; ++attempt) {
+            wait = rig.tap(click);
+        }
+        if (wait) {
+            heard.push_back(std::chrono::duration<double, std::milli>(fellBack - lost).count() +
+                            *wait);
+        } else {
+            ++missed;
+        }
+        rig.quiet(400ms);
+    }
+    report(state, fallbacks);
+    if (!heard.empty()) {
+        std::sort(heard.begin(), heard.end());
+        state.counters["heard_median_ms"] = percentile(heard, 0.5);
+        state.counters["heard_p95_ms"] = percentile(heard, 0.95);
+        state.counters["heard_max_ms"] = heard.back();
+    }
+    state.counters["over_100ms"] = static_cast<double>(
+        std::count_if(fallbacks.begin(), fallbacks.end(), [](double ms) { return ms > 100; }));
+    state.counters["next_play_missed"] = static_cast<double>(missed);
+}
+
+void BM_LostDeviceFallback_PulseAudio(benchmark::State& state) {
+    lostDeviceFallback(state, sbtest::PrivateSoundServer::Kind::PulseAudio);
+}
+BENCHMARK(BM_LostDeviceFallback_PulseAudio)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_LostDeviceFallback_PipeWire(benchmark::State& state) {
+    lostDeviceFallback(state, sbtest::PrivateSoundServer::Kind::PipeWire);
+}
+BENCHMARK(BM_LostDeviceFallback_PipeWire)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 std::size_t underrunLines(const std::filesystem::path& log) {
     std::ifstream in(log);
     std::size_t count = 0;
@@ -309,6 +388,61 @@ void BM_IdleCpu(benchmark::State& state) {
     platform::RunLoop::main().reset();
 }
 BENCHMARK(BM_IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+
+// Context switches of every thread of this process but the calling one.
+std::uint64_t otherThreadsSwitches() {
+    std::uint64_t total = 0;
+    const std::string self = std::to_string(gettid());
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self) continue;
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("voluntary_ctxt_switches:") ||
+                line.starts_with("nonvoluntary_ctxt_switches:")) {
+                total += std::stoull(line.substr(line.find(':') + 1));
+            }
+        }
+    }
+    return total;
+}
+
+// No sound server at all: the program plays silently and waits for one to
+// appear. Its threads' wake-ups over ten seconds (the server watch sleeps
+// on the socket's folder, and the silent output closes once idle).
+void BM_NoServerWakeups(benchmark::State& state) {
+    const std::filesystem::path absent = benchFolder() / "no-server" / "native";
+    setenv("PULSE_SERVER", ("unix:" + absent.string()).c_str(), 1);
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string savedDriver = driver != nullptr ? driver : "";
+    unsetenv("SDL_AUDIODRIVER");
+    auto manual = std::make_shared<platform::ManualClock>();
+    platform::RunLoop::main().setClock(manual);
+    const SystemSoundID click = registerFile(writeClick("click.aiff", 0.02, 0.5));
+    platform::AudioServicesPlaySystemSound(click);
+    for (int i = 0; i < 100; ++i) {
+        platform::RunLoop::main().serviceDueWork();
+        std::this_thread::sleep_for(1ms);
+    }
+    manual->advance(10.0);
+    platform::RunLoop::main().serviceDueWork();
+    for (auto _ : state) {
+        const std::uint64_t before = otherThreadsSwitches();
+        std::this_thread::sleep_for(10s);
+        state.counters["wakeups_per_s"] =
+            static_cast<double>(otherThreadsSwitches() - before) / 10.0;
+        state.counters["silent_output"] =
+            platform::audio_diagnostics::outputFormat()
+                    .value_or(platform::audio_diagnostics::OutputFormat{})
+                    .silentFallback
+                ? 1
+                : 0;
+    }
+    platform::audio_diagnostics::resetForTesting();
+    platform::RunLoop::main().reset();
+    unsetenv("PULSE_SERVER");
+    if (!savedDriver.empty()) setenv("SDL_AUDIODRIVER", savedDriver.c_str(), 1);
+}
+BENCHMARK(BM_NoServerWakeups)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -12,3 +12,8 @@ if(TARGET sb_audio AND TARGET sb_test_sound_server)
     sb_add_benchmark(sound_server SOURCES ${CMAKE_CURRENT_LIST_DIR}/SoundServerBench.cpp
         LIBS sb_audio sb_test_sound_server)
 endif()
+
+# A ten-minute sound: memory held and the CPU of mixing it, over the dummy driver.
+if(TARGET sb_audio)
+    sb_add_benchmark(long_sound SOURCES ${CMAKE_CURRENT_LIST_DIR}/LongSoundBench.cpp LIBS sb_audio)
+endif()

@@ -1,5 +1,7 @@
 #include "ChannelMixer.h"
 
+#include "CompactSound.h"
+
 #include <SDL_mixer.h>
 
 #include <algorithm>
@@ -30,8 +32,17 @@ bool ChannelMixer::play(Mix_Chunk* chunk, SystemSoundID soundID, double gainDeci
     m_fadeLeft[index].store(-1);
     m_gain[index].store(static_cast<float>(std::pow(10.0, clampedGain(gainDecibels) / 20.0)));
     m_awaitingFirstMix[index].store(m_observing.load() ? soundID : 0);
+    // The registry owns the compact samples as long as the chunk, which
+    // outlives every play of it.
+    const CompactSound* compact = CompactSound::find(chunk).get();
+    m_compact[index].store(compact);
+    m_compactFrame[index].store(0);
     // SDL_mixer drops a channel's effects when its play ends or is halted, so
-    // each play registers afresh; the channel is idle at this point.
+    // each play registers afresh; the channel is idle at this point. Effects
+    // run in the order registered: the samples first, then gain and fade.
+    if (compact != nullptr) {
+        Mix_RegisterEffect(channel, &ChannelMixer::onCompactMixed, nullptr, this);
+    }
     Mix_RegisterEffect(channel, &ChannelMixer::onChannelMixed, nullptr, this);
     // The channel is free here: only this class starts plays, under the owner's
     // lock, and the audio thread only ever ends them.
@@ -91,6 +102,27 @@ void ChannelMixer::onChannelMixed(int channel, void* stream, int length, void* s
         observer = mixer.m_observer;
     }
     if (observer) observer(soundID);
+}
+
+void ChannelMixer::onCompactMixed(int channel, void* stream, int length, void* self) {
+    if (channel < 0 || channel >= AudioDevice::kMixerChannels || self == nullptr ||
+        stream == nullptr || length <= 0) {
+        return;
+    }
+    auto& mixer = *static_cast<ChannelMixer*>(self);
+    const auto index = static_cast<std::size_t>(channel);
+    const CompactSound* sound = mixer.m_compact[index].load();
+    if (sound == nullptr) return;
+    const auto channels = static_cast<std::size_t>(mixer.m_channels);
+    const std::size_t frames = static_cast<std::size_t>(length) / (sizeof(float) * channels);
+    thread_local std::vector<float> samples;
+    samples.resize(frames * channels);
+    const std::size_t from = mixer.m_compactFrame[index].load();
+    sound->render(from, samples.data(), frames);
+    std::memcpy(stream, samples.data(), samples.size() * sizeof(float));
+    // The mixer hands each stretch of the chunk over once, in order, a loop
+    // starting over at its first frame: counting frames keeps the place.
+    mixer.m_compactFrame[index].store((from + frames) % std::max<std::size_t>(1, sound->frames()));
 }
 
 void ChannelMixer::applyGainAndFade(int channel, void* stream, int length) {
@@ -158,6 +190,8 @@ void ChannelMixer::reset(int frequency, int channels) {
     for (auto& awaited : m_awaitingFirstMix) awaited.store(0);
     for (auto& fade : m_fadeLeft) fade.store(-1);
     for (auto& gain : m_gain) gain.store(1.0f);
+    for (auto& compact : m_compact) compact.store(nullptr);
+    for (auto& frame : m_compactFrame) frame.store(0);
     if (frequency > 0) {
         m_fadeFrames = std::max(1, static_cast<int>(std::lround(kFadeSeconds * frequency)));
     }

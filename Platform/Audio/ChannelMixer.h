@@ -14,6 +14,8 @@ struct Mix_Chunk;
 
 namespace platform {
 
+class CompactSound;
+
 // Chooses the mixer channel for each play and answers what is sounding.
 //
 // Channel choice: the first free channel; when all are busy, the channel whose
@@ -79,6 +81,8 @@ class ChannelMixer {
     static void onChannelMixed(int channel, void* stream, int length, void* self);
     // Scales the channel's samples by its play's gain and, while it fades, by the fade.
     void applyGainAndFade(int channel, void* stream, int length);
+    // Registered first for a compact sound: puts its samples in the stream.
+    static void onCompactMixed(int channel, void* stream, int length, void* self);
 
     std::array<std::uint64_t, AudioDevice::kMixerChannels> m_startOrder{};
     std::uint64_t m_startsSoFar = 0;
@@ -91,6 +95,10 @@ class ChannelMixer {
     std::array<std::atomic<int>, AudioDevice::kMixerChannels> m_fadeLeft{};
     // Per channel: the linear gain of its play, read by the audio thread.
     std::array<std::atomic<float>, AudioDevice::kMixerChannels> m_gain{};
+    // Per channel: the compact sound its play mixes (null for a float chunk),
+    // kept alive by the chunk the channel plays, and the next frame of it.
+    std::array<std::atomic<const CompactSound*>, AudioDevice::kMixerChannels> m_compact{};
+    std::array<std::atomic<std::size_t>, AudioDevice::kMixerChannels> m_compactFrame{};
     int m_fadeFrames = 1;
     int m_channels = 2;
     std::atomic<bool> m_observing{false};

@@ -1,5 +1,7 @@
 #include "MasterBus.h"
 
+#include "AudioThreadPriority.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,6 +18,8 @@ void MasterBus::configure(int frequency, int channels) {
 
 void MasterBus::process(void* bus, std::uint8_t* stream, int length) {
     if (bus == nullptr || stream == nullptr || length <= 0) return;
+    // The hook runs on the mixer's thread, every period from its first.
+    AudioThreadPriority::raiseCallingThreadOnce();
     auto& self = *static_cast<MasterBus*>(bus);
     const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(self.m_channels);
     const std::size_t frames = static_cast<std::size_t>(length) / frameBytes;

@@ -13,7 +13,8 @@ namespace platform {
 // the board checker refuses exactly the same files), when SDL_mixer cannot
 // decode it, or when it decodes to no samples or to more than ten minutes. The
 // file is mapped, not read into memory first. The output must be open:
-// decoding converts to its format.
+// decoding converts to its format. A long sound whose samples are exactly
+// 16-bit is then held as such (see CompactSound).
 MixChunkPtr decodeSoundFile(const std::filesystem::path& path);
 
 }  // namespace platform

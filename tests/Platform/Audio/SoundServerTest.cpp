@@ -3,6 +3,7 @@
 // through the client library and checked sample by sample.
 
 #include "Platform/Audio/AudioDiagnostics.h"
+#include "Platform/Audio/AudioThreadPriority.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Log.h"
@@ -11,6 +12,7 @@
 #include "tests/support/PrivateSoundServer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -143,37 +145,55 @@ std::size_t linesStartingWith(const LogCapture& capture, std::string_view start)
                       [&](const auto& line) { return line.starts_with(start); }));
 }
 
-TEST_P(SoundServer, OneClipPlaysSampleForSampleAtUnityGain) {
+struct UnityCase {
+    const char* title;
+    PcmFormat format;
+    double seconds;
+};
+
+TEST_P(SoundServer, ClipsPlaySampleForSampleAtUnityGain) {
     if (onPipeWire()) GTEST_SKIP() << "PipeWire resamples the stream to its sink's 48 kHz";
-    const std::string file = makeAiff(kStereo, 0.25, 441.0);
-    const SystemSoundID sound = registerSound("tone.aiff", file);
+    // Short clips mix from float; long ones from the 16-bit samples they are held as.
+    const std::vector<UnityCase> cases{
+        {"a short clip", kStereo, 0.25},
+        {"a long stereo sound", kStereo, 12.0},
+        {"a long mono sound", {44100, 1, 16}, 12.0},
+    };
     warmUp();
     MonitorRecording& alpha = monitor("alpha");
-    const std::size_t from = alpha.frames();
-    AudioServicesPlaySystemSound(sound);
-    ASSERT_TRUE(alpha.waitForFrames(44100, 3000ms));
+    for (const UnityCase& test : cases) {
+        SCOPED_TRACE(test.title);
+        const SystemSoundID sound = registerSound(std::string(test.title) + ".aiff",
+                                                  makeAiff(test.format, test.seconds, 441.0));
+        ASSERT_TRUE(pumpMainLoopUntil([] { return playingSoundCount() == 0; }, 2000ms));
+        ASSERT_TRUE(alpha.waitForFrames(44100 / 10, 2000ms));
+        const std::size_t from = alpha.frames();
+        AudioServicesPlaySystemSound(sound);
+        ASSERT_TRUE(alpha.waitForFrames(44100, 3000ms));
+        stopAllSystemSounds();
 
-    const std::vector<std::int16_t> all = alpha.samples();
-    const std::vector<std::int16_t> heard(all.begin() + static_cast<std::ptrdiff_t>(2 * from),
-                                          all.end());
-    // The tone starts at 0 and rises: the first sample above the noise floor
-    // lines the recording up with the file.
-    const auto onset =
-        std::find_if(heard.begin(), heard.end(), [](std::int16_t s) { return s > 0; });
-    ASSERT_NE(onset, heard.end());
-    const std::size_t start = static_cast<std::size_t>(onset - heard.begin()) / 2 - 1;
-    const int frames = static_cast<int>(std::lround(0.25 * 44100));
-    ASSERT_GE(heard.size() / 2, start + static_cast<std::size_t>(frames));
-    int worst = 0;
-    for (int frame = 0; frame < frames; ++frame) {
-        const auto expected =
-            static_cast<int>(0.5 * std::sin(2 * std::numbers::pi * 441.0 * frame / 44100) * 32767);
-        const std::size_t at = 2 * (start + static_cast<std::size_t>(frame));
-        worst =
-            std::max({worst, std::abs(heard[at] - expected), std::abs(heard[at + 1] - expected)});
-        ASSERT_EQ(heard[at], heard[at + 1]) << "left and right differ at frame " << frame;
+        const std::vector<std::int16_t> all = alpha.samples();
+        const std::vector<std::int16_t> heard(all.begin() + static_cast<std::ptrdiff_t>(2 * from),
+                                              all.end());
+        // The tone starts at 0 and rises: the first sample above the noise floor
+        // lines the recording up with the file.
+        const auto onset =
+            std::find_if(heard.begin(), heard.end(), [](std::int16_t s) { return s > 0; });
+        ASSERT_NE(onset, heard.end());
+        const std::size_t start = static_cast<std::size_t>(onset - heard.begin()) / 2 - 1;
+        const int frames = static_cast<int>(std::lround(0.25 * 44100));
+        ASSERT_GE(heard.size() / 2, start + static_cast<std::size_t>(frames));
+        int worst = 0;
+        for (int frame = 0; frame < frames; ++frame) {
+            const auto expected = static_cast<int>(
+                0.5 * std::sin(2 * std::numbers::pi * 441.0 * frame / 44100) * 32767);
+            const std::size_t at = 2 * (start + static_cast<std::size_t>(frame));
+            worst = std::max(
+                {worst, std::abs(heard[at] - expected), std::abs(heard[at + 1] - expected)});
+            ASSERT_EQ(heard[at], heard[at + 1]) << "left and right differ at frame " << frame;
+        }
+        EXPECT_LE(worst, 1) << "the clip is not played at unity gain";
     }
-    EXPECT_LE(worst, 1) << "the clip is not played at unity gain";
 }
 
 TEST_P(SoundServer, TwentyOverlappingClipsNeverPassFullScale) {
@@ -236,13 +256,18 @@ TEST_P(SoundServer, TheStreamIsNamedForTheProgramWithTheRoleOfEffects) {
         << inputs;
     EXPECT_NE(inputs.find("\"application.name\":\"Soundboard\""), std::string::npos) << inputs;
     EXPECT_NE(inputs.find("\"media.role\":\"event\""), std::string::npos) << inputs;
-    // SDL's PipeWire driver names no icon, and its client takes none from
-    // the environment.
-    if (!onPipeWire()) {
-        EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
-                  std::string::npos)
-            << inputs;
-    }
+    // The desktop's volume mixer shows the program's icon on either server.
+    EXPECT_NE(inputs.find("\"application.icon_name\":\"org.soundboard.Soundboard\""),
+              std::string::npos)
+        << inputs;
+}
+
+TEST_P(SoundServer, TheMixersThreadRunsRealTimeOnPulseAudioWhereTheProcessMayTakeIt) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may take real-time scheduling unasked here";
+    if (onPipeWire()) GTEST_SKIP() << "the mix goes to PipeWire's own real-time thread";
+    const SystemSoundID sound = registerSound("tone.aiff", makeAiff(kStereo, 0.3));
+    ASSERT_TRUE(heardOn("alpha", sound));
+    EXPECT_TRUE(AudioThreadPriority::raised());
 }
 
 TEST_P(SoundServer, DevicesAreListedByDescriptionAndChosenByTheServersName) {
