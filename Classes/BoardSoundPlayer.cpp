@@ -137,6 +137,18 @@ bool BoardSoundPlayer::isPlaying(std::string_view audioNumber) const {
            platform::playingSoundCount(found->second) > 0;
 }
 
+std::set<std::string> BoardSoundPlayer::playingNumbers() const {
+    std::set<std::string> playing;
+    if (platform::playingSoundCount() == 0) return playing;
+    for (const auto& [number, sound] : m_sounds) {
+        if (sound != 0 && platform::playingSoundCount(sound) > 0) playing.insert(number);
+    }
+    for (const auto& [sound, number] : m_others) {
+        if (platform::playingSoundCount(sound) > 0) playing.insert(number);
+    }
+    return playing;
+}
+
 void BoardSoundPlayer::forget() {
     for (const auto& [number, sound] : m_sounds) {
         if (sound != 0) platform::AudioServicesDisposeSystemSoundID(sound);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,10 @@ class BoardSoundPlayer {
     platform::SystemSoundID soundID(std::string_view audioNumber) const;
     // Whether a play of `audioNumber` started here sounds now.
     bool isPlaying(std::string_view audioNumber) const;
+    // The audio numbers sounding now, whoever started them: a play through
+    // this player (a pad, a hotkey, another program, the remote) or a play
+    // page's own registration played here.
+    std::set<std::string> playingNumbers() const;
     // Drops the registrations and the catalogue read, to be read again at the next play.
     void forget();
 

@@ -44,10 +44,21 @@ std::filesystem::path bundleFolder() {
     return bundle != nullptr && *bundle != '\0' ? bundle : SOUNDBOARD_SOURCE_BUNDLE_DIR;
 }
 
-platform::FileDescriptor connectTo(std::uint16_t port) {
+// From `source` when given (an address of the loopback's 127/8): the server
+// takes only so many connections from one address, and fifty pages are fifty
+// phones.
+platform::FileDescriptor connectTo(std::uint16_t port, std::uint32_t source = 0) {
     platform::FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const int on = 1;
     setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    if (source != 0) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(source);
+        if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+            return platform::FileDescriptor();
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -227,7 +238,8 @@ void BM_RemoteFiftyIdlePages(benchmark::State& state) {
     Remote remote;
     std::vector<platform::FileDescriptor> pages;
     for (int index = 0; index < 50; ++index) {
-        pages.push_back(connectTo(remote.server->port()));
+        pages.push_back(connectTo(remote.server->port(),
+                                  INADDR_LOOPBACK + 0x101 + static_cast<std::uint32_t>(index)));
         sendAll(pages.back().get(), remote.request("GET", "/api/events"));
     }
     double cpu = 0;

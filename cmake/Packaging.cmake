@@ -72,10 +72,12 @@ if(SOUNDBOARD_BUILD_APP)
     # .comment and .note sections too, as Debian's own packages do.
     install(CODE "
         if(CMAKE_INSTALL_DO_STRIP)
-            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-                                    --remove-section=.note
-                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/soundboard\"
-                            COMMAND_ERROR_IS_FATAL ANY)
+            foreach(program ${CMAKE_INSTALL_BINDIR}/soundboard ${CMAKE_INSTALL_LIBEXECDIR}/soundboard)
+                execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                                        --remove-section=.note
+                                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
+                                COMMAND_ERROR_IS_FATAL ANY)
+            endforeach()
         endif()")
 endif()
 # Likewise for the kit's static libraries, whatever its rules install: debugging

@@ -5,6 +5,7 @@
 #include "Classes/CommandNames.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/PeltoAppDelegate.h"
+#include "Classes/Remote/RemotePairing.h"
 #include "Classes/Remote/RemoteSecret.h"
 #include "Platform/Audio/SystemSounds.h"
 #include "Platform/Foundation/Bundle.h"
@@ -110,8 +111,18 @@ bool RemoteControl::start() {
         platform::Log("Remote control: the page is missing from the bundle");
         return false;
     }
-    std::string secret = remote_secret::randomHex(remote_secret::kSecretBytes);
-    if (secret.empty()) return false;
+    // The pairing of the last run, else a new secret, kept at once so that
+    // the address shown now still pairs after a restart.
+    std::optional<RemotePairing> kept = RemotePairing::load(pairingFile());
+    if (!kept) {
+        kept = RemotePairing{remote_secret::randomHex(remote_secret::kSecretBytes), {}};
+        if (kept->secret.empty()) return false;
+        if (!kept->save(pairingFile())) {
+            platform::Log(
+                "Remote control: the pairing cannot be kept; it lasts until the "
+                "program ends");
+        }
+    }
 
     DesktopPreferences preferences;
     std::uint16_t wanted = 0;
@@ -123,7 +134,13 @@ bool RemoteControl::start() {
     }
 
     RemoteRequestHandler::Settings settings;
-    settings.secret = std::move(secret);
+    settings.secret = std::move(kept->secret);
+    settings.sessions = std::move(kept->sessions);
+    settings.pairingChanged = [](const RemotePairing& pairing) {
+        if (!pairing.save(pairingFile())) {
+            platform::Log("Remote control: the pairing cannot be kept for the next start");
+        }
+    };
     settings.files = std::move(files);
     settings.now = steadySeconds;
     settings.actions.play = [](const std::string& number) {
@@ -188,6 +205,10 @@ void RemoteControl::stop() {
     m_handler.reset();
 }
 
+std::filesystem::path RemoteControl::pairingFile() {
+    return DesktopPreferences::file().parent_path() / "remote-pairing.json";
+}
+
 std::uint16_t RemoteControl::port() const {
     return m_server ? m_server->port() : 0;
 }
@@ -239,11 +260,13 @@ void RemoteControl::refresh() {
         categories = Catalogue::categories(Catalogue::loadDocument());
         m_handler->setBoard(bundle ? bundle->bundleName() : std::string(), categories);
     }
+    // Whatever sounds on the computer, not only what the phone started: a
+    // play page's button, a pad, a hotkey and another program all show.
     std::set<std::string> playing;
-    if (const BoardSoundPlayer* player = soundPlayer();
-        player && platform::playingSoundCount() > 0) {
-        for (const std::string& number : m_handler->boardNumbers()) {
-            if (player->isPlaying(number)) playing.insert(number);
+    if (const BoardSoundPlayer* player = soundPlayer()) {
+        const std::set<std::string> listed = m_handler->boardNumbers();
+        for (const std::string& number : player->playingNumbers()) {
+            if (listed.count(number) != 0) playing.insert(number);
         }
     }
     m_handler->setPlayState(std::move(playing),

@@ -3,6 +3,7 @@
 #include "Classes/Remote/RemoteRequestHandler.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +19,9 @@ class Timer;
 // and keeps the pages told of the board, the sounds playing and the volume.
 //
 // Main thread only. The port, once chosen, is kept in the desktop preferences
-// so a phone's bookmark keeps working; the secret is new at every start.
+// and the secret with the paired sessions in a private file beside them
+// (RemotePairing), so a phone paired once and its bookmark keep working
+// across restarts until Forget All.
 class RemoteControl {
   public:
     static RemoteControl& shared();
@@ -32,6 +35,8 @@ class RemoteControl {
     // Whether the user left it on (File > Remote Control), for the next start.
     static bool rememberedOn();
     static void rememberOn(bool on);
+    // Where the secret and the sessions are kept (mode 0600).
+    static std::filesystem::path pairingFile();
 
     std::uint16_t port() const;
     // The address for another device, with the secret: scanning it pairs.

@@ -75,6 +75,14 @@ std::optional<int> wholeNumber(const std::string& text) {
 RemoteRequestHandler::RemoteRequestHandler(Settings settings) : m_settings(std::move(settings)) {
     for (std::string& name : m_settings.hostNames) name = lowered(name);
     if (!m_settings.now) m_settings.now = [] { return 0.0; };
+    for (RemoteSession& session : m_settings.sessions) {
+        if (!session.token.empty()) m_sessions.push_back(std::move(session));
+    }
+    m_settings.sessions.clear();
+    if (m_sessions.size() > kSessionLimit) {
+        m_sessions.erase(m_sessions.begin(),
+                         m_sessions.end() - static_cast<std::ptrdiff_t>(kSessionLimit));
+    }
 }
 
 RemoteRequestHandler::~RemoteRequestHandler() {
@@ -156,6 +164,7 @@ HttpResponse RemoteRequestHandler::pair(const HttpRequest& request) {
     if (token.empty()) return HttpResponse::text(503, "No random numbers to pair with.\n");
     if (m_sessions.size() >= kSessionLimit) m_sessions.erase(m_sessions.begin());
     m_sessions.push_back({token, {request.peer, request.header("user-agent").substr(0, 200)}});
+    pairingChangedLocked();
     HttpResponse response;
     response.status = 303;
     response.headers.emplace_back("Location", "/");
@@ -248,7 +257,7 @@ bool RemoteRequestHandler::paired(const HttpRequest& request) const {
     std::lock_guard lock(m_mutex);
     bool found = false;
     // Every session is compared, so the time taken does not tell which one matched.
-    for (const Session& session : m_sessions) {
+    for (const RemoteSession& session : m_sessions) {
         found = remote_secret::matches(token, session.token) || found;
     }
     return found;
@@ -324,6 +333,10 @@ void RemoteRequestHandler::broadcastLocked(const std::string& name, const std::s
     }
 }
 
+void RemoteRequestHandler::pairingChangedLocked() const {
+    if (m_settings.pairingChanged) m_settings.pairingChanged({m_settings.secret, m_sessions});
+}
+
 std::set<std::string> RemoteRequestHandler::boardNumbers() const {
     std::lock_guard lock(m_mutex);
     return m_numbers;
@@ -332,7 +345,7 @@ std::set<std::string> RemoteRequestHandler::boardNumbers() const {
 std::vector<PairedBrowser> RemoteRequestHandler::pairedBrowsers() const {
     std::lock_guard lock(m_mutex);
     std::vector<PairedBrowser> browsers;
-    for (const Session& session : m_sessions) browsers.push_back(session.browser);
+    for (const RemoteSession& session : m_sessions) browsers.push_back(session.browser);
     return browsers;
 }
 
@@ -340,6 +353,7 @@ void RemoteRequestHandler::forgetAll(std::string newSecret) {
     std::lock_guard lock(m_mutex);
     m_settings.secret = std::move(newSecret);
     m_sessions.clear();
+    pairingChangedLocked();
     for (const auto& weak : m_streams) {
         if (const auto stream = weak.lock()) stream->close();
     }

@@ -2,6 +2,7 @@
 
 #include "Classes/Catalogue/CatalogueValues.h"
 #include "Classes/Remote/FailureThrottle.h"
+#include "Classes/Remote/RemotePairing.h"
 #include "Classes/Search/SoundSearchIndex.h"
 #include "Platform/Remote/HttpExchange.h"
 
@@ -23,12 +24,6 @@ class EventStream;
 struct RemotePageFile {
     std::string contentType;
     std::string bytes;
-};
-
-// A browser that has paired, as File > Remote Control lists it.
-struct PairedBrowser {
-    std::string address;
-    std::string userAgent;
 };
 
 // Everything the remote answers, decided without the network: the server hands
@@ -59,6 +54,12 @@ class RemoteRequestHandler {
         std::map<std::string, RemotePageFile> files;  // by request path, "/" included
         Actions actions;
         std::function<double()> now;  // seconds on a steady clock
+        // Sessions paired before (kept across restarts); the newest last.
+        std::vector<RemoteSession> sessions;
+        // Told of the secret and the sessions after every pairing and Forget
+        // All, to keep them; called on the caller's thread, under the
+        // handler's lock, so the calls come in the order of the changes.
+        std::function<void(const RemotePairing&)> pairingChanged;
     };
     static constexpr std::size_t kSessionLimit = 32;
     static constexpr std::size_t kStreamLimit = 56;
@@ -89,10 +90,6 @@ class RemoteRequestHandler {
     void closeStreams();
 
   private:
-    struct Session {
-        std::string token;
-        PairedBrowser browser;
-    };
     platform::HttpResponse route(const platform::HttpRequest& request);
     platform::HttpResponse pair(const platform::HttpRequest& request);
     platform::HttpResponse play(const platform::HttpRequest& request);
@@ -106,11 +103,12 @@ class RemoteRequestHandler {
     std::string boardJsonLocked() const;
     std::string stateJsonLocked() const;
     void broadcastLocked(const std::string& name, const std::string& data);
+    void pairingChangedLocked() const;
 
     Settings m_settings;
     mutable std::mutex m_mutex;
     FailureThrottle m_throttle;
-    std::vector<Session> m_sessions;
+    std::vector<RemoteSession> m_sessions;
     std::vector<std::weak_ptr<platform::EventStream>> m_streams;
     std::string m_title;
     std::vector<CatalogueCategory> m_categories;

@@ -153,9 +153,8 @@ std::filesystem::path followLinks(const std::filesystem::path& link) {
     return link;
 }
 
-}  // namespace
-
-bool writeFileDurably(const std::filesystem::path& link, std::string_view contents) {
+bool writeWithMode(const std::filesystem::path& link, std::string_view contents,
+                   std::optional<mode_t> mode) {
     const std::filesystem::path target = followLinks(link);
     if (target.empty() || !target.has_filename()) return false;
     std::filesystem::path folder = target.parent_path();
@@ -166,7 +165,7 @@ bool writeFileDurably(const std::filesystem::path& link, std::string_view conten
     if (!file.valid()) return false;
     TemporaryName temporary(temporaryPath);
 
-    if (::fchmod(file.get(), modeForReplacement(target)) != 0) return false;
+    if (::fchmod(file.get(), mode ? *mode : modeForReplacement(target)) != 0) return false;
     if (!writeAll(file.get(), contents)) return false;
     if (!fsyncRetrying(file.get())) return false;
     if (!closeAfterSync(file)) return false;
@@ -181,6 +180,18 @@ bool writeFileDurably(const std::filesystem::path& link, std::string_view conten
     FileDescriptor directory(openRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.valid()) return false;
     return fsyncRetrying(directory.get());
+}
+
+}  // namespace
+
+bool writeFileDurably(const std::filesystem::path& target, std::string_view contents) {
+    return writeWithMode(target, contents, std::nullopt);
+}
+
+bool writeFileDurably(const std::filesystem::path& target, std::string_view contents,
+                      std::filesystem::perms permissions) {
+    return writeWithMode(target, contents,
+                         static_cast<mode_t>(permissions & std::filesystem::perms::mask));
 }
 
 }  // namespace platform

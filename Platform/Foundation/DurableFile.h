@@ -17,5 +17,10 @@ namespace platform {
 // the umask. A crash before the rename may leave a hidden ".<name>.<random>";
 // a failure never does.
 bool writeFileDurably(const std::filesystem::path& target, std::string_view contents);
+// As above, but the file gets exactly `permissions`, whatever the umask and the
+// old file's mode: for a file that holds a secret (0600), which is never
+// readable by others, not even for the moment between the write and a chmod.
+bool writeFileDurably(const std::filesystem::path& target, std::string_view contents,
+                      std::filesystem::perms permissions);
 
 }  // namespace platform

@@ -158,6 +158,7 @@ std::unique_ptr<MHD_Daemon, HttpServer::DaemonDeleter> HttpServer::listen(std::u
         MHD_Daemon* daemon = MHD_start_daemon(
             flags, port, nullptr, nullptr, &HttpServerCallbacks::access, &server,
             MHD_OPTION_CONNECTION_LIMIT, HttpServer::kConnectionLimit,
+            MHD_OPTION_PER_IP_CONNECTION_LIMIT, HttpServer::kAddressConnectionLimit,
             MHD_OPTION_CONNECTION_MEMORY_LIMIT, HttpServer::kRequestMemory,
             MHD_OPTION_CONNECTION_TIMEOUT, HttpServer::kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED,
             &HttpServerCallbacks::completed, nullptr, MHD_OPTION_END);

@@ -17,14 +17,18 @@ namespace platform {
 // holding anyone else up; the handler is called on those threads and must be
 // safe for that.
 //
-// What the library enforces for us: at most `kConnectionLimit` connections
-// (more are closed at once), `kRequestMemory` bytes for one request's line and
-// headers (more: 431 or 414), a connection idle for `kIdleSeconds` is closed.
+// What the library enforces for us: at most `kConnectionLimit` connections,
+// and `kAddressConnectionLimit` from any one address, so that one device
+// opening hundreds cannot take every place from the paired phone (more are
+// closed at once); `kRequestMemory` bytes for one request's line and headers
+// (more: 431 or 414); a connection idle for `kIdleSeconds` is closed.
 // The body is cut here at `kBodyLimit` bytes (413).
 class HttpServer {
   public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;
     static constexpr unsigned kConnectionLimit = 64;
+    // A browser opens at most six to one server, plus an event stream per tab.
+    static constexpr unsigned kAddressConnectionLimit = 16;
     static constexpr std::size_t kRequestMemory = 16 * 1024;
     static constexpr std::size_t kBodyLimit = 4 * 1024;
     static constexpr unsigned kIdleSeconds = 30;

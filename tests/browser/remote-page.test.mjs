@@ -3,7 +3,8 @@
 // --headless --remote on a copy of the bundle in a private HOME.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
-import { spawn } from "node:child_process";
+import { execFile, spawn } from "node:child_process";
+import { promisify } from "node:util";
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -17,6 +18,9 @@ let home;
 let child;
 let browser;
 let pairing;
+let bus;
+let busAddress;
+const run = promisify(execFile);
 
 function waitForAddress(stream) {
   return new Promise((resolve, reject) => {
@@ -33,12 +37,31 @@ function waitForAddress(stream) {
   });
 }
 
+// A session bus of the test's own, so that --play reaches this copy alone.
+function startBus() {
+  return new Promise((resolve, reject) => {
+    bus = spawn("dbus-daemon", ["--session", "--nofork", "--print-address=1"],
+                { stdio: ["ignore", "pipe", "ignore"] });
+    bus.on("error", reject);
+    let seen = "";
+    bus.stdout.on("data", (chunk) => {
+      seen += chunk.toString();
+      if (seen.includes("\n")) resolve(seen.trim());
+    });
+  });
+}
+
+function programEnvironment() {
+  return { ...process.env, HOME: home, XDG_CONFIG_HOME: join(home, ".config"),
+           SDL_AUDIODRIVER: "dummy", DBUS_SESSION_BUS_ADDRESS: busAddress };
+}
+
 before(async () => {
   home = mkdtempSync(join(tmpdir(), "remote-page-"));
   cpSync(sourceBundle, join(home, "bundle"), { recursive: true });
+  busAddress = await startBus();
   child = spawn(program, ["--bundle", join(home, "bundle"), "--headless", "--remote"], {
-    env: { ...process.env, HOME: home, XDG_CONFIG_HOME: join(home, ".config"),
-           SDL_AUDIODRIVER: "dummy" },
+    env: programEnvironment(),
     stdio: ["ignore", "pipe", "inherit"],
   });
   const address = await waitForAddress(child.stdout);
@@ -55,6 +78,7 @@ before(async () => {
 after(async () => {
   if (browser) await browser.close();
   if (child) child.kill("SIGTERM");
+  if (bus) bus.kill("SIGTERM");
   if (home) rmSync(home, { recursive: true, force: true });
 });
 
@@ -116,6 +140,22 @@ test("the page plays, follows the board and fits a phone", async () => {
   walk(tree);
   assert.deepEqual(unnamed, [], "every control has an accessible name");
   await page.screenshot({ path: join(process.env.SCREENSHOT_DIR || home, "remote-phone.png") });
+});
+
+test("a sound started on the computer shows on the page, and its stop too", async () => {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+  await page.goto(new URL(pairing).origin + "/", { waitUntil: "load" });
+  await page.waitForSelector("button.sound[data-number='006']");
+  // Another program's trigger, as a Stream Deck key would send it.
+  await run(program, ["--play", "Applause"], { env: programEnvironment() });
+  await page.waitForSelector("button.sound.playing[data-number='006']", { timeout: 5000 });
+  const named = await page.$eval("button.sound[data-number='006']", (b) => b.textContent);
+  assert.match(named, /playing/, "a screen reader hears it playing too");
+  await run(program, ["--stop-all"], { env: programEnvironment() });
+  await page.waitForFunction(() => !document.querySelector("button.sound.playing"),
+                             { timeout: 5000 });
+  await page.close();
 });
 
 test("without the pairing every route answers 401 and plays nothing", async () => {

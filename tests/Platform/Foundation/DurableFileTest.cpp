@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <optional>
 #include <set>
 
 namespace {
@@ -52,6 +53,34 @@ TEST(DurableFile, NewFileGetsTheModeOpenWouldGiveIt) {
     struct stat info {};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(DurableFile, AGivenModeHoldsWhateverTheOldFileAndTheUmask) {
+    struct Case {
+        const char* what;
+        std::optional<mode_t> oldMode;  // none: no file yet
+    };
+    const Case cases[] = {{"a new file", std::nullopt},
+                          {"over a file others may read", 0644},
+                          {"over a private file", 0600}};
+    const mode_t mask = ::umask(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto target = sbtest::tempDir() / "secret.json";
+        std::filesystem::remove(target);
+        if (c.oldMode) {
+            sbtest::writeFile(target, "old");
+            EXPECT_EQ(::chmod(target.c_str(), *c.oldMode), 0);
+        }
+        EXPECT_TRUE(writeFileDurably(
+            target, "new",
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write));
+        struct stat info {};
+        EXPECT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0600u);
+        EXPECT_EQ(sbtest::readFile(target), "new");
+    }
+    ::umask(mask);
 }
 
 TEST(DurableFile, FailureLeavesTheOldStateUntouched) {

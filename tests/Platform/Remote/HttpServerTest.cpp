@@ -20,8 +20,18 @@ namespace {
 
 const std::string kSecret = "00112233445566778899aabbccddeeff";
 
-platform::FileDescriptor connectTo(std::uint16_t port) {
+// From `source` (an address of the loopback's 127/8), so one test plays
+// several devices.
+platform::FileDescriptor connectTo(std::uint16_t port, const char* source = nullptr) {
     platform::FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (source != nullptr) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        inet_pton(AF_INET, source, &from.sin_addr);
+        if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+            return platform::FileDescriptor();
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -139,6 +149,33 @@ TEST(RemoteHttpServer, RefusesHugeRequestsAndFloodsAndStillServesThePairedBrowse
     for (int index = 0; index < 500; ++index) flood.push_back(connectTo(served.server->port()));
     ASSERT_TRUE(sendAll(paired.get(), served.request("POST", "/api/play?sound=1")));
     EXPECT_EQ(readUntil(paired.get(), "\r\n").substr(0, 12), "HTTP/1.1 204");
+    EXPECT_EQ(served.plays.load(), 1);
+}
+
+TEST(RemoteHttpServer, OneAddressOpeningHundredsIsCappedWhileAnotherIsServed) {
+    Served served;
+    ASSERT_TRUE(served.server);
+    served.pair();
+    // Another device on the network, flooding; the paired browser is 127.0.0.1.
+    std::vector<platform::FileDescriptor> flood;
+    for (int index = 0; index < 300; ++index) {
+        flood.push_back(connectTo(served.server->port(), "127.0.0.2"));
+    }
+    std::size_t answered = 0;
+    for (platform::FileDescriptor& socket : flood) {
+        if (!socket.valid() || !sendAll(socket.get(), served.request("GET", "/api/board"))) {
+            continue;
+        }
+        if (readUntil(socket.get(), "\r\n").rfind("HTTP/1.1 200", 0) == 0) ++answered;
+    }
+    EXPECT_GT(answered, 0u) << "the flooding address still gets its share";
+    EXPECT_LE(answered, platform::HttpServer::kAddressConnectionLimit);
+
+    // The paired browser opens a new connection while the flood holds its
+    // share: there is room for it.
+    platform::FileDescriptor fresh = connectTo(served.server->port());
+    ASSERT_TRUE(sendAll(fresh.get(), served.request("POST", "/api/play?sound=1")));
+    EXPECT_EQ(readUntil(fresh.get(), "\r\n").substr(0, 12), "HTTP/1.1 204");
     EXPECT_EQ(served.plays.load(), 1);
 }
 
