@@ -126,6 +126,8 @@ LaunchArguments LaunchArguments::parse(int argc, char** argv) {
             arguments.headless = true;
         } else if (argument == "--remote") {
             arguments.remote = true;
+        } else if (argument == "--voice-chat") {
+            arguments.voiceChat = true;
         } else if (auto bundle = optionValue("--bundle", argc, argv, index, arguments.error)) {
             arguments.bundlePath = *bundle;
         } else if (auto shots = optionValue("--screenshot", argc, argv, index, arguments.error)) {
