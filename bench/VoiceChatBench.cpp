@@ -119,6 +119,8 @@ struct Rig {
         started = server.start();
         if (!started) return;
         server.useInThisProcess();
+        // The output opens first, as a board's sounds open it at a start.
+        click = registerFile(writeTone("click.aiff", 0.02, 0.5));
         platform::setVoiceChatMicrophone(microphone);
         platform::setVoiceChat(true);
         const auto deadline = Clock::now() + 10s;
@@ -136,6 +138,7 @@ struct Rig {
         unsetenv("PIPEWIRE_RUNTIME_DIR");
     }
     sbtest::PrivateSoundServer server;
+    SystemSoundID click = 0;
     bool started = false;
 };
 
@@ -173,7 +176,7 @@ void playToMicrophone(benchmark::State& state, Kind kind) {
         state.SkipWithError("no recording");
         return;
     }
-    const SystemSoundID click = registerFile(writeTone("click.aiff", 0.02, 0.5));
+    const SystemSoundID click = rig.click;
     platform::AudioServicesPlaySystemSound(click);
     pump(300ms);
     std::vector<double> atCall;
@@ -233,6 +236,8 @@ void BM_MicrophonePassThroughAddedLatency(benchmark::State& state) {
         return;
     }
     server.useInThisProcess();
+    // The output opens first, as a board's sounds open it at a start.
+    registerFile(writeTone("click.aiff", 0.02, 0.5));
     server.addSink("talk", "Talk");
     server.pactl({"load-module", "module-remap-source", "source_name=voice", "master=talk.monitor",
                   "source_properties=device.description=Voice"});

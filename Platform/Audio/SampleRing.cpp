@@ -12,7 +12,8 @@ std::size_t SampleRing::write(const float* samples, std::size_t count) {
     const std::size_t written = m_written.load(std::memory_order_relaxed);
     const std::size_t read = m_read.load(std::memory_order_acquire);
     const std::size_t room = m_samples.size() - (written - read);
-    const std::size_t taken = std::min(count, room);
+    // All or nothing: a block cut short would leave the channels misaligned.
+    const std::size_t taken = count <= room ? count : 0;
     for (std::size_t i = 0; i < taken; ++i) m_samples[(written + i) & m_mask] = samples[i];
     m_written.store(written + taken, std::memory_order_release);
     return taken;

@@ -8,9 +8,9 @@ namespace platform {
 
 // A single-producer, single-consumer queue of interleaved float samples that
 // neither side ever waits on: the mixer's audio thread writes the finished
-// mix, the voice chat's stream thread reads it. What does not fit is dropped
-// (the reader has stalled; the newest samples matter less than never blocking
-// the speakers).
+// mix, the voice chat's stream thread reads it. A block that does not fit is
+// dropped whole (the reader has stalled; the newest samples matter less than
+// never blocking the speakers, and a whole block keeps frames aligned).
 class SampleRing {
   public:
     // Room for `capacity` samples, rounded up to a power of two.
@@ -18,7 +18,7 @@ class SampleRing {
     SampleRing(const SampleRing&) = delete;
     SampleRing& operator=(const SampleRing&) = delete;
 
-    // Producer side. Returns how many samples were taken.
+    // Producer side. Returns how many samples were taken: all or none.
     std::size_t write(const float* samples, std::size_t count);
     // Consumer side: up to `count` samples, the oldest first.
     std::size_t read(float* out, std::size_t count);

@@ -302,13 +302,8 @@ void VoiceChat::startPlayback() {
                                                  properties.get()));
     if (!m_playback) return;
     pa_stream_set_write_callback(m_playback.get(), &VoiceChat::onWrite, this);
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength =
-        static_cast<std::uint32_t>(pa_usec_to_bytes(kPlaybackMilliseconds * 1000, &m_spec));
-    attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = static_cast<std::uint32_t>(-1);
-    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    pa_stream_set_state_callback(m_playback.get(), &VoiceChat::onPlaybackState, this);
+    const pa_buffer_attr attributes = playbackAttributes();
     const auto flags = static_cast<pa_stream_flags_t>(
         PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE | PA_STREAM_START_UNMUTED);
     if (pa_stream_connect_playback(m_playback.get(), kVoiceChatSinkName, &attributes, flags,
@@ -317,6 +312,34 @@ void VoiceChat::startPlayback() {
             pa_strerror(pa_context_errno(m_context.get())) + ")");
         m_playback.reset();
     }
+}
+
+pa_buffer_attr VoiceChat::playbackAttributes() const {
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength =
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kPlaybackMilliseconds * 1000, &m_spec));
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    // Half the target per request: half as many wake-ups as the default's quarter.
+    attributes.minreq = attributes.tlength / 2;
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    return attributes;
+}
+
+pa_buffer_attr VoiceChat::recordAttributes() const {
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.fragsize =
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &m_spec));
+    attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<std::uint32_t>(-1);
+    return attributes;
+}
+
+void VoiceChat::onPlaybackState(pa_stream* stream, void* self) {
+    auto& chat = *static_cast<VoiceChat*>(self);
+    if (pa_stream_get_state(stream) != PA_STREAM_READY) return;
+    const pa_buffer_attr attributes = chat.playbackAttributes();
+    pulse::OperationPtr(pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr));
 }
 
 void VoiceChat::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
@@ -331,6 +354,7 @@ void VoiceChat::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
 }
 
 void VoiceChat::startMicrophone() {
+    m_pinnedSource.clear();
     m_record.reset();
     m_mix.clearMicrophone();
     setMicrophoneInUse({});
@@ -393,11 +417,7 @@ void VoiceChat::connectMicrophone(const std::string& source, bool pinned) {
     pa_stream_set_read_callback(m_record.get(), &VoiceChat::onRead, this);
     pa_stream_set_state_callback(m_record.get(), &VoiceChat::onRecordState, this);
     pa_stream_set_moved_callback(m_record.get(), &VoiceChat::onRecordMoved, this);
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.fragsize =
-        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMilliseconds * 1000, &m_spec));
-    attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attributes = recordAttributes();
     auto flags = PA_STREAM_ADJUST_LATENCY;
     // A chosen microphone that goes ends the stream (rather than the server
     // moving it anywhere): the fallback to the default is ours, and said.
@@ -415,6 +435,8 @@ void VoiceChat::onRecordState(pa_stream* stream, void* self) {
     if (state == PA_STREAM_READY) {
         const char* device = pa_stream_get_device_name(stream);
         chat.setMicrophoneInUse(device != nullptr ? device : "");
+        const pa_buffer_attr attributes = chat.recordAttributes();
+        pulse::OperationPtr(pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr));
         return;
     }
     if (PA_STREAM_IS_GOOD(state) || chat.m_stopping) return;

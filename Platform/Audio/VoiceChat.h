@@ -80,6 +80,12 @@ class VoiceChat {
     static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
     static void onRead(pa_stream* stream, std::size_t bytes, void* self);
     static void onRecordState(pa_stream* stream, void* self);
+    static void onPlaybackState(pa_stream* stream, void* self);
+    // The buffer sizes this stream is meant to have (the client library's
+    // $PULSE_LATENCY_MSEC, which the output sets for SDL's stream, replaces
+    // those given at connection; these are asked for again once ready).
+    pa_buffer_attr playbackAttributes() const;
+    pa_buffer_attr recordAttributes() const;
     static void onRecordMoved(pa_stream* stream, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void onSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);

@@ -204,7 +204,8 @@ class VoiceChat : public ::testing::TestWithParam<Kind> {
 TEST_P(VoiceChat, CarriesTheMicrophoneAndTheClipsWhileTheSpeakersHearOnlyTheClips) {
     setVoiceChat(true);
     ASSERT_TRUE(waitForState(State::On)) << voiceChatStatus().reason;
-    EXPECT_EQ(voiceChatStatus().microphoneInUse, "sine");
+    EXPECT_TRUE(
+        pumpMainLoopUntil([] { return voiceChatStatus().microphoneInUse == "sine"; }, 5000ms));
     for (const auto& sink : audioOutputDevices()) EXPECT_NE(sink.name, kVoiceChatSinkName);
     for (const auto& source : voiceChatMicrophones()) {
         EXPECT_NE(source.description, kVoiceChatMicrophoneDescription);

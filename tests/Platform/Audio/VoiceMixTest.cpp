@@ -18,10 +18,11 @@ namespace {
 using platform::SampleRing;
 using platform::VoiceMix;
 
-TEST(SampleRing, HandsSamplesOverInOrderAndDropsWhatDoesNotFit) {
+TEST(SampleRing, HandsSamplesOverInOrderAndDropsABlockThatDoesNotFit) {
     SampleRing ring(6);  // rounded up to 8
     const std::vector<float> in{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    EXPECT_EQ(ring.write(in.data(), in.size()), 8u);
+    EXPECT_EQ(ring.write(in.data(), in.size()), 0u);
+    EXPECT_EQ(ring.write(in.data(), 8), 8u);
     std::vector<float> out(3);
     EXPECT_EQ(ring.read(out.data(), 3), 3u);
     EXPECT_EQ(out, (std::vector<float>{1, 2, 3}));
