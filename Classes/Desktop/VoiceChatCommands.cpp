@@ -97,6 +97,10 @@ void startVoiceChatAtLaunch(int argc, char** argv) {
     const DesktopPreferences preferences;
     platform::setVoiceChatMicrophone(preferences.voiceChatMicrophone());
     platform::setHearSoundsMyself(preferences.hearSoundsMyself());
-    if (!asked && !preferences.voiceChat()) return;
+    if (!asked && !preferences.voiceChat()) {
+        // What a crash left from a run with the mode on goes now all the same.
+        platform::removeVoiceChatLeftovers();
+        return;
+    }
     platform::RunLoop::main().post([] { platform::setVoiceChat(true); });
 }

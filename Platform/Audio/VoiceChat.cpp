@@ -211,7 +211,7 @@ void VoiceChat::modulesListed() {
     }
     m_listed.clear();
     if (!m_stale.empty()) {
-        Log("Voice chat: removing " + std::to_string(m_stale.size()) +
+        Log("Voice chat: removed " + std::to_string(m_stale.size()) +
             " module(s) a copy that is no longer running left on the sound server");
     }
     unloadNext();

@@ -3,6 +3,7 @@
 #include "SoundServerQuery.h"
 #include "SoundSourceQuery.h"
 #include "SystemSoundService.h"
+#include "VoiceChatLeftovers.h"
 
 namespace platform {
 
@@ -43,6 +44,10 @@ void setHearSoundsMyself(bool on) {
 bool hearsSoundsMyself() {
     SystemSoundService* service = SystemSoundService::shared();
     return service == nullptr || service->hearsSoundsMyself();
+}
+
+void removeVoiceChatLeftovers() {
+    removeVoiceChatLeftoversNow();
 }
 
 bool soundServerAnswers() {

@@ -72,6 +72,11 @@ MicrophoneChoice voiceChatMicrophone();
 void setHearSoundsMyself(bool on);
 bool hearsSoundsMyself();
 
+// At a start with the mode off: removes what a copy of this program that no
+// longer runs left on the server (after a crash or SIGKILL). Switching on
+// does the same by itself.
+void removeVoiceChatLeftovers();
+
 // Whether a sound server answers now (for the menu, without switching on).
 bool soundServerAnswers();
 
