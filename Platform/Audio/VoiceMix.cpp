@@ -9,9 +9,19 @@ VoiceMix::VoiceMix(int frequency, int channels)
     m_limiter.configure(frequency, channels);
 }
 
+std::size_t VoiceMix::primeFor(std::size_t burst) {
+    return std::max(kPrimeFrames, burst);
+}
+
+std::size_t VoiceMix::mostFor(std::size_t burst) {
+    return std::max(kMostFrames, 2 * burst + kPrimeFrames);
+}
+
 void VoiceMix::addMicrophone(const float* samples, std::size_t frames) {
+    m_microphoneSinceRender += frames;
+    m_microphoneBurst = std::max(m_microphoneBurst, m_microphoneSinceRender);
     m_microphone.insert(m_microphone.end(), samples, samples + frames * m_channels);
-    const std::size_t most = kMostFrames * m_channels;
+    const std::size_t most = microphoneMostFrames() * m_channels;
     if (m_microphone.size() > most) {
         m_microphone.erase(
             m_microphone.begin(),
@@ -22,6 +32,8 @@ void VoiceMix::addMicrophone(const float* samples, std::size_t frames) {
 void VoiceMix::clearMicrophone() {
     m_microphone.clear();
     m_microphonePrimed = false;
+    m_microphoneBurst = 0;
+    m_microphoneSinceRender = 0;
 }
 
 void VoiceMix::render(SampleRing& sounds, float* out, std::size_t frames) {
@@ -29,7 +41,8 @@ void VoiceMix::render(SampleRing& sounds, float* out, std::size_t frames) {
     std::fill(out, out + wanted, 0.0f);
 
     // The sounds: late frames past the bound go first, whole frames only.
-    const std::size_t most = kMostFrames * m_channels;
+    // (The mixer's bursts are bounded by its server buffer: a fixed bound.)
+    const std::size_t most = kMostSoundFrames * m_channels;
     if (const std::size_t waiting = sounds.available(); waiting > most) {
         sounds.discard((waiting - most) / m_channels * m_channels);
     }
@@ -40,8 +53,11 @@ void VoiceMix::render(SampleRing& sounds, float* out, std::size_t frames) {
         std::copy(m_sounds.begin(), m_sounds.begin() + static_cast<std::ptrdiff_t>(given), out);
         if (given < wanted) m_soundsPrimed = false;
     }
+    m_microphoneSinceRender = 0;
 
-    if (!m_microphonePrimed) m_microphonePrimed = m_microphone.size() >= kPrimeFrames * m_channels;
+    if (!m_microphonePrimed) {
+        m_microphonePrimed = m_microphone.size() >= microphonePrimeFrames() * m_channels;
+    }
     if (m_microphonePrimed) {
         const std::size_t given = std::min(wanted, m_microphone.size());
         for (std::size_t i = 0; i < given; ++i) out[i] += m_microphone[i];

@@ -59,7 +59,8 @@ TEST(VoiceMix, SumsPrimedInputsWithinTheCeilingAndBoundsTheDelay) {
         {"sounds not primed yet", prime - 1, 0.25f, prime, 0.25f, 0.25f, 0.25f},
         {"microphone not primed yet", prime, 0.25f, prime - 1, 0.25f, 0.25f, 0.25f},
         {"a loud clip over a loud voice", prime, 0.8f, prime, 0.8f, ceiling, ceiling},
-        {"a backlog is cut to the bound", 4 * VoiceMix::kMostFrames, 0.25f, 0, 0, 0.25f, 0.25f},
+        {"a backlog is cut to the bound", 4 * VoiceMix::kMostSoundFrames, 0.25f, 0, 0, 0.25f,
+         0.25f},
     };
     for (const MixCase& row : cases) {
         SCOPED_TRACE(row.name);
@@ -73,15 +74,30 @@ TEST(VoiceMix, SumsPrimedInputsWithinTheCeilingAndBoundsTheDelay) {
         mix.render(ring, out.data(), prime);
         EXPECT_FLOAT_EQ(out.front(), row.first);
         EXPECT_FLOAT_EQ(out.back(), row.last);
-        EXPECT_LE(ring.available(), 2 * VoiceMix::kMostFrames);
+        EXPECT_LE(ring.available(), 2 * VoiceMix::kMostSoundFrames);
     }
 }
 
-TEST(VoiceMix, TheMicrophoneQueueNeverGrowsPastItsBound) {
+TEST(VoiceMix, TheMicrophoneQueueNeverGrowsPastItsBoundWhichFollowsItsBlocks) {
     VoiceMix mix(44100, 2);
-    const auto microphone = frames(VoiceMix::kMostFrames, 0.1f);
-    for (int i = 0; i < 5; ++i) mix.addMicrophone(microphone.data(), VoiceMix::kMostFrames);
-    EXPECT_EQ(mix.microphoneFrames(), VoiceMix::kMostFrames);
+    SampleRing sounds(1024);
+    std::vector<float> out(2 * 220);
+    const auto small = frames(220, 0.1f);
+    for (int i = 0; i < 20; ++i) {
+        mix.addMicrophone(small.data(), 220);
+        mix.addMicrophone(small.data(), 220);
+        mix.render(sounds, out.data(), 220);
+    }
+    // Twice as fast as it is taken: bounded at two bursts and a margin.
+    EXPECT_EQ(mix.microphoneMostFrames(), 2 * 440 + VoiceMix::kPrimeFrames);
+    EXPECT_LE(mix.microphoneFrames(), mix.microphoneMostFrames());
+    // A source that sends a second at a time, in blocks, is delayed by a
+    // burst, not cut.
+    mix.clearMicrophone();
+    const auto block = frames(4410, 0.1f);
+    for (int i = 0; i < 30; ++i) mix.addMicrophone(block.data(), 4410);
+    EXPECT_EQ(mix.microphoneFrames(), 4410u * 30);
+    EXPECT_EQ(mix.microphonePrimeFrames(), 4410u * 30);
     mix.clearMicrophone();
     EXPECT_EQ(mix.microphoneFrames(), 0u);
 }
