@@ -17,7 +17,7 @@ constexpr std::array<CommandLineOption, 13> kOptions{{
     {"--play", "LABEL", "", "play LABEL in the running Soundboard and exit"},
     {"--stop-all", "", "", "stop every sound of the running Soundboard and exit"},
     {"--remote", "", "", "serve the board to phones on the local network"},
-    {"--voice-chat", "", "", "play into a call too, through \"Soundboard Microphone\""},
+    {"--voice-chat", "", "", "play into calls as \"Soundboard Microphone\""},
     {"--screenshot", "DIR", "", "draw every screen into DIR as PNG files and exit"},
     {"--report-first-frame", "", "", "print \"first frame drawn\" once the window is drawn"},
     {"--quit-after-first-frame", "", "", "end normally once the window is drawn"},
