@@ -5,6 +5,7 @@
 #include "Classes/Desktop/DesktopCommands.h"
 #include "Classes/Desktop/LastOpenedBoard.h"
 #include "Classes/Desktop/ScreenshotTourOfPages.h"
+#include "Classes/Desktop/VoiceChatCommands.h"
 #include "Classes/Hotkeys/BoardHotkeys.h"
 #include "Classes/Hotkeys/HotkeyCommands.h"
 #include "Classes/Remote/RemoteLaunch.h"
@@ -78,5 +79,7 @@ int main(int argc, char** argv) {
     if (serving) bus = std::make_unique<BusControl>();
     // Browsers on the local network too, when the user switched the remote on.
     startRemoteAtLaunch(argc, argv);
+    // A screenshot walk makes nothing on the sound server.
+    if (serving) startVoiceChatAtLaunch(argc, argv);
     return platform::UIApplicationMain(argc, argv, nullptr, nullptr);
 }

@@ -17,3 +17,10 @@ endif()
 if(TARGET sb_audio)
     sb_add_benchmark(long_sound SOURCES ${CMAKE_CURRENT_LIST_DIR}/LongSoundBench.cpp LIBS sb_audio)
 endif()
+
+# Play into Voice Chat on a private server: a play to the virtual
+# microphone beside the speakers, the microphone's added delay, and the CPU.
+if(TARGET sb_audio AND TARGET sb_test_sound_server)
+    sb_add_benchmark(voice_chat SOURCES ${CMAKE_CURRENT_LIST_DIR}/VoiceChatBench.cpp
+        LIBS sb_audio sb_test_sound_server)
+endif()

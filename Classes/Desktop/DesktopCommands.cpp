@@ -7,6 +7,7 @@
 #include "Classes/Desktop/CategoryCommands.h"
 #include "Classes/Desktop/DesktopPreferences.h"
 #include "Classes/Desktop/SoundMenuCommands.h"
+#include "Classes/Desktop/VoiceChatCommands.h"
 #include "Classes/Pads/PadsPage.h"
 #include "Classes/Remote/RemoteControlCommand.h"
 #include "Classes/Search/SearchCommands.h"
@@ -173,6 +174,7 @@ WindowCommands desktopCommands() {
     WindowCommands commands;
     addFileMenu(commands);
     for (WindowCommand sound : soundMenuCommands()) commands.add(kSound, std::move(sound));
+    for (WindowCommand voice : voiceChatCommands()) commands.add(kSound, std::move(voice));
     addViewMenu(commands);
     addHelpMenu(commands);
     commands.onWindowOpened(applyPreferencesAtOpening);

@@ -20,6 +20,10 @@ constexpr std::string_view kApplicationIdentifier = "org.soundboard.Soundboard";
 constexpr std::string_view kOutputDeviceKey = "OutputDevice";
 constexpr std::string_view kVolumeKey = "Volume";
 constexpr std::string_view kMutedKey = "Muted";
+constexpr std::string_view kVoiceChatKey = "VoiceChat";
+constexpr std::string_view kVoiceChatMicrophoneKey = "VoiceChatMicrophone";
+constexpr std::string_view kVoiceChatNoMicrophoneKey = "VoiceChatNoMicrophone";
+constexpr std::string_view kHearSoundsMyselfKey = "HearSoundsMyself";
 constexpr std::string_view kPadsPageOpenKey = "PadsPageOpen";
 constexpr std::string_view kSoundPlayModesKey = "SoundPlayModes";
 constexpr const char* kAgainKey = "whenPlayedAgain";
@@ -192,6 +196,36 @@ void DesktopPreferences::setVolume(int percent) {
 
 bool DesktopPreferences::muted() const {
     return m_store->boolForKey(kMutedKey);
+}
+
+bool DesktopPreferences::voiceChat() const {
+    return m_store.boolForKey(kVoiceChatKey);
+}
+
+void DesktopPreferences::setVoiceChat(bool on) {
+    write(kVoiceChatKey, PlistValue(on));
+}
+
+std::optional<std::string> DesktopPreferences::voiceChatMicrophone() const {
+    if (m_store.boolForKey(kVoiceChatNoMicrophoneKey)) return std::nullopt;
+    const auto value = m_store.objectForKey(kVoiceChatMicrophoneKey);
+    const auto* text = value ? value->get<std::string>() : nullptr;
+    return text != nullptr ? *text : std::string();
+}
+
+void DesktopPreferences::setVoiceChatMicrophone(const std::optional<std::string>& name) {
+    m_store.setObject(PlistValue(name.value_or(std::string())), kVoiceChatMicrophoneKey);
+    write(kVoiceChatNoMicrophoneKey, PlistValue(!name.has_value()));
+}
+
+bool DesktopPreferences::hearSoundsMyself() const {
+    const auto value = m_store.objectForKey(kHearSoundsMyselfKey);
+    const auto* on = value ? value->get<bool>() : nullptr;
+    return on == nullptr || *on;
+}
+
+void DesktopPreferences::setHearSoundsMyself(bool on) {
+    write(kHearSoundsMyselfKey, PlistValue(on));
 }
 
 bool DesktopPreferences::padsPageOpen() const {

@@ -44,6 +44,16 @@ class DesktopPreferences {
     void setVolume(int percent);
     bool muted() const;
     void setMuted(bool muted);
+    // Play into Voice Chat: off until switched on.
+    bool voiceChat() const;
+    void setVoiceChat(bool on);
+    // The microphone passed through, by the server's source name: none
+    // (std::nullopt), the system default (empty, when none is kept) or a name.
+    std::optional<std::string> voiceChatMicrophone() const;
+    void setVoiceChatMicrophone(const std::optional<std::string>& name);
+    // Hear Sounds Myself: on until switched off.
+    bool hearSoundsMyself() const;
+    void setHearSoundsMyself(bool on);
     // 1 when none is kept.
     // None until the user zoomed: the window then starts at its screen's default.
     std::optional<double> zoom() const;

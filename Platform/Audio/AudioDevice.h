@@ -98,6 +98,10 @@ class AudioDevice {
     // that keeps the level. Both hold across reopening.
     void setVolume(int percent);
     int volume() const { return m_volumePercent; }
+
+    // The post-mix stage, for a tap of the finished mix and for silencing the
+    // speakers; its settings hold across reopening.
+    MasterBus& bus() { return m_bus; }
     void setMuted(bool muted);
     bool isMuted() const { return m_muted; }
 

@@ -1,6 +1,7 @@
 #include "MasterBus.h"
 
 #include "AudioThreadPriority.h"
+#include "SampleRing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,9 +12,16 @@ namespace platform {
 
 void MasterBus::configure(int frequency, int channels) {
     m_channels = std::max(1, channels);
+    m_frequency = frequency;
     const double rate = frequency > 0 ? frequency : 44100;
     m_release = static_cast<float>(std::exp(-1.0 / (kReleaseSeconds * rate)));
     m_envelope = 0.0f;
+}
+
+void MasterBus::setTap(SampleRing* tap, int frequency, int channels) {
+    m_tapFrequency.store(frequency);
+    m_tapChannels.store(channels);
+    m_tap.store(tap);
 }
 
 void MasterBus::process(void* bus, std::uint8_t* stream, int length) {
@@ -29,6 +37,15 @@ void MasterBus::process(void* bus, std::uint8_t* stream, int length) {
     samples.resize(frames * static_cast<std::size_t>(self.m_channels));
     std::memcpy(samples.data(), stream, samples.size() * sizeof(float));
     self.limit(samples.data(), frames);
+    SampleRing* tap = self.m_tap.load();
+    if (tap != nullptr && self.m_tapFrequency.load() == self.m_frequency &&
+        self.m_tapChannels.load() == self.m_channels) {
+        tap->write(samples.data(), samples.size());
+    }
+    if (self.m_speakersSilent.load()) {
+        std::memset(stream, 0, samples.size() * sizeof(float));
+        return;
+    }
     std::memcpy(stream, samples.data(), samples.size() * sizeof(float));
 }
 

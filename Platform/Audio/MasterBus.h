@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
+
+class SampleRing;
 
 // The last stage of the mix, on the audio thread: a peak limiter that keeps
 // the sum of every play under kCeiling, however many overlap.
@@ -29,7 +33,22 @@ class MasterBus {
     // The same on plain samples, for the hook and for tests.
     void limit(float* samples, std::size_t frames);
 
+    // The finished mix (after the level, the mute and the limiter) is also
+    // handed to `tap` while one is set, on the audio thread, without waiting;
+    // none stops it. Only a mix at `frequency` and `channels` is handed over
+    // (another would play at the wrong pitch). The ring must outlive the
+    // bus's use by the mixer.
+    void setTap(SampleRing* tap, int frequency, int channels);
+    // Silent speakers: the mix still runs (and reaches the tap), the output
+    // is handed zeros.
+    void setSpeakersSilent(bool silent) { m_speakersSilent.store(silent); }
+
   private:
+    std::atomic<SampleRing*> m_tap{nullptr};
+    std::atomic<bool> m_speakersSilent{false};
+    std::atomic<int> m_tapFrequency{0};
+    std::atomic<int> m_tapChannels{0};
+    int m_frequency = 44100;
     int m_channels = 2;
     float m_release = 0.0f;
     float m_envelope = 0.0f;

@@ -7,6 +7,7 @@
 #include <pulse/mainloop.h>
 #include <pulse/operation.h>
 #include <pulse/proplist.h>
+#include <pulse/stream.h>
 #include <pulse/subscribe.h>
 #include <pulse/thread-mainloop.h>
 
@@ -43,6 +44,19 @@ struct OperationDeleter {
     void operator()(pa_operation* operation) const { pa_operation_unref(operation); }
 };
 using OperationPtr = std::unique_ptr<pa_operation, OperationDeleter>;
+
+// Silences the stream's callbacks and disconnects it before letting it go.
+struct StreamDeleter {
+    void operator()(pa_stream* stream) const {
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_set_read_callback(stream, nullptr, nullptr);
+        pa_stream_set_moved_callback(stream, nullptr, nullptr);
+        if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+    }
+};
+using StreamPtr = std::unique_ptr<pa_stream, StreamDeleter>;
 
 struct ProplistDeleter {
     void operator()(pa_proplist* list) const { pa_proplist_free(list); }

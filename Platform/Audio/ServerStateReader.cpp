@@ -1,5 +1,6 @@
 #include "ServerStateReader.h"
 
+#include "Platform/Audio/VoiceChatControls.h"
 #include "PulseHandles.h"
 
 #include <pulse/introspect.h>
@@ -52,6 +53,8 @@ void ServerStateReader::onSinkInfo(pa_context*, const pa_sink_info* info, int eo
         return;
     }
     if (info == nullptr || info->name == nullptr) return;
+    // The voice chat's own sink is nobody's speakers.
+    if (std::string_view(info->name) == kVoiceChatSinkName) return;
     OutputDeviceInfo sink;
     sink.name = info->name;
     sink.description =

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "ServerWatch.h"
 #include "SoundDecoder.h"
+#include "VoiceChat.h"
 
 #include <SDL_mixer.h>
 
@@ -291,6 +292,59 @@ bool SystemSoundService::setOutputDevice(const std::string& name) {
     return chosen;
 }
 
+void SystemSoundService::setVoiceChat(bool on) {
+    std::lock_guard lock(m_mutex);
+    if (on == (m_voiceChat != nullptr)) return;
+    if (on) {
+        // Nothing of an earlier session is heard late: the ring starts empty
+        // (its reader is gone, so emptying it here is safe).
+        m_voiceRing.discard(m_voiceRing.capacity());
+        m_voiceChat = std::make_unique<VoiceChat>(m_voiceRing, AudioDevice::kFrequency,
+                                                  AudioDevice::kOutputChannels, m_voiceMicrophone);
+        m_device.bus().setTap(&m_voiceRing, AudioDevice::kFrequency, AudioDevice::kOutputChannels);
+    } else {
+        m_device.bus().setTap(nullptr, 0, 0);
+        m_voiceChat.reset();
+    }
+    applySpeakers();
+}
+
+bool SystemSoundService::isVoiceChatOn() {
+    std::lock_guard lock(m_mutex);
+    return m_voiceChat != nullptr;
+}
+
+VoiceChatStatus SystemSoundService::voiceChatStatus() {
+    std::lock_guard lock(m_mutex);
+    return m_voiceChat ? m_voiceChat->status() : VoiceChatStatus{};
+}
+
+void SystemSoundService::setVoiceChatMicrophone(const MicrophoneChoice& choice) {
+    std::lock_guard lock(m_mutex);
+    m_voiceMicrophone = choice;
+    if (m_voiceChat) m_voiceChat->setMicrophone(choice);
+}
+
+MicrophoneChoice SystemSoundService::voiceChatMicrophone() {
+    std::lock_guard lock(m_mutex);
+    return m_voiceMicrophone;
+}
+
+void SystemSoundService::setHearSoundsMyself(bool on) {
+    std::lock_guard lock(m_mutex);
+    m_hearMyself = on;
+    applySpeakers();
+}
+
+bool SystemSoundService::hearsSoundsMyself() {
+    std::lock_guard lock(m_mutex);
+    return m_hearMyself;
+}
+
+void SystemSoundService::applySpeakers() {
+    m_device.bus().setSpeakersSilent(m_voiceChat != nullptr && !m_hearMyself);
+}
+
 void SystemSoundService::setFirstMixObserver(ChannelMixer::FirstMixObserver observer) {
     // Not under m_mutex: the observer has its own lock, shared with the audio thread.
     m_mixer.setFirstMixObserver(std::move(observer));
@@ -312,6 +366,9 @@ void SystemSoundService::reset() {
     closeLocked();
     m_vibrationHandler = nullptr;
     m_device.setOutputDevice({});
+    m_voiceMicrophone = std::string();
+    m_hearMyself = true;
+    applySpeakers();
     m_device.setVolume(100);
     m_device.setMuted(false);
 }
@@ -319,6 +376,9 @@ void SystemSoundService::reset() {
 void SystemSoundService::closeLocked() {
     // The watch's thread ends first: nothing it saw is posted after this.
     m_watch.reset();
+    // What the voice chat made on the server goes with the process.
+    m_device.bus().setTap(nullptr, 0, 0);
+    m_voiceChat.reset();
     // Freeing halts each chunk's channels under the mixer's lock; closing
     // then joins the audio thread.
     m_sounds.removeAll();

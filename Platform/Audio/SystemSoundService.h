@@ -4,9 +4,11 @@
 #include "ChannelMixer.h"
 #include "Platform/Audio/AudioDiagnostics.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Audio/VoiceChatControls.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Foundation/URL.h"
 #include "PlaybackTimes.h"
+#include "SampleRing.h"
 #include "SoundRegistry.h"
 #include "SoundServerState.h"
 
@@ -23,6 +25,7 @@
 namespace platform {
 
 class ServerWatch;
+class VoiceChat;
 
 // The process-wide state behind the system sound functions: the output, the
 // registered sounds, the channel choice and the vibration hook.
@@ -81,6 +84,15 @@ class SystemSoundService {
     // Whether the output's stream is open now (false while idle or closed).
     bool isStreaming();
 
+    // Play into Voice Chat (see VoiceChatControls.h).
+    void setVoiceChat(bool on);
+    bool isVoiceChatOn();
+    VoiceChatStatus voiceChatStatus();
+    void setVoiceChatMicrophone(const MicrophoneChoice& choice);
+    MicrophoneChoice voiceChatMicrophone();
+    void setHearSoundsMyself(bool on);
+    bool hearsSoundsMyself();
+
     void setFirstMixObserver(ChannelMixer::FirstMixObserver observer);
     std::optional<audio_diagnostics::OutputFormat> outputFormat();
     void reset();
@@ -117,8 +129,18 @@ class SystemSoundService {
     static inline std::atomic<std::uint64_t> s_vibrations{0};
     static inline std::atomic<std::uint64_t> s_plays{0};
 
+    // Silent speakers while the voice chat is on and the user asked not to
+    // hear the sounds. Caller holds m_mutex.
+    void applySpeakers();
+
     std::mutex m_mutex;
+    // The finished mix on its way to the voice chat: 8192 frames (186 ms)
+    // of room. Declared before the device, so it outlives the mixer's thread.
+    SampleRing m_voiceRing{8192 * 2};
     AudioDevice m_device;
+    std::unique_ptr<VoiceChat> m_voiceChat;
+    MicrophoneChoice m_voiceMicrophone = std::string();
+    bool m_hearMyself = true;
     ChannelMixer m_mixer;
     SoundRegistry m_sounds;
     std::function<void()> m_vibrationHandler;

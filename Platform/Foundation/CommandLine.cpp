@@ -9,7 +9,7 @@ namespace {
 
 // Every option the program takes, in the order --help lists them. A new option
 // is one row here (and its reading where it is used).
-constexpr std::array<CommandLineOption, 12> kOptions{{
+constexpr std::array<CommandLineOption, 13> kOptions{{
     {"--bundle", "DIR", "", "open the board or bundle in DIR"},
     {"--make-board", "SOURCE BOARD", "", "make the board BOARD from the audio files in SOURCE"},
     {"--check-board", "DIR", "", "report every problem of the board in DIR and exit"},
@@ -17,6 +17,7 @@ constexpr std::array<CommandLineOption, 12> kOptions{{
     {"--play", "LABEL", "", "play LABEL in the running Soundboard and exit"},
     {"--stop-all", "", "", "stop every sound of the running Soundboard and exit"},
     {"--remote", "", "", "serve the board to phones on the local network"},
+    {"--voice-chat", "", "", "play into calls as \"Soundboard Microphone\""},
     {"--screenshot", "DIR", "", "draw every screen into DIR as PNG files and exit"},
     {"--report-first-frame", "", "", "print \"first frame drawn\" once the window is drawn"},
     {"--quit-after-first-frame", "", "", "end normally once the window is drawn"},

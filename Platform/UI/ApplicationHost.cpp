@@ -110,6 +110,8 @@ LaunchArguments LaunchArguments::parse(int argc, char** argv) {
             arguments.headless = true;
         } else if (given.name == "--remote") {
             arguments.remote = true;
+        } else if (given.name == "--voice-chat") {
+            arguments.voiceChat = true;
         } else if (given.name == "--bundle") {
             arguments.bundlePath = value;
         } else if (given.name == "--screenshot") {

@@ -17,6 +17,7 @@ struct LaunchArguments {
     std::string bundlePath;         // --bundle DIR
     bool headless = false;          // --headless
     bool remote = false;            // --remote (the application starts its remote)
+    bool voiceChat = false;         // --voice-chat (the application plays into a call)
     std::string screenshotDir;      // --screenshot DIR
     std::vector<std::string> rest;  // everything else, in order, for the host
     // Set when the command line cannot be used (an option without its value).

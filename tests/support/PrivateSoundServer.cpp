@@ -63,6 +63,16 @@ bool PrivateSoundServer::startPipeWire() {
                                   "DISPLAY",
                                   "PULSE_SERVER",
                                   "PIPEWIRE_REMOTE"};
+    // The microphone: PipeWire's own test tone as a capture source.
+    std::filesystem::create_directories(m_folder / "home" / "pipewire" / "pipewire.conf.d");
+    {
+        std::ofstream out(m_folder / "home" / "pipewire" / "pipewire.conf.d" / "sine.conf");
+        out << "context.spa-libs = { audiotestsrc = audiotestsrc/libspa-audiotestsrc }\n"
+               "context.objects = [\n"
+               "  { factory = adapter args = { factory.name = audiotestsrc node.name = sine\n"
+               "      node.description = Sine media.class = Audio/Source audio.rate = 44100\n"
+               "      audio.channels = 2 audio.position = [ FL FR ] } }\n]\n";
+    }
     m_daemon =
         std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/pipewire"}, options);
     const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -79,10 +89,13 @@ bool PrivateSoundServer::startPipeWire() {
          std::vector<std::pair<std::string, std::string>>{{"alpha", "Alpha"}, {"beta", "Beta"}}) {
         if (!addSink(name, description)) return false;
     }
+    // The tone at the same level as PulseAudio's (a linear factor).
+    pactl({"set-source-volume", "sine", std::to_string(kMicrophoneAmplitude)});
     // WirePlumber takes a moment to see the new sinks before one can be default.
     const auto settled = std::chrono::steady_clock::now() + 5s;
     while (std::chrono::steady_clock::now() < settled) {
         pactl({"set-default-sink", "alpha"});
+        pactl({"set-default-source", "sine"});
         const auto info = pactl({"info"});
         if (info && info->find("Default Sink: alpha") != std::string::npos) return true;
         std::this_thread::sleep_for(50ms);
@@ -108,8 +121,11 @@ bool PrivateSoundServer::start() {
                "load-module module-native-protocol-unix auth-anonymous=1 socket="
             << (m_folder / "native").string()
             << "\n"
+               "load-module module-sine-source source_name=sine rate=44100 frequency=440 "
+               "source_properties=device.description=Sine\n"
                "load-module module-suspend-on-idle timeout=1\n"
-               "set-default-sink alpha\n";
+               "set-default-sink alpha\n"
+               "set-default-source sine\n";
     }
     std::filesystem::remove(m_folder / "native");
     ChildProcess::Options options;
@@ -231,7 +247,10 @@ std::string PrivateSoundServer::sinksJson() const {
 }
 
 MonitorRecording::MonitorRecording(const std::string& serverAddress, const std::string& sink)
-    : m_thread(&MonitorRecording::record, this, serverAddress, sink) {}
+    : m_thread(&MonitorRecording::record, this, serverAddress, sink + ".monitor") {}
+
+MonitorRecording::MonitorRecording(const std::string& serverAddress, const Source& source)
+    : m_thread(&MonitorRecording::record, this, serverAddress, source.name) {}
 
 bool MonitorRecording::waitUntilFlowing() const {
     // A null sink renders in long blocks until a client asks for less, so
@@ -252,14 +271,13 @@ void MonitorRecording::stop() {
     if (m_thread.joinable()) m_thread.join();
 }
 
-void MonitorRecording::record(std::string serverAddress, std::string sink) {
+void MonitorRecording::record(std::string serverAddress, std::string monitor) {
     const pa_sample_spec recorded{PA_SAMPLE_S16LE, 44100, 2};
     // Small fragments: each block is stamped close to when it was heard.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.fragsize = 64 * 4;
     int error = 0;
-    const std::string monitor = sink + ".monitor";
     std::unique_ptr<pa_simple, SimpleDeleter> stream(
         pa_simple_new(serverAddress.c_str(), "Soundboard test", PA_STREAM_RECORD, monitor.c_str(),
                       "monitor", &recorded, nullptr, &attributes, &error));

@@ -18,7 +18,8 @@ namespace sbtest {
 
 // A PulseAudio daemon of the test's own: no configuration but ours, its socket
 // and state in `folder`, two null sinks ("alpha", the default, described as
-// "Alpha", and "beta", "Beta") and sinks suspended after a second idle. Ended
+// "Alpha", and "beta", "Beta"), a microphone ("sine", the default source: a
+// 440 Hz tone) and sinks suspended after a second idle. Ended
 // by its process id when the object goes (or by kill()).
 //
 // The program under test finds it through $PULSE_SERVER, which start() sets
@@ -69,6 +70,9 @@ class PrivateSoundServer {
     // Adds or removes a null sink (by its name); the module index is remembered.
     bool addSink(const std::string& name, const std::string& description);
     bool removeSink(const std::string& name);
+    // The microphone's amplitude (of full scale) and frequency.
+    static constexpr double kMicrophoneAmplitude = 0.5;
+    static constexpr double kMicrophoneHz = 440.0;
     // `pactl list sink-inputs` / `sinks` as JSON text.
     std::string sinkInputsJson() const;
     std::string sinksJson() const;
@@ -93,6 +97,11 @@ class PrivateSoundServer {
 class MonitorRecording {
   public:
     MonitorRecording(const std::string& serverAddress, const std::string& sink);
+    // Records the source `name` itself rather than a sink's monitor.
+    struct Source {
+        std::string name;
+    };
+    MonitorRecording(const std::string& serverAddress, const Source& source);
     ~MonitorRecording();
     MonitorRecording(const MonitorRecording&) = delete;
     MonitorRecording& operator=(const MonitorRecording&) = delete;
@@ -111,7 +120,7 @@ class MonitorRecording {
     void stop();
 
   private:
-    void record(std::string serverAddress, std::string sink);
+    void record(std::string serverAddress, std::string source);
 
     struct Block {
         std::size_t firstFrame;

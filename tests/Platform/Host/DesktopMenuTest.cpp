@@ -14,6 +14,7 @@
 #include "Classes/PlayPage.h"
 #include "HostSession.h"
 #include "Platform/Audio/SystemSounds.h"
+#include "Platform/Audio/VoiceChatControls.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Log.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -411,6 +412,40 @@ TEST_F(DesktopMenu, OutputDeviceOffersOnlyTheSystemDefaultWithoutASoundServer) {
         EXPECT_EQ(platform::playingSoundCount(), 1u) << "the page's sound is still registered";
     });
     EXPECT_EQ(DesktopPreferences().outputDevice(), "");
+}
+
+TEST_F(DesktopMenu, VoiceChatWithoutASoundServerIsDisabledWithItsReasonAndTheChoicesAreKept) {
+    // On a real server: VoiceChatTest.
+    hosttest::runSession([](Session& session) {
+        auto& menus = session.window.menus();
+        emit menus.menu("Sound")->aboutToShow();
+        QAction* voiceChat = menus.action("Play into Voice Chat");
+        ASSERT_NE(voiceChat, nullptr);
+        EXPECT_EQ(voiceChat->text().toStdString(), "Play into Voice Chat (no sound server)");
+        EXPECT_FALSE(voiceChat->isEnabled());
+        EXPECT_FALSE(voiceChat->isChecked());
+
+        auto microphones = openedItems(menus.action("Microphone"));
+        ASSERT_EQ(microphones.size(), 2u);
+        EXPECT_EQ(microphones[0]->text().toStdString(), "System default");
+        EXPECT_TRUE(microphones[0]->isChecked());
+        EXPECT_EQ(microphones[1]->text().toStdString(), "None");
+        microphones[1]->trigger();
+        EXPECT_TRUE(openedItems(menus.action("Microphone"))[1]->isChecked());
+
+        QAction* hear = menus.action("Hear Sounds Myself");
+        emit menus.menu("Sound")->aboutToShow();
+        EXPECT_TRUE(hear->isChecked());
+        hear->trigger();
+        emit menus.menu("Sound")->aboutToShow();
+        EXPECT_FALSE(hear->isChecked());
+        hear->trigger();
+        platform::setVoiceChatMicrophone(std::string());
+    });
+    const DesktopPreferences kept;
+    EXPECT_EQ(kept.voiceChatMicrophone(), std::nullopt);
+    EXPECT_TRUE(kept.hearSoundsMyself());
+    EXPECT_FALSE(kept.voiceChat());
 }
 
 fs::path makeBoardFolder(const std::string& name) {
