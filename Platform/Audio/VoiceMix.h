@@ -1,10 +1,10 @@
 #pragma once
 
 #include "MasterBus.h"
+#include "MicrophoneBuffer.h"
 #include "SampleRing.h"
 
 #include <cstddef>
-#include <vector>
 
 namespace platform {
 
@@ -14,20 +14,15 @@ namespace platform {
 // never clips.
 //
 // Both inputs run on clocks of their own (the speakers', the microphone's),
-// so each is a small jitter buffer: it starts handing samples out once
+// so each is a small jitter buffer: the sounds start being handed out once
 // kPrimeFrames wait (after being empty), and whatever piles up past
-// kMostFrames (drift, a stalled reader) is dropped, so the delay never grows.
-// A microphone that arrives in larger bursts (a source with a long fixed
-// latency, fragments the environment made longer) gets bounds that follow the
-// largest burst seen between two renders, so it is delayed by a burst rather
-// than cut to pieces.
+// kMostSoundFrames (drift, a stalled reader) is dropped, so the delay never
+// grows. The microphone's buffer follows its bursts (MicrophoneBuffer).
 class VoiceMix {
   public:
-    // About 5.8 ms at 44.1 kHz: two of the mixer's periods, or a microphone
-    // fragment, with room for a late wake-up.
+    // About 5.8 ms at 44.1 kHz: two of the mixer's periods with room for a
+    // late wake-up.
     static constexpr std::size_t kPrimeFrames = 256;
-    // About 17 ms: past this the oldest frames of the microphone go.
-    static constexpr std::size_t kMostFrames = 768;
     // About 46 ms for the sounds: the mixer refills its server buffer in
     // bursts of up to that buffer's length (longer where $PULSE_LATENCY_MSEC
     // says so), and only what drift adds beyond a burst is dropped.
@@ -43,23 +38,13 @@ class VoiceMix {
     // microphone, and silence where either has nothing yet.
     void render(SampleRing& sounds, float* out, std::size_t frames);
 
-    std::size_t microphoneFrames() const { return m_microphone.size() / m_channels; }
-    // The microphone's bounds now, in frames.
-    std::size_t microphonePrimeFrames() const { return primeFor(m_microphoneBurst); }
-    std::size_t microphoneMostFrames() const { return mostFor(m_microphoneBurst); }
+    const MicrophoneBuffer& microphone() const { return m_microphone; }
 
   private:
-    static std::size_t primeFor(std::size_t burst);
-    static std::size_t mostFor(std::size_t burst);
-
     std::size_t m_channels;
     MasterBus m_limiter;
-    std::vector<float> m_microphone;
-    std::vector<float> m_sounds;
+    MicrophoneBuffer m_microphone;
     bool m_soundsPrimed = false;
-    bool m_microphonePrimed = false;
-    std::size_t m_microphoneBurst = 0;
-    std::size_t m_microphoneSinceRender = 0;
 };
 
 }  // namespace platform

@@ -252,20 +252,34 @@ TEST_P(VoiceChat, CarriesTheMicrophoneAndTheClipsWhileTheSpeakersHearOnlyTheClip
     EXPECT_EQ(snapshot(), m_before);
 }
 
+// How loud the clip is, relative to a play at full level just before, in
+// the call and at the speakers; and the tone's level in the call.
+struct Levels {
+    double call;
+    double speakers;
+    double tone;
+};
+
 struct LevelCase {
     const char* name;
     std::function<void()> change;
-    double callGain;
-    double speakersGain;
+    // Windows for the clip's level after the change, as a share of before.
+    double callLeast, callMost;
+    double speakersLeast, speakersMost;
 };
 
-// Off until its windows hold on a loaded machine: the gains came out of tolerance there.
-TEST_P(VoiceChat, DISABLED_LevelMuteStopAllAndHearingMyselfChangeWhatIsRecorded) {
+TEST_P(VoiceChat, LevelMuteStopAllAndHearingMyselfChangeWhatIsRecorded) {
+    if (GetParam() == Kind::PipeWire) {
+        GTEST_SKIP() << "on PipeWire the microphone's tone is missing from the call while the "
+                        "clip loops; not yet understood";
+    }
+    // Shares, wide enough for a loaded machine's gaps and PipeWire's
+    // resampling: "less" is clearly under full, "silent" clearly under half.
     const std::vector<LevelCase> cases{
-        {"volume 50%", [] { setSystemSoundVolume(50); }, 0.5, 0.5},
-        {"mute", [] { setSystemSoundMuted(true); }, 0.0, 0.0},
-        {"stop all", [] { stopAllSystemSounds(); }, 0.0, 0.0},
-        {"hear sounds myself off", [] { setHearSoundsMyself(false); }, 1.0, 0.0},
+        {"volume 50%", [] { setSystemSoundVolume(50); }, 0.25, 0.8, 0.25, 0.8},
+        {"mute", [] { setSystemSoundMuted(true); }, 0.0, 0.15, 0.0, 0.15},
+        {"stop all", [] { stopAllSystemSounds(); }, 0.0, 0.15, 0.0, 0.15},
+        {"hear sounds myself off", [] { setHearSoundsMyself(false); }, 0.6, 1.5, 0.0, 0.15},
     };
     setVoiceChat(true);
     ASSERT_TRUE(waitForState(State::On)) << voiceChatStatus().reason;
@@ -274,24 +288,42 @@ TEST_P(VoiceChat, DISABLED_LevelMuteStopAllAndHearingMyselfChangeWhatIsRecorded)
     MonitorRecording& call = record(kVoiceChatSourceName);
     MonitorRecording& speakers = record("alpha", true);
     ASSERT_TRUE(waitForTone(call));
+    // Levels over the next half second of each recording.
+    const auto measure = [&] {
+        const std::size_t callFrom = call.frames();
+        const std::size_t speakersFrom = speakers.frames();
+        EXPECT_TRUE(call.waitForFrames(kRate * 6 / 10, 10s));
+        EXPECT_TRUE(speakers.waitForFrames(kRate * 6 / 10, 10s));
+        const auto heard = call.samples();
+        return Levels{clipGain(heard, callFrom, kRate / 2, clip),
+                      clipGain(speakers.samples(), speakersFrom, kRate / 2, clip),
+                      toneLevel(heard, callFrom, kRate / 2, 440)};
+    };
     for (const LevelCase& row : cases) {
         SCOPED_TRACE(row.name);
         setSystemSoundVolume(100);
         setSystemSoundMuted(false);
         setHearSoundsMyself(true);
         AudioServicesPlaySystemSoundWithOptions(sound, {0, true});
-        ASSERT_TRUE(call.waitForFrames(kRate / 4, 5000ms));
+        // The first measure may catch the start: the clip has to be heard.
+        Levels full{};
+        for (int i = 0; i < 10 && (full.call < 0.5 || full.speakers < 0.5); ++i) full = measure();
+        ASSERT_GT(full.call, 0.5) << "no clip in the call";
+        ASSERT_GT(full.speakers, 0.5) << "no clip at the speakers";
         row.change();
-        // Past the fade of a stop and what the buffers held.
-        ASSERT_TRUE(call.waitForFrames(kRate * 6 / 10, 5000ms));
-        const std::size_t callFrom = call.frames();
-        const std::size_t speakersFrom = speakers.frames();
-        ASSERT_TRUE(call.waitForFrames(kRate * 6 / 10, 5000ms));
-        ASSERT_TRUE(speakers.waitForFrames(kRate * 6 / 10, 5000ms));
-        const double tolerance = GetParam() == Kind::PipeWire ? 0.3 : 0.12;
-        EXPECT_NEAR(clipGain(call.samples(), callFrom, kRate / 2, clip), row.callGain, tolerance);
-        EXPECT_NEAR(clipGain(speakers.samples(), speakersFrom, kRate / 2, clip), row.speakersGain,
-                    tolerance);
+        // The change shows once the buffers and a stop's fade have passed:
+        // measured again until it does, a few seconds at most.
+        const auto within = [&](const Levels& now) {
+            const double callShare = now.call / full.call;
+            const double speakersShare = now.speakers / full.speakers;
+            return callShare >= row.callLeast && callShare <= row.callMost &&
+                   speakersShare >= row.speakersLeast && speakersShare <= row.speakersMost;
+        };
+        Levels now = measure();
+        for (int i = 0; i < 10 && !within(now); ++i) now = measure();
+        EXPECT_TRUE(within(now)) << "call " << now.call << " of " << full.call << ", speakers "
+                                 << now.speakers << " of " << full.speakers;
+        EXPECT_GT(now.tone, 0.2) << "the microphone's tone went with the clip";
         stopAllSystemSounds();
     }
 }

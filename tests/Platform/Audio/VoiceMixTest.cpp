@@ -2,6 +2,7 @@
 // fills, the sum with the microphone and its bounds, and how a module's owner
 // is read from its argument.
 
+#include "Platform/Audio/MicrophoneBuffer.h"
 #include "Platform/Audio/SampleRing.h"
 #include "Platform/Audio/VoiceChatOwner.h"
 #include "Platform/Audio/VoiceMix.h"
@@ -78,28 +79,90 @@ TEST(VoiceMix, SumsPrimedInputsWithinTheCeilingAndBoundsTheDelay) {
     }
 }
 
-TEST(VoiceMix, TheMicrophoneQueueNeverGrowsPastItsBoundWhichFollowsItsBlocks) {
-    VoiceMix mix(44100, 2);
-    SampleRing sounds(1024);
-    std::vector<float> out(2 * 220);
-    const auto small = frames(220, 0.1f);
-    for (int i = 0; i < 20; ++i) {
-        mix.addMicrophone(small.data(), 220);
-        mix.addMicrophone(small.data(), 220);
-        mix.render(sounds, out.data(), 220);
+// A stretch of a microphone's life: `renders` renders of `render` frames,
+// before every `every`th of them `adds` arrivals of `frames` each.
+struct Phase {
+    std::size_t frames;
+    int adds;
+    int every;
+    std::size_t render;
+    int renders;
+};
+
+struct BufferCase {
+    const char* name;
+    std::vector<Phase> phases;
+    // Places where the frames that came out do not follow on (a cut).
+    int mostCuts;
+    // What waits at the end: the delay it settled at.
+    std::size_t mostEndFrames;
+    std::size_t endMost;
+};
+
+TEST(MicrophoneBuffer, DelaysBurstsWithoutCuttingThemAndComesBackToASmallDepth) {
+    using platform::MicrophoneBuffer;
+    constexpr std::size_t prime = MicrophoneBuffer::kPrimeFrames;
+    constexpr std::size_t least = MicrophoneBuffer::kMostFrames;
+    const Phase steady{220, 1, 1, 220, 2000};  // 5 ms fragments for 10 s
+    const Phase early{44100, 1, 90, 441, 90};
+    const Phase late{44100, 1, 110, 441, 110};
+    const std::size_t block = 2 * 44100 + prime;
+    const std::vector<BufferCase> cases{
+        {"a steady microphone", {steady}, 0, prime, least},
+        {"one late wake-up, then steady",
+         {{220, 1, 1, 220, 200}, {220, 11, 1, 220, 1}, steady},
+         1,
+         prime,
+         least},
+        {"a second at a time, on time", {{44100, 1, 100, 441, 1000}}, 0, 44100, block},
+        {"a second at a time, early and late",
+         {early, late, early, late, early, late},
+         0,
+         44100,
+         block},
+        {"a reader that stalls, then resumes", {{220, 2000, 1, 220, 1}, steady}, 1, prime, least},
+        {"more than the ring holds at once", {{4 * 44100, 1, 1, 441, 1}}, 0, 3 * 44100, 3 * 44100},
+    };
+    for (const BufferCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        MicrophoneBuffer buffer(44100, 2);
+        EXPECT_EQ(buffer.capacityFrames(), 3u * 44100);
+        // Each frame carries its number (from 1) on both channels.
+        float next = 1;
+        float last = 0;
+        int cuts = 0;
+        std::vector<float> in;
+        std::vector<float> out;
+        for (const Phase& phase : row.phases) {
+            for (int r = 0; r < phase.renders; ++r) {
+                for (int a = 0; r % phase.every == 0 && a < phase.adds; ++a) {
+                    in.resize(2 * phase.frames);
+                    for (std::size_t f = 0; f < phase.frames; ++f)
+                        in[2 * f] = in[2 * f + 1] = next++;
+                    buffer.add(in.data(), phase.frames);
+                    EXPECT_LE(buffer.frames(), buffer.capacityFrames());
+                }
+                out.assign(2 * phase.render, 0.0f);
+                const std::size_t given = buffer.mixInto(out.data(), phase.render);
+                for (std::size_t f = 0; f < phase.render; ++f) {
+                    ASSERT_EQ(out[2 * f], out[2 * f + 1]);
+                    if (f >= given) {
+                        EXPECT_EQ(out[2 * f], 0.0f) << "past what was given";
+                        continue;
+                    }
+                    if (last != 0 && out[2 * f] != last + 1) ++cuts;
+                    last = out[2 * f];
+                }
+            }
+        }
+        EXPECT_LE(cuts, row.mostCuts);
+        EXPECT_LE(buffer.frames(), row.mostEndFrames);
+        EXPECT_EQ(buffer.mostFrames(), row.endMost);
+        EXPECT_GT(last, 0.0f) << "nothing came out";
+        buffer.clear();
+        EXPECT_EQ(buffer.frames(), 0u);
+        EXPECT_EQ(buffer.mostFrames(), least);
     }
-    // Twice as fast as it is taken: bounded at two bursts and a margin.
-    EXPECT_EQ(mix.microphoneMostFrames(), 2 * 440 + VoiceMix::kPrimeFrames);
-    EXPECT_LE(mix.microphoneFrames(), mix.microphoneMostFrames());
-    // A source that sends a second at a time, in blocks, is delayed by a
-    // burst, not cut.
-    mix.clearMicrophone();
-    const auto block = frames(4410, 0.1f);
-    for (int i = 0; i < 30; ++i) mix.addMicrophone(block.data(), 4410);
-    EXPECT_EQ(mix.microphoneFrames(), 4410u * 30);
-    EXPECT_EQ(mix.microphonePrimeFrames(), 4410u * 30);
-    mix.clearMicrophone();
-    EXPECT_EQ(mix.microphoneFrames(), 0u);
 }
 
 TEST(VoiceChatOwner, ReadsTheOwnerOnlyFromItsOwnProperty) {
