@@ -199,7 +199,7 @@ bool DesktopPreferences::muted() const {
 }
 
 bool DesktopPreferences::voiceChat() const {
-    return m_store.boolForKey(kVoiceChatKey);
+    return m_store->boolForKey(kVoiceChatKey);
 }
 
 void DesktopPreferences::setVoiceChat(bool on) {
@@ -207,19 +207,19 @@ void DesktopPreferences::setVoiceChat(bool on) {
 }
 
 std::optional<std::string> DesktopPreferences::voiceChatMicrophone() const {
-    if (m_store.boolForKey(kVoiceChatNoMicrophoneKey)) return std::nullopt;
-    const auto value = m_store.objectForKey(kVoiceChatMicrophoneKey);
+    if (m_store->boolForKey(kVoiceChatNoMicrophoneKey)) return std::nullopt;
+    const auto value = m_store->objectForKey(kVoiceChatMicrophoneKey);
     const auto* text = value ? value->get<std::string>() : nullptr;
     return text != nullptr ? *text : std::string();
 }
 
 void DesktopPreferences::setVoiceChatMicrophone(const std::optional<std::string>& name) {
-    m_store.setObject(PlistValue(name.value_or(std::string())), kVoiceChatMicrophoneKey);
+    m_store->setObject(PlistValue(name.value_or(std::string())), kVoiceChatMicrophoneKey);
     write(kVoiceChatNoMicrophoneKey, PlistValue(!name.has_value()));
 }
 
 bool DesktopPreferences::hearSoundsMyself() const {
-    const auto value = m_store.objectForKey(kHearSoundsMyselfKey);
+    const auto value = m_store->objectForKey(kHearSoundsMyselfKey);
     const auto* on = value ? value->get<bool>() : nullptr;
     return on == nullptr || *on;
 }
