@@ -253,7 +253,7 @@ void BM_MicrophonePassThroughAddedLatency(benchmark::State& state) {
     std::atomic<bool> speak{false};
     std::atomic<bool> stop{false};
     std::thread speaker([&] {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 2};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 2};
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
         attributes.tlength = 64 * 4 * 4;
@@ -262,7 +262,7 @@ void BM_MicrophonePassThroughAddedLatency(benchmark::State& state) {
         int error = 0;
         std::unique_ptr<pa_simple, SimpleDeleter> out(
             pa_simple_new(server.address().c_str(), "Voice", PA_STREAM_PLAYBACK, "talk", "voice",
-                          &spec, nullptr, &attributes, &error));
+                          &format, nullptr, &attributes, &error));
         std::vector<std::int16_t> block(64 * 2);
         int toneLeft = 0;
         while (out && !stop.load()) {
