@@ -8,7 +8,7 @@ if(TARGET sb_board_hotkeys AND TARGET sb_remote AND TARGET soundboard)
             ${CMAKE_CURRENT_LIST_DIR}/TriggerBench.cpp
             ${CMAKE_CURRENT_LIST_DIR}/BenchHome.cpp
             ${PROJECT_SOURCE_DIR}/tests/Platform/Hotkeys/XDisplay.cpp
-        LIBS sb_board_hotkeys sb_remote sb_child_process PkgConfig::XCB_BENCH)
+        LIBS sb_board_hotkeys sb_remote sb_bus_service sb_child_process PkgConfig::XCB_BENCH)
     add_dependencies(bench_triggers soundboard)
     target_compile_definitions(bench_triggers PRIVATE
         SOUNDBOARD_PROGRAM="$<TARGET_FILE:soundboard>"

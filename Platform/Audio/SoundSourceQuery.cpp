@@ -1,5 +1,6 @@
 #include "SoundSourceQuery.h"
 
+#include "PulseExchange.h"
 #include "PulseHandles.h"
 
 #include <pulse/introspect.h>
@@ -35,36 +36,15 @@ void onSource(pa_context*, const pa_source_info* info, int eol, void* data) {
 }  // namespace
 
 std::optional<std::vector<MicrophoneInfo>> querySoundSources(std::chrono::milliseconds timeout) {
-    pulse::MainloopPtr loop(pa_mainloop_new());
-    if (!loop) return std::nullopt;
-    pulse::ContextPtr context = pulse::makeContext(pa_mainloop_get_api(loop.get()));
-    if (!context) return std::nullopt;
-    if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        return std::nullopt;
-    }
     Listing listing;
-    bool asked = false;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!listing.finished) {
-        const pa_context_state_t state = pa_context_get_state(context.get());
-        if (!PA_CONTEXT_IS_GOOD(state)) break;
-        if (state == PA_CONTEXT_READY && !asked) {
-            asked = true;
-            pulse::OperationPtr operation(
-                pa_context_get_source_info_list(context.get(), &onSource, &listing));
-            if (!operation) break;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        if (pa_mainloop_prepare(loop.get(), static_cast<int>(left.count())) < 0 ||
-            pa_mainloop_poll(loop.get()) < 0 || pa_mainloop_dispatch(loop.get()) < 0) {
-            break;
-        }
-    }
-    // The context goes before the listing: no answer arrives late.
-    context.reset();
-    if (!listing.finished || listing.failed) return std::nullopt;
+    const bool answered = pulse::exchangeWithServer(
+        timeout,
+        [&](pa_context* context) {
+            return pulse::OperationPtr(
+                       pa_context_get_source_info_list(context, &onSource, &listing)) != nullptr;
+        },
+        [&](pa_context*) { return listing.finished; });
+    if (!answered || listing.failed) return std::nullopt;
     return listing.sources;
 }
 

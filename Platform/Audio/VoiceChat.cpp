@@ -5,6 +5,8 @@
 
 #include <pulse/error.h>
 #include <pulse/timeval.h>
+// (The C library's header declares pidfd_open without C linkage.)
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,6 +66,7 @@ void VoiceChat::removeEverything() {
     m_stopping = true;
     if (m_retry != nullptr) pa_threaded_mainloop_get_api(m_loop.get())->time_free(m_retry);
     m_retry = nullptr;
+    stopWaitingForOwner();
     m_record.reset();
     m_playback.reset();
     const auto ready = [this] {
@@ -125,6 +128,9 @@ void VoiceChat::serverLost() {
     m_pending = 0;
     m_stale.clear();
     m_listed.clear();
+    m_listing = m_listAgain = m_watchingModules = false;
+    m_unloadedLeftovers = m_awaitingNames = m_checkingNames = false;
+    stopWaitingForOwner();
     pa_threaded_mainloop_signal(m_loop.get(), 0);
     if (m_stopping) return;
     const State was = status().state;
@@ -164,7 +170,19 @@ void VoiceChat::finishOperation(pa_operation* operation) {
 
 void VoiceChat::listModules() {
     m_listed.clear();
+    m_listing = true;
+    m_listAgain = false;
     finishOperation(pa_context_get_module_info_list(m_context.get(), &VoiceChat::onModule, this));
+}
+
+void VoiceChat::listAgain() {
+    // Only while waiting: the modules removed on the way to our own are no news.
+    if (m_stopping || !m_awaitingOwner) return;
+    if (m_listing) {
+        m_listAgain = true;
+        return;
+    }
+    listModules();
 }
 
 void VoiceChat::onModule(pa_context*, const pa_module_info* info, int eol, void* self) {
@@ -177,8 +195,13 @@ void VoiceChat::onModule(pa_context*, const pa_module_info* info, int eol, void*
         return;
     }
     --chat.m_pending;
+    chat.m_listing = false;
     pa_threaded_mainloop_signal(chat.m_loop.get(), 0);
     if (chat.m_stopping) return;
+    if (chat.m_listAgain) {
+        chat.listModules();
+        return;
+    }
     if (eol < 0) {
         chat.setState(State::Refused, "the sound server did not list its modules");
         Log("Voice chat: " + chat.status().reason);
@@ -196,7 +219,19 @@ void VoiceChat::modulesListed() {
     });
     for (const ListedModule& module : m_listed) {
         const auto owner = voice_chat_owner::ownerIn(module.argument);
-        if (!owner) continue;
+        // What this process is making is never taken for a leftover.
+        if (!owner || *owner == getpid()) continue;
+        if (!voice_chat_owner::madeHere(module.argument)) {
+            // Whether that copy still runs cannot be told from here.
+            if (status().state != State::OwnedByOtherCopy) {
+                Log("Voice chat: a copy of Soundboard on another computer already provides " +
+                    quoted(microphoneName()) + " on this sound server; this copy makes none");
+            }
+            setState(State::OwnedByOtherCopy, "a copy on another computer has it");
+            waitForOwner(0);
+            m_listed.clear();
+            return;
+        }
         if (voice_chat_owner::isOtherLiveCopy(*owner)) {
             if (status().state != State::OwnedByOtherCopy) {
                 Log("Voice chat: another copy of Soundboard (process " + std::to_string(*owner) +
@@ -204,12 +239,14 @@ void VoiceChat::modulesListed() {
             }
             setState(State::OwnedByOtherCopy,
                      "another copy (process " + std::to_string(*owner) + ") has it");
+            waitForOwner(*owner);
             m_listed.clear();
             return;
         }
         m_stale.push_back(module.index);
     }
     m_listed.clear();
+    stopWaitingForOwner();
     if (!m_stale.empty()) {
         Log("Voice chat: removed " + std::to_string(m_stale.size()) +
             " module(s) a copy that is no longer running left on the sound server");
@@ -219,9 +256,14 @@ void VoiceChat::modulesListed() {
 
 void VoiceChat::unloadNext() {
     if (m_stale.empty()) {
-        loadSink();
+        if (m_unloadedLeftovers) {
+            loadOnceNamesAreFree();
+        } else {
+            loadSink();
+        }
         return;
     }
+    m_unloadedLeftovers = true;
     const std::uint32_t index = m_stale.front();
     m_stale.erase(m_stale.begin());
     finishOperation(pa_context_unload_module(m_context.get(), index, &VoiceChat::onUnloaded, this));
@@ -237,7 +279,104 @@ void VoiceChat::onUnloaded(pa_context*, int, void* self) {
 
 std::string VoiceChat::moduleArgument(const std::string& properties) const {
     return "'" + properties + " " + std::string(voice_chat_owner::kProperty) + "=" +
-           std::to_string(getpid()) + "'";
+           std::to_string(getpid()) + " " + std::string(voice_chat_owner::kMachineProperty) + "=" +
+           voice_chat_owner::thisMachine() + "'";
+}
+
+void VoiceChat::waitForOwner(pid_t owner) {
+    m_awaitingOwner = true;
+    // The owner's modules going (switched off, or quit) is told by the server.
+    watchServerEvents();
+    // A copy that is killed leaves its modules: its process's end is watched too.
+    if (owner <= 0 || m_owner.valid()) return;
+    m_owner = FileDescriptor(static_cast<int>(syscall(SYS_pidfd_open, owner, 0)));
+    if (!m_owner.valid()) return;
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop.get());
+    m_ownerWatch =
+        api->io_new(api, m_owner.get(), PA_IO_EVENT_INPUT, &VoiceChat::onOwnerExited, this);
+}
+
+void VoiceChat::stopWaitingForOwner() {
+    m_awaitingOwner = false;
+    closeOwnerWatch();
+}
+
+void VoiceChat::closeOwnerWatch() {
+    if (m_ownerWatch != nullptr) pa_threaded_mainloop_get_api(m_loop.get())->io_free(m_ownerWatch);
+    m_ownerWatch = nullptr;
+    m_owner = FileDescriptor();
+}
+
+void VoiceChat::watchServerEvents() {
+    if (m_watchingModules) return;
+    m_watchingModules = true;
+    pa_context_set_subscribe_callback(m_context.get(), &VoiceChat::onModuleEvent, this);
+    const auto mask = static_cast<pa_subscription_mask_t>(
+        PA_SUBSCRIPTION_MASK_MODULE | PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE);
+    pulse::OperationPtr(pa_context_subscribe(m_context.get(), mask, nullptr, nullptr));
+}
+
+void VoiceChat::onModuleEvent(pa_context*, pa_subscription_event_type_t type, std::uint32_t,
+                              void* self) {
+    auto& chat = *static_cast<VoiceChat*>(self);
+    if ((type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) != PA_SUBSCRIPTION_EVENT_REMOVE) return;
+    const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    if (chat.m_awaitingNames && !chat.m_checkingNames) {
+        chat.loadOnceNamesAreFree();
+        return;
+    }
+    if (facility == PA_SUBSCRIPTION_EVENT_MODULE) chat.listAgain();
+}
+
+void VoiceChat::loadOnceNamesAreFree() {
+    if (m_stopping) return;
+    // Watched before asking, so a name freed in between is not missed.
+    watchServerEvents();
+    m_awaitingNames = true;
+    m_checkingNames = true;
+    m_nameTaken = false;
+    finishOperation(pa_context_get_sink_info_by_name(m_context.get(), kVoiceChatSinkName,
+                                                     &VoiceChat::onNameTaken, this));
+}
+
+void VoiceChat::onNameTaken(pa_context* context, const pa_sink_info* info, int eol, void* self) {
+    auto& chat = *static_cast<VoiceChat*>(self);
+    if (eol == 0) {
+        if (info != nullptr) chat.m_nameTaken = true;
+        return;
+    }
+    --chat.m_pending;
+    pa_threaded_mainloop_signal(chat.m_loop.get(), 0);
+    if (chat.m_stopping) return;
+    if (chat.m_nameTaken) {
+        // Asked again at the next removal the server tells of.
+        chat.m_checkingNames = false;
+        return;
+    }
+    chat.finishOperation(pa_context_get_source_info_by_name(context, kVoiceChatSourceName,
+                                                            &VoiceChat::onSourceNameTaken, self));
+}
+
+void VoiceChat::onSourceNameTaken(pa_context*, const pa_source_info* info, int eol, void* self) {
+    auto& chat = *static_cast<VoiceChat*>(self);
+    if (eol == 0) {
+        if (info != nullptr) chat.m_nameTaken = true;
+        return;
+    }
+    --chat.m_pending;
+    pa_threaded_mainloop_signal(chat.m_loop.get(), 0);
+    chat.m_checkingNames = false;
+    if (chat.m_stopping || chat.m_nameTaken) return;
+    chat.m_awaitingNames = false;
+    chat.m_unloadedLeftovers = false;
+    chat.loadSink();
+}
+
+void VoiceChat::onOwnerExited(pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t,
+                              void* self) {
+    auto& chat = *static_cast<VoiceChat*>(self);
+    chat.closeOwnerWatch();
+    chat.listAgain();
 }
 
 void VoiceChat::loadSink() {
@@ -256,6 +395,12 @@ void VoiceChat::onSinkLoaded(pa_context* context, std::uint32_t index, void* sel
     pa_threaded_mainloop_signal(chat.m_loop.get(), 0);
     if (index == PA_INVALID_INDEX) {
         if (chat.m_stopping) return;
+        if (!chat.m_listedAfterRefusal) {
+            // Another copy may have made its own a moment ago: ask who has it.
+            chat.m_listedAfterRefusal = true;
+            chat.listModules();
+            return;
+        }
         chat.setState(State::Refused, std::string("the sound server would not make its sink: ") +
                                           pa_strerror(pa_context_errno(context)));
         Log("Voice chat: " + chat.status().reason);
@@ -288,6 +433,7 @@ void VoiceChat::onSourceLoaded(pa_context* context, std::uint32_t index, void* s
     }
     chat.m_sourceModule = index;
     if (chat.m_stopping) return;
+    chat.m_listedAfterRefusal = false;
     chat.startPlayback();
     chat.startMicrophone();
     chat.setState(State::On);

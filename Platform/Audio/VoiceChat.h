@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Platform/Audio/VoiceChatControls.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "PulseHandles.h"
 #include "SampleRing.h"
 #include "VoiceMix.h"
 
 #include <pulse/introspect.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <mutex>
@@ -22,7 +24,9 @@ namespace platform {
 // programs list as a real input (many hide monitors). Every module carries
 // voice_chat_owner::kProperty with this process's id; before making its own,
 // a start removes what a copy that is no longer running left behind, and
-// makes nothing when a running copy has made them.
+// makes nothing when a running copy has made them. It then waits for that
+// copy to let them go (its modules removed, or the process gone) and makes
+// its own at once; what a copy on another computer made is never touched.
 //
 // The sound: a playback stream of its own into the null sink, whose write
 // callback sums the program's finished mix (`sounds`, filled on the mixer's
@@ -69,6 +73,15 @@ class VoiceChat {
     std::string moduleArgument(const std::string& properties) const;
     void finishOperation(pa_operation* operation);
     void removeEverything();
+    void listAgain();
+    void waitForOwner(pid_t owner);
+    void stopWaitingForOwner();
+    void closeOwnerWatch();
+    void watchServerEvents();
+    void loadOnceNamesAreFree();
+    static void onNameTaken(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    static void onSourceNameTaken(pa_context* context, const pa_source_info* info, int eol,
+                                  void* self);
 
     static void onContextState(pa_context* context, void* self);
     static void onRetry(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when,
@@ -89,6 +102,10 @@ class VoiceChat {
     static void onRecordMoved(pa_stream* stream, void* self);
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
     static void onSourceInfo(pa_context* context, const pa_source_info* info, int eol, void* self);
+    static void onModuleEvent(pa_context* context, pa_subscription_event_type_t type,
+                              std::uint32_t index, void* self);
+    static void onOwnerExited(pa_mainloop_api* api, pa_io_event* event, int fd,
+                              pa_io_event_flags_t flags, void* self);
 
     struct ListedModule {
         std::uint32_t index;
@@ -109,6 +126,23 @@ class VoiceChat {
     std::uint32_t m_sinkModule = PA_INVALID_INDEX;
     std::uint32_t m_sourceModule = PA_INVALID_INDEX;
     int m_pending = 0;
+    // A module listing is under way; another was asked for meanwhile.
+    bool m_listing = false;
+    bool m_listAgain = false;
+    // The sink could not be made: listed once more, in case another copy
+    // made its own at the same moment.
+    bool m_listedAfterRefusal = false;
+    // While another copy owns the microphone: its process, watched for exit.
+    bool m_awaitingOwner = false;
+    // Leftovers were unloaded: the server frees their names a moment after
+    // it answers, and a sink made before would get another name.
+    bool m_unloadedLeftovers = false;
+    bool m_awaitingNames = false;
+    bool m_checkingNames = false;
+    bool m_nameTaken = false;
+    FileDescriptor m_owner;
+    pa_io_event* m_ownerWatch = nullptr;
+    bool m_watchingModules = false;
     bool m_stopping = false;
     bool m_saidNoServer = false;
     MicrophoneChoice m_microphone;

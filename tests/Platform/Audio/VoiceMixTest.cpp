@@ -184,4 +184,21 @@ TEST(VoiceChatOwner, ReadsTheOwnerOnlyFromItsOwnProperty) {
     EXPECT_FALSE(owner::isOtherLiveCopy(getppid())) << "another program is no copy";
 }
 
+TEST(VoiceChatOwner, TellsWhatThisComputerMadeFromWhatAnotherDid) {
+    namespace owner = platform::voice_chat_owner;
+    const std::string here = owner::thisMachine();
+    ASSERT_FALSE(here.empty());
+    const std::vector<std::pair<std::string, bool>> cases{
+        {"x='soundboard.voice-chat.owner=17 soundboard.voice-chat.machine=" + here + "'", true},
+        {"x='soundboard.voice-chat.owner=17 soundboard.voice-chat.machine=" + here + "0'", false},
+        {"x='soundboard.voice-chat.owner=17 soundboard.voice-chat.machine=elsewhere'", false},
+        // Made before the computer was named: taken as this computer's.
+        {"x='soundboard.voice-chat.owner=17'", true},
+        {"x='soundboard.voice-chat.owner=17 my.soundboard.voice-chat.machine=elsewhere'", true},
+    };
+    for (const auto& [argument, expected] : cases) {
+        EXPECT_EQ(owner::madeHere(argument), expected) << argument;
+    }
+}
+
 }  // namespace
