@@ -1,7 +1,7 @@
 #include "PressTracker.h"
 
-#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/Button.h"
+#include "Platform/UI/NavigationSites.h"
 #include "Platform/UI/TableView.h"
 #include "Platform/UI/TableViewCell.h"
 

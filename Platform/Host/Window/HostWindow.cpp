@@ -1,26 +1,22 @@
 #include "HostWindow.h"
 
+#include "BundleIdentity.h"
+#include "FileDrop.h"
 #include "PageWindowTitle.h"
 #include "Platform/Audio/SystemSounds.h"
-#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Host/Access/AccessibleWindow.h"
 #include "Platform/Host/Input/KeyTranslation.h"
 #include "Platform/Host/Input/TextInputRouter.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/ApplicationHost.h"
-#include "Platform/UI/ScrollView.h"
 #include "Platform/UI/Window.h"
 #include "Platform/UI/WindowCommands.h"
+#include "SavedFrame.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
-#include <QDropEvent>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -28,88 +24,26 @@
 #include <QWheelEvent>
 #include <QWindowStateChangeEvent>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
-#include <string_view>
+#include <utility>
 
 namespace platform {
 namespace {
 
 constexpr int kDefaultWidth = 320;
 constexpr int kDefaultHeight = 480;
-// The Info.plist key of the window's accessible description.
-constexpr std::string_view kAccessibleDescriptionKey = "SBWindowAccessibleDescription";
 
 double now() {
     return RunLoop::main().now();
 }
 
-// The first of `keys` that the main bundle's Info.plist gives as a text that is not empty.
-std::optional<std::string> infoText(std::initializer_list<std::string_view> keys) {
-    auto bundle = Bundle::mainBundle();
-    if (!bundle) return std::nullopt;
-    for (auto key : keys) {
-        if (auto text = bundle->stringForInfoKey(key); text && !text->empty()) return text;
-    }
-    return std::nullopt;
+Point toPoint(QPointF point) {
+    return {point.x(), point.y()};
 }
 
-// The window's title and accessible name: the bundle's display name, else its
-// name, else the program's.
-QString displayName() {
-    if (auto name = infoText({"CFBundleDisplayName", "CFBundleName"})) {
-        return QString::fromStdString(*name);
-    }
-    return QCoreApplication::applicationName();
-}
-
-// What assistive technology reads about the window as a whole (how to use it).
-QString windowDescription() {
-    auto description = infoText({kAccessibleDescriptionKey});
-    return description ? QString::fromStdString(*description) : QString();
-}
-
-// The application's own icon, also while a board is open: a board's pictures
-// are its pages', not the program's face.
-QIcon applicationIcon() {
-    std::shared_ptr<const Bundle> bundle = Bundle::mainBundle();
-    if (bundle && bundle->applicationBundle()) bundle = bundle->applicationBundle();
-    if (!bundle) return {};
-    auto file = bundle->stringForInfoKey("CFBundleIconFile");
-    if (!file || file->empty()) return {};
-    if (auto path = bundle->pathForResource(*file, "")) {
-        return QIcon(QString::fromStdString(*path));
-    }
-    return {};
-}
-
-// The local files and folders among dropped URLs.
-std::vector<std::filesystem::path> localPaths(const QMimeData* data) {
-    std::vector<std::filesystem::path> paths;
-    if (data == nullptr || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths.emplace_back(url.toLocalFile().toStdString());
-    }
-    return paths;
-}
-
-std::optional<InputRouter::Key> routedKey(WindowKey key) {
-    switch (key) {
-        case WindowKey::kUp:
-            return InputRouter::Key::kUp;
-        case WindowKey::kDown:
-            return InputRouter::Key::kDown;
-        case WindowKey::kEnter:
-            return InputRouter::Key::kOpen;
-        case WindowKey::kEscape:
-        case WindowKey::kBackspace:
-            return InputRouter::Key::kBack;
-        default:
-            return std::nullopt;
-    }
+Point toPoint(QPoint point) {
+    return {static_cast<double>(point.x()), static_cast<double>(point.y())};
 }
 
 }  // namespace
@@ -158,7 +92,7 @@ HostWindow::HostWindow(Application& application, HostOptions options, QWidget* p
     if (const auto& opened = WindowCommands::applicationCommands().windowOpened()) {
         opened(m_dialogs);
     }
-    restoreFrame();
+    SavedFrame::restore(*this);
     setFocusPolicy(Qt::StrongFocus);
     // Composed text (from an input method) reaches a page's text field.
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -189,10 +123,10 @@ HostWindow::~HostWindow() {
 }
 
 void HostWindow::showBundleIdentity() {
-    setWindowTitle(pageWindowTitle(m_application, displayName()));
-    setWindowIcon(applicationIcon());
-    setAccessibleName(displayName());
-    setAccessibleDescription(windowDescription());
+    setWindowTitle(pageWindowTitle(m_application, BundleIdentity::displayName()));
+    setWindowIcon(BundleIdentity::applicationIcon());
+    setAccessibleName(BundleIdentity::displayName());
+    setAccessibleDescription(BundleIdentity::windowDescription());
 }
 
 void HostWindow::installMenuBar() {
@@ -217,28 +151,6 @@ int HostWindow::menuBarHeight() const {
     return m_menuBar->sizeHint().height();
 }
 
-void HostWindow::restoreFrame() {
-    const auto& recall = WindowCommands::applicationCommands().frameRecall();
-    const std::optional<WindowFrame> saved = recall ? recall() : std::nullopt;
-    if (!saved) return;
-    const bool resizable = minimumSize() != maximumSize();
-    const QSize size = resizable && saved->width > 0 && saved->height > 0
-                           ? QSize(saved->width, saved->height).expandedTo(minimumSize())
-                           : this->size();
-    const QRect wanted(QPoint(saved->x, saved->y), size);
-    // Kept on a screen that is there now: the one under its centre, else the primary.
-    QScreen* screen = QGuiApplication::screenAt(wanted.center());
-    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect visible = screen->availableGeometry();
-    const int x =
-        std::max(visible.left(), std::min(wanted.left(), visible.right() + 1 - size.width()));
-    const int y =
-        std::max(visible.top(), std::min(wanted.top(), visible.bottom() + 1 - size.height()));
-    if (resizable) resize(size);
-    move(x, y);
-}
-
 void HostWindow::keepFrame() {
     const auto& keep = WindowCommands::applicationCommands().frameKeeper();
     // The screenshot tour's window is no place the user chose.
@@ -249,7 +161,7 @@ void HostWindow::keepFrame() {
 
 bool HostWindow::openBundle(const std::filesystem::path& folder) {
     if (!reopenMainWindow(m_application, folder)) return false;
-    m_press.reset();
+    m_gesture.cancel();
     m_feedback.press().end();
     m_settingsWatcher.watchStandardSettings();
     m_web.purge();
@@ -259,22 +171,15 @@ bool HostWindow::openBundle(const std::filesystem::path& folder) {
 }
 
 void HostWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (WindowCommands::applicationCommands().dropHandler() &&
-        !localPaths(event->mimeData()).empty()) {
-        event->acceptProposedAction();
-    }
+    FileDrop::enter(*event);
 }
 
 void HostWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!localPaths(event->mimeData()).empty()) event->acceptProposedAction();
+    FileDrop::move(*event);
 }
 
 void HostWindow::dropEvent(QDropEvent* event) {
-    const auto& handler = WindowCommands::applicationCommands().dropHandler();
-    auto paths = localPaths(event->mimeData());
-    if (!handler || paths.empty()) return;
-    event->acceptProposedAction();
-    handler(m_dialogs, std::move(paths));
+    FileDrop::drop(*event, m_dialogs);
 }
 
 void HostWindow::shake() {
@@ -382,7 +287,7 @@ void HostWindow::paintEvent(QPaintEvent*) {
                           QRectF(m_frame.rect()));
     }
     // The page on top names itself in the title bar once it shows.
-    if (const QString title = pageWindowTitle(m_application, displayName());
+    if (const QString title = pageWindowTitle(m_application, BundleIdentity::displayName());
         title != windowTitle()) {
         setWindowTitle(title);
     }
@@ -417,41 +322,8 @@ void HostWindow::updateFrameTimer() {
     }
 }
 
-bool HostWindow::isPageSliding(View& root) const {
-    const double instant = now();
-    const NavigationSites sites(root);
-    return std::any_of(sites.all().begin(), sites.all().end(), [instant](const auto& site) {
-        return PageTransitions::isSliding(*site.controller, instant);
-    });
-}
-
 std::optional<std::string> HostWindow::tapAt(QPointF point) {
-    m_lastTapOpenedURL = false;
-    auto root = m_application.keyWindowPointer();
-    if (!root || isPageSliding(*root)) return std::nullopt;
-    const auto modelPoint = canvasScale().toModel(point);
-    if (!modelPoint) return std::nullopt;
-    const auto requestsBefore = m_application.openURLRequestCount();
-    const auto failuresBefore = m_application.openURLFailureCount();
-    auto taken = m_router.tap(*root, *modelPoint);
-    m_lastTapOpenedURL = m_application.openURLRequestCount() != requestsBefore;
-    // The log has the address; the user, who saw nothing happen, hears why.
-    if (m_application.openURLFailureCount() != failuresBefore) {
-        m_dialogs.tell("No Web Browser",
-                       "The link could not be opened: no web browser is set up on this "
-                       "computer.");
-    }
-    announceFocus(taken);
-    update();
-    // A tap often starts an animation; the timer must run before the next paint.
-    updateFrameTimer();
-    return taken;
-}
-
-void HostWindow::announceFocus(const std::optional<std::string>&) {
-    // Assistive technology reads the page's own nodes (AccessibleWindow) and
-    // hears the selected row; the window keeps the application's name.
-    m_keyboard.afterRoutedInput();
+    return m_gesture.tap(toPoint(point));
 }
 
 std::shared_ptr<View> HostWindow::modelRoot() const {
@@ -474,12 +346,9 @@ bool HostWindow::event(QEvent* event) {
             break;
         case QEvent::ShortcutOverride: {
             auto* keyEvent = static_cast<QKeyEvent*>(event);
-            const KeyPress press = translatedKey(*keyEvent);
-            for (const KeyClaimant& claimant : keyClaimants()) {
-                if (claimant.beforeShortcut != nullptr && (this->*claimant.beforeShortcut)(press)) {
-                    event->accept();
-                    return true;
-                }
+            if (m_keys.claimsBeforeShortcut(translatedKey(*keyEvent))) {
+                event->accept();
+                return true;
             }
             // The commands have it: the shortcut about to be taken asks first
             // whether its command can run now (Play only on a play page). Only
@@ -519,150 +388,26 @@ void HostWindow::closeEvent(QCloseEvent* event) {
 }
 
 void HostWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    auto root = m_application.keyWindowPointer();
-    m_press = Press{event->position(), event->position(), false, {}, false};
-    const auto modelPoint = canvasScale().toModel(event->position());
-    if (root && modelPoint) m_press->scrollView = m_router.scrollViewAt(*root, *modelPoint);
-    if (!root) return;
-    // The held control is looked up in canvas points; a press on the margin holds nothing.
-    m_feedback.press().begin(*root, canvasScale().widgetToModel().map(event->position()),
-                             modelPoint.has_value() && !isPageSliding(*root));
-    if (m_feedback.press().isHolding()) update();
-}
-
-void HostWindow::followPress(QPointF position) {
-    auto root = m_application.keyWindowPointer();
-    if (!root || !m_press) return;
-    const bool wasHolding = m_feedback.press().isHolding();
-    m_feedback.press().move(*root, canvasScale().widgetToModel().map(position), m_press->dragging);
-    if (wasHolding != m_feedback.press().isHolding()) update();
+    if (event->button() == Qt::LeftButton) m_gesture.press(toPoint(event->position()));
 }
 
 void HostWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_press) return;
-    const QPointF position = event->position();
-    if (!m_press->dragging) {
-        const QPointF moved = position - m_press->start;
-        m_press->dragging = std::hypot(moved.x(), moved.y()) >= kDragThreshold;
-    }
-    followPress(position);
-    if (!m_press->dragging) return;
-    // Content follows the pointer: dragging down shows what is above. The
-    // threshold is the hand's distance on screen; the scroll is in canvas points.
-    const QPointF delta = (position - m_press->last) / canvasScale().scale();
-    m_press->last = position;
-    if (auto scrollView = m_press->scrollView.lock()) {
-        scrollView->scrollBy(-delta.x(), -delta.y());
-        update();
-    }
+    m_gesture.move(toPoint(event->position()));
 }
 
 void HostWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Qt delivers the second press of a double-click as a press and then as this
-    // event; a platform that sends only this event still starts the press here.
-    if (event->button() != Qt::LeftButton) return;
-    if (!m_press) mousePressEvent(event);
-    if (m_press) m_press->secondOfDoubleClick = true;
+    if (event->button() == Qt::LeftButton) m_gesture.doubleClick(toPoint(event->position()));
 }
 
 void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_press) return;
-    const Press press = *m_press;
-    m_press.reset();
-    m_feedback.press().end();
-    update();
-    if (press.dragging) {
-        m_lastTapOpenedURL = false;
-        return;
-    }
-    // On the phone a tap that opens a URL leaves the application, so the second
-    // tap of a double tap never lands: the second click of a double-click does
-    // not hand the link to the desktop again (one activation per click).
-    if (press.secondOfDoubleClick && m_lastTapOpenedURL) {
-        m_lastTapOpenedURL = false;
-        return;
-    }
-    tapAt(event->position());
+    if (event->button() == Qt::LeftButton) m_gesture.release(toPoint(event->position()));
 }
 
 void HostWindow::wheelEvent(QWheelEvent* event) {
-    auto root = m_application.keyWindowPointer();
-    if (!root) return;
-    const CanvasScale placement = canvasScale();
-    const auto modelPoint = placement.toModel(event->position());
-    auto scrollView = modelPoint ? m_router.scrollViewAt(*root, *modelPoint) : nullptr;
-    if (!scrollView) return;
-    // A touchpad's pixels follow the fingers on screen; a notch moves the
-    // same content at every scale.
-    QPointF delta = QPointF(event->pixelDelta()) / placement.scale();
-    if (delta.isNull()) delta = QPointF(event->angleDelta()) / 120.0 * kWheelStep;
-    // The wheel turned away from the user (positive) shows what is above.
-    scrollView->scrollBy(-delta.x(), -delta.y());
-    event->accept();
-    update();
-}
-
-std::span<const HostWindow::KeyClaimant> HostWindow::keyClaimants() {
-    // In order: the first that takes a key has it. The text field's edits and
-    // the focused control's Space and Enter come before a window shortcut of
-    // the same key; the commands come last, through their shortcuts.
-    static constexpr std::array<KeyClaimant, 5> kClaimants{{
-        {&HostWindow::textFieldWantsKey, &HostWindow::typeIntoTextField},
-        {nullptr, &HostWindow::openContextMenuByKey},
-        {&HostWindow::focusRingWantsKey, &HostWindow::moveFocusByKey},
-        {nullptr, &HostWindow::performDefaultActionByKey},
-        {nullptr, &HostWindow::routePageKey},
-    }};
-    return kClaimants;
-}
-
-bool HostWindow::textFieldWantsKey(const KeyPress& press) {
-    auto root = m_application.keyWindowPointer();
-    return root && TextInputRouter::wantsKey(*root, press);
-}
-
-bool HostWindow::typeIntoTextField(const KeyPress& press) {
-    auto root = m_application.keyWindowPointer();
-    if (!root || !TextInputRouter::keyPress(*root, press)) return false;
-    update();
-    return true;
-}
-
-bool HostWindow::openContextMenuByKey(const KeyPress& press) {
-    return m_contextMenus.keyPressed(press);
-}
-
-bool HostWindow::focusRingWantsKey(const KeyPress& press) {
-    // Space or Enter on the control the focus ring shows is that control's
-    // click, not the page-wide shortcut of the same key (Play).
-    return press.unmodified && m_keyboard.takesActivationKey(press);
-}
-
-bool HostWindow::moveFocusByKey(const KeyPress& press) {
-    return m_keyboard.keyPressed(press);
-}
-
-bool HostWindow::performDefaultActionByKey(const KeyPress& press) {
-    // Space is the page's default action, sent as every command is.
-    if (press.key != WindowKey::kSpace || !press.unmodified ||
-        !m_application.sendCommand(commands::kDefaultAction)) {
-        return false;
+    if (m_gesture.wheel(toPoint(event->position()), toPoint(event->pixelDelta()),
+                        toPoint(event->angleDelta()))) {
+        event->accept();
     }
-    announceFocus(std::nullopt);
-    update();
-    updateFrameTimer();
-    return true;
-}
-
-bool HostWindow::routePageKey(const KeyPress& press) {
-    const auto key = routedKey(press.key);
-    auto root = m_application.keyWindowPointer();
-    if (!key || !root) return false;
-    announceFocus(m_router.key(*root, *key));
-    update();
-    updateFrameTimer();
-    return true;
 }
 
 void HostWindow::inputMethodEvent(QInputMethodEvent* event) {
@@ -679,12 +424,9 @@ void HostWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
-    const KeyPress press = translatedKey(*event);
-    for (const KeyClaimant& claimant : keyClaimants()) {
-        if ((this->*claimant.take)(press)) {
-            event->accept();
-            return;
-        }
+    if (m_keys.take(translatedKey(*event))) {
+        event->accept();
+        return;
     }
     QWidget::keyPressEvent(event);
 }

@@ -7,12 +7,15 @@
 #include "Platform/Host/Dialogs/MenuBarBuilder.h"
 #include "Platform/Host/Input/InputRouter.h"
 #include "Platform/Host/Input/InteractionFeedback.h"
+#include "Platform/Host/Input/KeyClaimants.h"
 #include "Platform/Host/Input/KeyboardFocus.h"
+#include "Platform/Host/Input/WindowPointerSurface.h"
 #include "Platform/Host/Paint/ModelPainter.h"
 #include "Platform/Host/Paint/PageTransitions.h"
 #include "Platform/Host/Paint/WebContentCache.h"
 #include "Platform/UI/KeyPress.h"
 #include "Platform/UI/LifecycleTracker.h"
+#include "Platform/UI/PointerGesture.h"
 #include "Platform/UI/ShakeEffect.h"
 #include "SettingsFileWatcher.h"
 #include "SettingsWriteNotice.h"
@@ -33,14 +36,12 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
 namespace platform {
 
 class Application;
-class ScrollView;
 
 // The desktop window of the application: draws the key window's view tree
 // and turns clicks, drags, the wheel and keys into model events, and window
@@ -74,16 +75,13 @@ class HostWindow : public QWidget {
 
   public:
     static constexpr int kFrameIntervalMs = 16;
-    static constexpr double kDragThreshold = 6.0;
-    static constexpr double kWheelStep = 40.0;  // points per wheel notch
 
     HostWindow(Application& application, HostOptions options, QWidget* parent = nullptr);
     ~HostWindow() override;
 
     // A click at `point` (widget coordinates), exactly as a mouse click is
-    // handled; a click on the margin around the canvas does nothing. Returns the accessibility name
-    // of what took it. Like the touch screen the pages were made for, the window takes no taps
-    // while a page slides in or out: such a click is dropped, not kept for later.
+    // handled (PointerGesture, WindowPointerSurface); a click on the margin around the canvas
+    // does nothing. Returns the accessibility name of what took it.
     std::optional<std::string> tapAt(QPointF point);
     // Draws the model as it stands now: the canvas alone (no menu bar, no
     // margin), at `scale` pixels per canvas point.
@@ -110,6 +108,9 @@ class HostWindow : public QWidget {
     // One tick of the frame timer: asks for a frame, and stops the timer once
     // nothing moves, even when no frame gets drawn (a minimised window).
     void frameTick();
+    // Starts the frame timer when something moves now (input often starts an
+    // animation), and stops it once nothing does.
+    void updateFrameTimer();
 
     // The dialogs and background work the application's commands use.
     HostDialogs& dialogs() { return m_dialogs; }
@@ -160,34 +161,10 @@ class HostWindow : public QWidget {
     bool isMaximisedOrFullScreen() const;
     // The largest size the window may take on its screen (empty: no screen).
     QSize roomOnScreen() const;
-    void updateFrameTimer();
-    void announceFocus(const std::optional<std::string>& name);
     void afterFirstFrame();
-    bool isPageSliding(View& root) const;
     void showBundleIdentity();
-    // Who may take a key press, asked in the order of keyClaimants() by both
-    // the shortcut override and the key press, so the two never disagree.
-    struct KeyClaimant {
-        // Whether it takes the key ahead of a window shortcut of the same key;
-        // null when the shortcut always wins.
-        bool (HostWindow::*beforeShortcut)(const KeyPress& press);
-        // Takes the key; false leaves it to the next one.
-        bool (HostWindow::*take)(const KeyPress& press);
-    };
-    static std::span<const KeyClaimant> keyClaimants();
-    bool textFieldWantsKey(const KeyPress& press);
-    // Typing into the top page's text field (TextInputRouter).
-    bool typeIntoTextField(const KeyPress& press);
-    bool openContextMenuByKey(const KeyPress& press);
-    bool focusRingWantsKey(const KeyPress& press);
-    bool moveFocusByKey(const KeyPress& press);
-    bool performDefaultActionByKey(const KeyPress& press);
-    // Up, Down, Enter and Back for the page (InputRouter).
-    bool routePageKey(const KeyPress& press);
     void installMenuBar();
-    void restoreFrame();
     void keepFrame();
-    void followPress(QPointF position);
 
     Application& m_application;
     HostOptions m_options;
@@ -207,18 +184,6 @@ class HostWindow : public QWidget {
     QSizeF m_canvasSize;
     WindowPlacement m_placement;
     std::uint64_t m_framesPainted = 0;
-    // Whether the last tap handed a URL to another program.
-    bool m_lastTapOpenedURL = false;
-
-    // The press being followed: a tap until it moves past the drag threshold.
-    struct Press {
-        QPointF start;
-        QPointF last;
-        bool dragging = false;
-        std::weak_ptr<ScrollView> scrollView;
-        bool secondOfDoubleClick = false;
-    };
-    std::optional<Press> m_press;
     SettingsFileWatcher m_settingsWatcher;
 
     bool m_frameKept = false;
@@ -231,6 +196,10 @@ class HostWindow : public QWidget {
     ContextMenus m_contextMenus;
     SettingsWriteNotice m_settingsNotice{m_dialogs};
     std::unique_ptr<MenuBarBuilder> m_menus;
+    // The mouse and the keys, which reach all of the above.
+    WindowPointerSurface m_pointerSurface{*this, m_application, m_router, m_feedback};
+    PointerGesture m_gesture{m_pointerSurface};
+    KeyClaimants m_keys{*this, m_application, m_router, m_keyboard, m_contextMenus};
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Window events become the application's lifecycle events, in the order a
 // phone delivers them.
 
+#include "../../support/RecordingDelegate.h"
 #include "HostSession.h"
 
 #include "Platform/Foundation/Bundle.h"
@@ -18,20 +19,16 @@ using platform::Application;
 using platform::LifecycleTracker;
 using State = LifecycleTracker::State;
 
-class RecordingDelegate : public platform::ApplicationDelegate {
-  public:
-    std::vector<std::string> events;
-    void applicationWillResignActive(Application&) override { events.push_back("resign"); }
-    void applicationDidEnterBackground(Application&) override { events.push_back("background"); }
-    void applicationWillEnterForeground(Application&) override { events.push_back("foreground"); }
-    void applicationDidBecomeActive(Application&) override { events.push_back("active"); }
-    void applicationWillTerminate(Application&) override { events.push_back("terminate"); }
-};
+using sbtest::RecordingDelegate;
 
 TEST(HostLifecycleTest, TheWindowsEventsReachTheDelegateInOrder) {
     platform::LogCapture log;
-    const int status = hosttest::runSession([](hosttest::Session& session) {
+    std::shared_ptr<RecordingDelegate> recorder;
+    const int status = hosttest::runSession([&recorder](hosttest::Session& session) {
         EXPECT_EQ(session.window.lifecycleState(), State::kActive) << "shown windows get the focus";
+        // From here on the launched delegate's events are also recorded as they arrive.
+        recorder = std::make_shared<RecordingDelegate>(session.application.delegatePointer());
+        session.application.setDelegate(recorder);
         session.window.showMinimized();
         QCoreApplication::processEvents();
         session.window.showNormal();
@@ -45,6 +42,9 @@ TEST(HostLifecycleTest, TheWindowsEventsReachTheDelegateInOrder) {
         EXPECT_EQ(QCoreApplication::exec(), 0);
     });
     EXPECT_EQ(status, 0);
+    ASSERT_NE(recorder, nullptr);
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"resign", "background", "foreground",
+                                                          "active", "terminate"}));
     std::vector<std::string> lifecycle;
     for (const auto& message : log.messages()) {
         if (message.starts_with("Application ")) lifecycle.push_back(message);

@@ -304,14 +304,14 @@ TEST(HostNavigationTest, WheelAndDragScrollTheListWithoutOpeningARow) {
         QWheelEvent wheel(QPointF(inside), QPointF(session.window.mapToGlobal(inside)), QPoint(),
                           QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&session.window, &wheel);
-        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep);
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::PointerGesture::kWheelStep);
 
         QTest::mousePress(&session.window, Qt::LeftButton, Qt::NoModifier, inside);
         QTest::mouseMove(&session.window, inside + QPoint(0, -20));
         QTest::mouseMove(&session.window, inside + QPoint(0, -30));
         QTest::mouseRelease(&session.window, Qt::LeftButton, Qt::NoModifier,
                             inside + QPoint(0, -30));
-        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep + 30);
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::PointerGesture::kWheelStep + 30);
         EXPECT_EQ(session.depth(), 1u) << "a drag is not a tap";
     });
 }

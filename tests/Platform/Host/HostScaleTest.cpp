@@ -311,7 +311,7 @@ TEST(HostScaleTest, DragAndWheelScrollInCanvasPointsAtTwiceTheSize) {
         QWheelEvent notch(QPointF(inside), QPointF(session.window.mapToGlobal(inside)), QPoint(),
                           QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&session.window, &notch);
-        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep);
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::PointerGesture::kWheelStep);
 
         // The content follows the pointer: 60 pixels at 2x are 30 points.
         QTest::mousePress(&session.window, Qt::LeftButton, Qt::NoModifier, inside);
@@ -319,7 +319,7 @@ TEST(HostScaleTest, DragAndWheelScrollInCanvasPointsAtTwiceTheSize) {
         QTest::mouseMove(&session.window, inside + QPoint(0, -60));
         QTest::mouseRelease(&session.window, Qt::LeftButton, Qt::NoModifier,
                             inside + QPoint(0, -60));
-        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::HostWindow::kWheelStep + 30);
+        EXPECT_DOUBLE_EQ(table->contentOffset().y, platform::PointerGesture::kWheelStep + 30);
         EXPECT_EQ(session.depth(), 1u);
     });
 }

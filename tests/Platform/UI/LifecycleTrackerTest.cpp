@@ -1,6 +1,7 @@
 // Window events become the application's lifecycle events, in the order a
 // phone delivers them: the tracker needs no window to be told them.
 
+#include "../../support/RecordingDelegate.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/LifecycleTracker.h"
 
@@ -16,15 +17,7 @@ using platform::Application;
 using platform::LifecycleTracker;
 using State = LifecycleTracker::State;
 
-class RecordingDelegate : public platform::ApplicationDelegate {
-  public:
-    std::vector<std::string> events;
-    void applicationWillResignActive(Application&) override { events.push_back("resign"); }
-    void applicationDidEnterBackground(Application&) override { events.push_back("background"); }
-    void applicationWillEnterForeground(Application&) override { events.push_back("foreground"); }
-    void applicationDidBecomeActive(Application&) override { events.push_back("active"); }
-    void applicationWillTerminate(Application&) override { events.push_back("terminate"); }
-};
+using sbtest::RecordingDelegate;
 
 TEST(LifecycleTrackerTest, WindowEventsGiveThePhoneOrderOfLifecycleEvents) {
     using Event = void (LifecycleTracker::*)();
